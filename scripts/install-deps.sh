@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test, fuzz,
+# benchmark and demo. Idempotent: packages already present are skipped, and
+# nothing is fetched when everything is there. Needs root on Debian 12.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  clang clang-format libclang-rt-dev
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libgl-dev
+  libboost-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  dbus dbus-daemon dbus-bin
+  xvfb xauth x11-utils xdotool trayer imagemagick
+  python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing packages (${missing[*]}); run as root" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

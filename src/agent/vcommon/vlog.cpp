@@ -1,0 +1,256 @@
+#include "vlog.h"
+
+#include "util.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <unistd.h>
+
+int32_t LOG_MAX_SIZE = 4194304;
+int32_t LOG_MAX_FILES = 5;
+
+namespace {
+
+constexpr size_t kMessageBuffer = 2048;
+constexpr size_t kTagWidth = 32;
+constexpr int kDebugBits = LOG_DEBUG | LOG_DETAIL | LOG_EVENTS | LOG_PAYLOAD;
+
+// Copies at most size - 1 characters and always terminates.
+void CopyBounded(char* target, size_t size, const char* source)
+{
+    const size_t length = strnlen(source, size - 1);
+    std::memcpy(target, source, length);
+    target[length] = '\0';
+}
+
+bool PassesDebugFilter(const LogStruct& log, int flags)
+{
+    if ((flags & kDebugBits) == 0) {
+        return true;
+    }
+    if ((flags & LOG_DEBUG) != 0 && log.debug) {
+        return true;
+    }
+    return (static_cast<uint32_t>(flags) & log.debugFlags & LOG_CATEGORIES) != 0;
+}
+
+std::string TimeStamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[25];
+    if (std::strftime(stamp, sizeof stamp, "%Y-%m-%d.%H:%M:%S", &local) == 0) {
+        stamp[0] = '\0';
+    }
+    return stamp;
+}
+
+// "<name>:<function>" (no ":" for an empty name), cut or padded to 32.
+std::string Tag(const LogStruct& log, const char* function)
+{
+    std::string tag(log.name);
+    if (!tag.empty()) {
+        tag += ':';
+    }
+    tag += function != nullptr ? function : "";
+    tag.resize(kTagWidth, ' ');
+    return tag;
+}
+
+// The text before the path's first ".", skipping leading dots as strtok does:
+//   "/var/log/VAgent.log" -> "/var/log/VAgent"; "..a.b" -> "a"; "..." -> none.
+bool StemOf(const char* path, std::string* stem)
+{
+    const std::string text(path);
+    const size_t begin = text.find_first_not_of('.');
+    if (begin == std::string::npos) {
+        return false;
+    }
+    const size_t end = text.find('.', begin);
+    *stem = text.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+    return true;
+}
+
+std::string NumberedPath(const std::string& stem, int number)
+{
+    return stem + std::to_string(number) + ".log";
+}
+
+void DeleteFile(const std::string& path)
+{
+    if (unlink(path.c_str()) != 0) {
+        std::printf("Failed to delete file %s\n", path.c_str());
+    }
+}
+
+void RenameFile(const std::string& from, const std::string& to)
+{
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+        const int error = errno;
+        std::printf("Error renaming log file %s to %s: %s (%d)\n", from.c_str(), to.c_str(), std::strerror(error),
+                    error);
+    }
+}
+
+struct FileCloser
+{
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<FILE, FileCloser>;
+
+UniqueFile OpenForAppend(const char* path)
+{
+    UniqueFile file(std::fopen(path, "a+"));
+    if (!file && errno == EACCES) {
+        sleep(1);
+        file.reset(std::fopen(path, "a+"));
+    }
+    return file;
+}
+
+// One open, one append, one close per line. A short write or a failed
+// flush (a full disk) is reported like a failed open: the line is lost.
+bool AppendLine(const char* path, const std::string& line)
+{
+    UniqueFile file = OpenForAppend(path);
+    if (!file) {
+        return false;
+    }
+    const bool written = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size();
+    return std::fclose(file.release()) == 0 && written;
+}
+
+} // namespace
+
+void LogInitEx(LogStruct* log, const char* path, const char* name, bool debug, uint32_t debugFlags)
+{
+    if (log == nullptr) {
+        return;
+    }
+    log->ready = true;
+    log->debug = debug;
+    log->debugFlags = debugFlags;
+    CopyBounded(log->name, sizeof log->name, name != nullptr ? name : "");
+
+    if (path != nullptr) {
+        CopyBounded(log->path, sizeof log->path, path);
+    } else {
+        const UniqueCString userDir(GetUserDataPath());
+        const std::string defaultPath = std::string(userDir ? userDir.get() : "") + kLogFileName;
+        CopyBounded(log->path, sizeof log->path, defaultPath.c_str());
+    }
+    ExpandFilePath(log->path, sizeof log->path - 1);
+
+    // An unlocked handle gets its lock once; initialising it again (as the
+    // dialog does after reading the configuration) keeps that lock.
+    if (debugFlags == 0 && log->lock == nullptr) {
+        log->lock = CreateLock("VAgentLogLock");
+        if (log->lock == nullptr) {
+            log->ready = false;
+        }
+    }
+}
+
+void LogMsgEx(LogStruct* log, int flags, uint32_t /*reserved*/, const char* function, const char* format, ...)
+{
+    if (log == nullptr) {
+        return;
+    }
+    if (!log->ready) {
+        LogInitEx(log, nullptr, "(unknown)", log->debug, 0);
+    }
+    if (!PassesDebugFilter(*log, flags)) {
+        return;
+    }
+
+    char message[kMessageBuffer];
+    va_list args;
+    va_start(args, format);
+    const int written = std::vsnprintf(message, sizeof message, format != nullptr ? format : "", args);
+    va_end(args);
+    if (written < 0) {
+        message[0] = '\0';
+    }
+
+    std::string line;
+    line.reserve(64 + std::strlen(message));
+    line += '[';
+    line += TimeStamp();
+    line += "][";
+    line += Tag(*log, function);
+    line += "] ";
+    line += message;
+    line += '\n';
+    line = ScrubSMBPasswords(std::move(line));
+
+    if ((flags & LOG_CONSOLE) != 0 && (log->debugFlags & LOG_NO_CONSOLE) == 0) {
+        std::printf("%s", line.c_str());
+        std::fflush(stdout);
+    }
+    if ((flags & LOG_FILE) != 0 && log->ready) {
+        LogFileRollover(log, false);
+        LogMsgWrite(log, line);
+    }
+}
+
+void LogFileRollover(LogStruct* log, bool force)
+{
+    if (log == nullptr) {
+        return;
+    }
+    unsigned long long size = 0;
+    if (!FileSize(log->path, &size)) {
+        const int error = errno;
+        if (error != ENOENT) {
+            std::printf("Error getting file size: (%d) %s\n", error, log->path);
+        }
+        return;
+    }
+    if (!force && size <= static_cast<unsigned long long>(LOG_MAX_SIZE < 0 ? 0 : LOG_MAX_SIZE)) {
+        return;
+    }
+    std::string stem;
+    if (!StemOf(log->path, &stem)) {
+        return;
+    }
+    if (LOG_MAX_FILES < 2) {
+        DeleteFile(log->path);
+        return;
+    }
+    for (int i = LOG_MAX_FILES; i >= 2; --i) {
+        const std::string older = NumberedPath(stem, i - 1);
+        if (!FileExists(older.c_str())) {
+            continue;
+        }
+        if (i == LOG_MAX_FILES) {
+            DeleteFile(older);
+        } else {
+            RenameFile(older, NumberedPath(stem, i));
+        }
+    }
+    RenameFile(log->path, NumberedPath(stem, 1));
+}
+
+void LogMsgWrite(LogStruct* log, const std::string& line)
+{
+    if (log == nullptr) {
+        return;
+    }
+    const bool locked = log->debugFlags == 0;
+    if (locked && !AcquireLock(log->lock)) {
+        std::printf("Error acquiring lock to access log file: %s to log message %s\n", log->path, line.c_str());
+        return;
+    }
+    if (!AppendLine(log->path, line)) {
+        const int error = errno;
+        std::printf("Error writing to log file: %s (%d) %s\n", log->path, error, std::strerror(error));
+    }
+    if (locked) {
+        ReleaseLock(log->lock);
+    }
+}
