@@ -17,7 +17,6 @@ public:
     std::string release();
 
 private:
-
     int m_saved = -1;
     std::string m_path;
 };

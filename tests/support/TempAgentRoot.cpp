@@ -34,7 +34,8 @@ void RemoveTree(const std::string& path)
 }
 
 TempAgentRoot::TempAgentRoot()
-    : m_root(MakeTempDir()), m_rootVariable("VORA_AGENT_ROOT", m_root), m_instanceVariable("VEJBINSTANCE", std::nullopt)
+    : m_root(MakeTempDir()), m_rootVariable("VORA_AGENT_ROOT", m_root),
+      m_instanceVariable("VEJBINSTANCE", std::nullopt)
 {
 }
 

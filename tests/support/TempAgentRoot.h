@@ -16,8 +16,8 @@ public:
     TempAgentRoot& operator=(const TempAgentRoot&) = delete;
 
     const std::string& root() const { return m_root; }
-    std::string dataDir() const;   // ends in "/"
-    std::string userDir() const;   // ends in "/"
+    std::string dataDir() const;    // ends in "/"
+    std::string userDir() const;    // ends in "/"
     std::string installDir() const; // ends in "/"
 
     // Writes "arn.conf" into the data directory (creating it).

@@ -57,7 +57,10 @@ std::string PathOrEmpty(char* path)
 class ConfigLineParser final
 {
 public:
-    ConfigLineParser(std::map<std::string, std::string>& values, LogStruct* log) : m_values(values), m_log(log) {}
+    ConfigLineParser(std::map<std::string, std::string>& values, LogStruct* log)
+        : m_values(values), m_log(log)
+    {
+    }
 
     void feed(const char* piece)
     {
@@ -173,14 +176,14 @@ bool AgentConfig::Load()
     if (!FileExists(systemFilePath.c_str())) {
         const int error = errno;
         LogMsgEx(log, LOG_FILE | LOG_CONSOLE, 0, "Load",
-                 "AgentConfig::LoadSystemFile - arn.conf file does not exist: '%s' (%d): %s", systemFilePath.c_str(),
-                 error, std::strerror(error));
+                 "AgentConfig::LoadSystemFile - arn.conf file does not exist: '%s' (%d): %s",
+                 systemFilePath.c_str(), error, std::strerror(error));
         return false;
     }
     std::map<std::string, std::string> values;
     if (!LoadFile(systemFilePath, values)) {
-        LogMsgEx(log, LOG_FILE | LOG_CONSOLE, 0, "Load", "AgentConfig::LoadSystemFile - Error loading conf file: '%s'",
-                 systemFilePath.c_str());
+        LogMsgEx(log, LOG_FILE | LOG_CONSOLE, 0, "Load",
+                 "AgentConfig::LoadSystemFile - Error loading conf file: '%s'", systemFilePath.c_str());
         return false;
     }
     for (const auto& entry : values) {
@@ -205,8 +208,9 @@ bool AgentConfig::LoadFile(const std::string& path, std::map<std::string, std::s
         if (fd >= 0) {
             ::close(fd);
         }
-        LogMsgEx(log, LOG_FILE, 0, "LoadFile", "AgentConfig::LoadFile - Error opening conf file: '%s' (%d): %s",
-                 path.c_str(), error, std::strerror(error));
+        LogMsgEx(log, LOG_FILE, 0, "LoadFile",
+                 "AgentConfig::LoadFile - Error opening conf file: '%s' (%d): %s", path.c_str(), error,
+                 std::strerror(error));
         return false;
     }
 
@@ -222,7 +226,8 @@ bool AgentConfig::LoadFile(const std::string& path, std::map<std::string, std::s
 bool AgentConfig::OverrideNameValue(const std::string& name, const std::string& rawValue)
 {
     if (name.empty()) {
-        LogMsgEx(log, LOG_FILE | LOG_CONSOLE, 0, "OverrideNameValue", "AgentConfig::OverrideNameValue - Invalid empty name");
+        LogMsgEx(log, LOG_FILE | LOG_CONSOLE, 0, "OverrideNameValue",
+                 "AgentConfig::OverrideNameValue - Invalid empty name");
         return false;
     }
     const std::string value = trim_both(rawValue, kValueBlanks);
@@ -233,17 +238,23 @@ bool AgentConfig::OverrideNameValue(const std::string& name, const std::string& 
     if (ApplyString(name, value) || ApplyBool(name, value) || ApplyNumber(name, value)) {
         return true;
     }
-    LogMsgEx(log, LOG_FILE | LOG_CONSOLE, 0, "OverrideNameValue", "AgentConfig::OverrideNameValue - Invalid input name: %s",
-             name.c_str());
+    LogMsgEx(log, LOG_FILE | LOG_CONSOLE, 0, "OverrideNameValue",
+             "AgentConfig::OverrideNameValue - Invalid input name: %s", name.c_str());
     return false;
 }
 
 bool AgentConfig::ApplyString(const std::string& name, const std::string& value)
 {
     const std::pair<const char*, std::string*> fields[] = {
-        {"h", &host},           {"host", &host},         {"serverversion", &serverVersion},
-        {"companyname", &companyName}, {"splashtext", &splashText}, {"filetimeout", &fileTimeout},
-        {"weburl", &webUrl},    {"proxy", &proxy},       {"splashbitmap", &splashBitmap},
+        {"h", &host},
+        {"host", &host},
+        {"serverversion", &serverVersion},
+        {"companyname", &companyName},
+        {"splashtext", &splashText},
+        {"filetimeout", &fileTimeout},
+        {"weburl", &webUrl},
+        {"proxy", &proxy},
+        {"splashbitmap", &splashBitmap},
     };
     for (const auto& field : fields) {
         if (name == field.first) {

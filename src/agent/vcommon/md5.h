@@ -10,8 +10,8 @@
 
 struct VMD5_CTX
 {
-    uint32_t state[4];   // A, B, C, D
-    uint32_t count[2];   // message length in bits, low word first
+    uint32_t state[4]; // A, B, C, D
+    uint32_t count[2]; // message length in bits, low word first
     unsigned char buffer[64];
 };
 

@@ -68,8 +68,8 @@ std::string ScrubUrlCredentials(const std::string& text)
         if (e != std::string::npos && (next == std::string::npos || e < next)) {
             const size_t f = encodedEnd.from(e + 6);
             if (f == std::string::npos) {
-                std::printf("%s:%s:%d Found begin encrypted text with no end\n", "scrub.cpp", "ScrubSMBPasswords",
-                            __LINE__);
+                std::printf("%s:%s:%d Found begin encrypted text with no end\n", "scrub.cpp",
+                            "ScrubSMBPasswords", __LINE__);
                 continue;
             }
             out.append(text, r, e - r);

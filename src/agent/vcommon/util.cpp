@@ -139,7 +139,8 @@ bool IsSmbUrl(const char* text)
 
 bool IsHttpOrHttpsUrl(const char* text)
 {
-    return text != nullptr && (std::strncmp(text, "http://", 7) == 0 || std::strncmp(text, "https://", 8) == 0);
+    return text != nullptr &&
+           (std::strncmp(text, "http://", 7) == 0 || std::strncmp(text, "https://", 8) == 0);
 }
 
 bool CreateDirAndFullPath(const char* path, unsigned int* error)

@@ -92,8 +92,8 @@ void RenameFile(const std::string& from, const std::string& to)
 {
     if (std::rename(from.c_str(), to.c_str()) != 0) {
         const int error = errno;
-        std::printf("Error renaming log file %s to %s: %s (%d)\n", from.c_str(), to.c_str(), std::strerror(error),
-                    error);
+        std::printf("Error renaming log file %s to %s: %s (%d)\n", from.c_str(), to.c_str(),
+                    std::strerror(error), error);
     }
 }
 
@@ -243,7 +243,8 @@ void LogMsgWrite(LogStruct* log, const std::string& line)
     }
     const bool locked = log->debugFlags == 0;
     if (locked && !AcquireLock(log->lock)) {
-        std::printf("Error acquiring lock to access log file: %s to log message %s\n", log->path, line.c_str());
+        std::printf("Error acquiring lock to access log file: %s to log message %s\n", log->path,
+                    line.c_str());
         return;
     }
     if (!AppendLine(log->path, line)) {

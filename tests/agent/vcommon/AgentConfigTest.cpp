@@ -76,7 +76,8 @@ TEST_F(AgentConfigTest, MissingFileFailsWithItsLogLine)
     AgentConfig config;
     config.log = &log;
     const std::string printed = StdoutOf([&] { EXPECT_FALSE(config.Load()); });
-    const std::string expected = Tagged("VUserAlert:Load") + "AgentConfig::LoadSystemFile - arn.conf file does not exist: '" +
+    const std::string expected = Tagged("VUserAlert:Load") +
+                                 "AgentConfig::LoadSystemFile - arn.conf file does not exist: '" +
                                  root.dataDir() + "arn.conf' (2): No such file or directory\n";
     EXPECT_NE(printed.find(expected), std::string::npos) << printed;
     EXPECT_NE(logText().find(expected), std::string::npos);
@@ -106,7 +107,7 @@ TEST_F(AgentConfigTest, ProcessTimeoutIsCheckedAndLimited)
     EXPECT_EQ(load("processtimeout=\n").processTimeout, 3600000u);
     EXPECT_EQ(load("processtimeout=+1000000\n").processTimeout, 3600000u);
     EXPECT_EQ(load("processtimeout=10 00000\n").processTimeout, 3600000u);
-    EXPECT_EQ(load("processtimeout=  1000000 \r\n").processTimeout, 1000000u);   // value is trimmed first
+    EXPECT_EQ(load("processtimeout=  1000000 \r\n").processTimeout, 1000000u); // value is trimmed first
 }
 
 TEST_F(AgentConfigTest, PortsKeepTheirLow16Bits)
@@ -205,12 +206,21 @@ TEST_F(AgentConfigTest, FileFormatRules)
     EXPECT_EQ(load("stray line\ncompanyname=Acme\n").companyName, "Acme");
     EXPECT_EQ(load("companyname=a=b=c\n").companyName, "a=b=c");
     EXPECT_EQ(load("companyname=Acme\r\n").companyName, "Acme");
-    EXPECT_EQ(load("weburl=x\r").webUrl, "x");   // a lone CR is kept, then trimmed with the value
-    EXPECT_EQ(load("\xEF\xBB\xBF" "companyname=Bom\n").companyName, "Bom");
-    EXPECT_EQ(load("\xFF\xFE" "companyname=Bom\n").companyName, "Bom");
-    EXPECT_EQ(load("#c\n\xFE\xFF" "companyname=Bom\n").companyName, "Bom");
+    EXPECT_EQ(load("weburl=x\r").webUrl, "x"); // a lone CR is kept, then trimmed with the value
+    EXPECT_EQ(load("\xEF\xBB\xBF"
+                   "companyname=Bom\n")
+                  .companyName,
+              "Bom");
+    EXPECT_EQ(load("\xFF\xFE"
+                   "companyname=Bom\n")
+                  .companyName,
+              "Bom");
+    EXPECT_EQ(load("#c\n\xFE\xFF"
+                   "companyname=Bom\n")
+                  .companyName,
+              "Bom");
     EXPECT_EQ(load("Companyname=Case\n").companyName, "");   // names are case-sensitive
-    EXPECT_EQ(load("companyname =Blank\n").companyName, "");   // and not trimmed
+    EXPECT_EQ(load("companyname =Blank\n").companyName, ""); // and not trimmed
 
     const AgentConfig empty = load("");
     EXPECT_EQ(empty.host, kDefaultServerHost);
@@ -232,7 +242,8 @@ TEST_F(AgentConfigTest, UnknownAndEmptyNamesAreLoggedAndSkipped)
         EXPECT_FALSE(direct.OverrideNameValue("", "x"));
     });
     EXPECT_EQ(config.companyName, "Acme");
-    EXPECT_NE(printed.find("] AgentConfig::OverrideNameValue - Invalid input name: bogus\n"), std::string::npos);
+    EXPECT_NE(printed.find("] AgentConfig::OverrideNameValue - Invalid input name: bogus\n"),
+              std::string::npos);
     EXPECT_NE(printed.find(Tagged("VUserAlert:OverrideNameValue") +
                            "AgentConfig::OverrideNameValue - Invalid empty name\n"),
               std::string::npos)
@@ -257,10 +268,11 @@ TEST_F(AgentConfigTest, LongLinesAreReadIn1023BytePieces)
 TEST_F(AgentConfigTest, NamesOf64CharactersOrMoreAreLoggedAndIgnored)
 {
     const std::string longName(64, 'n');
-    const AgentConfig config = load(longName + "=value\nmore\ncompanyname=Acme\n" + std::string(63, 'm') + "=x\n");
+    const AgentConfig config =
+        load(longName + "=value\nmore\ncompanyname=Acme\n" + std::string(63, 'm') + "=x\n");
     EXPECT_EQ(config.companyName, "Acme");
-    EXPECT_NE(logText().find("AgentConfig::LoadFile - Name longer than 63 characters ignored: '" + std::string(63, 'n') +
-                             "...'"),
+    EXPECT_NE(logText().find("AgentConfig::LoadFile - Name longer than 63 characters ignored: '" +
+                             std::string(63, 'n') + "...'"),
               std::string::npos)
         << logText();
     // A 63-character name is within the limit: it reaches OverrideNameValue.
@@ -277,7 +289,7 @@ TEST_F(AgentConfigTest, BinaryJunkAndNulBytesAreHarmless)
     AgentConfig config;
     config.log = &log;
     bool loaded = false;
-    StdoutOf([&] { loaded = config.Load(); });   // junk names are reported as invalid
+    StdoutOf([&] { loaded = config.Load(); }); // junk names are reported as invalid
     EXPECT_TRUE(loaded);
 
     // A NUL byte ends the piece it is in: the rest of that piece is not read.

@@ -76,7 +76,7 @@ TEST(LoadTesting, InstanceNumberSelectsItsOwnDataDirectoryWithCopiedConfiguratio
     const std::string instanceDir = root.root() + "/Orvel/VORA/data-EJB-3/";
     EXPECT_EQ(Take(GetAppDataPath()), instanceDir);
     struct stat copied;
-    ASSERT_EQ(stat((instanceDir + "arn.conf").c_str(), &copied), 0);   // before reading touches atime
+    ASSERT_EQ(stat((instanceDir + "arn.conf").c_str(), &copied), 0); // before reading touches atime
     EXPECT_EQ(copied.st_mode & 07777, 0640u);
     EXPECT_EQ(copied.st_mtime, 1200000000);
     EXPECT_EQ(copied.st_atime, 1000000000);
@@ -101,7 +101,7 @@ TEST(LoadTesting, PathsWithShellCharactersAreCopiedLiterally)
     ScopedEnv instance("VEJBINSTANCE", std::string("7"));
     EXPECT_EQ(ReadFile(Take(GetAppDataPath()) + "arn.conf"), "companyname=Odd\n");
     EXPECT_FALSE(PathExists("pwned"));
-    EXPECT_FALSE(PathExists(odd + "/Orvel/VORA/data-EJB-7/arn_auto.conf"));   // a missing source is no error
+    EXPECT_FALSE(PathExists(odd + "/Orvel/VORA/data-EJB-7/arn_auto.conf")); // a missing source is no error
 }
 
 TEST(LoadTesting, InstanceVariableMustStartWithANumber)
@@ -185,7 +185,7 @@ TEST(FileHelpers, ExistenceSizeAndDirectoryCreation)
     const std::string deep = root.root() + "/a/b/c/d";
     EXPECT_TRUE(CreateDirAndFullPath(deep.c_str(), nullptr));
     EXPECT_TRUE(PathExists(deep));
-    EXPECT_TRUE(CreateDir(deep.c_str(), nullptr));   // already there
+    EXPECT_TRUE(CreateDir(deep.c_str(), nullptr)); // already there
 
     unsigned int error = 0;
     EXPECT_FALSE(CreateDir((file + "/sub").c_str(), &error));

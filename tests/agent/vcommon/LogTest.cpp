@@ -87,7 +87,8 @@ TEST_F(LogTest, DebugFilterAndDestinations)
     EXPECT_NE(file.find("debug-while-on"), std::string::npos);
     EXPECT_NE(file.find("both"), std::string::npos);
     EXPECT_NE(file.find("no-console"), std::string::npos);
-    for (const char* nowhere : {"debug-no-destination", "detail-no-destination", "debug-only", "detail-only"}) {
+    for (const char* nowhere :
+         {"debug-no-destination", "detail-no-destination", "debug-only", "detail-only"}) {
         EXPECT_EQ(file.find(nowhere), std::string::npos) << nowhere;
         EXPECT_EQ(console.find(nowhere), std::string::npos) << nowhere;
     }
@@ -149,8 +150,8 @@ TEST_F(LogTest, RolloverKeepsNumberedFilesNewestFirst)
     for (int i = 0; i < 14; ++i) {
         LogMsgEx(&log, LOG_FILE, 0, "f", "L%02d", i);
     }
-    EXPECT_EQ(ListDir(root.userDir()),
-              (std::vector<std::string>{"VAgent.log", "VAgent1.log", "VAgent2.log", "VAgent3.log", "VAgent4.log"}));
+    EXPECT_EQ(ListDir(root.userDir()), (std::vector<std::string>{"VAgent.log", "VAgent1.log", "VAgent2.log",
+                                                                 "VAgent3.log", "VAgent4.log"}));
     // 14 lines, two per file: live holds 12-13, 1 holds 10-11, ... 4 holds 4-5; 0-3 are gone.
     EXPECT_NE(ReadFile(logPath()).find("L12"), std::string::npos);
     EXPECT_NE(ReadFile(root.userDir() + "VAgent1.log").find("L10"), std::string::npos);
@@ -212,8 +213,8 @@ TEST_F(LogTest, FailuresAreReportedOnStandardOutputAndTheCallerGoesOn)
     std::memset(&bare, 0, sizeof bare);
     std::snprintf(bare.path, sizeof bare.path, "%s/bare.log", root.root().c_str());
     const std::string refused = StdoutOf([&] { LogMsgWrite(&bare, "line\n"); });
-    EXPECT_EQ(refused,
-              "Error acquiring lock to access log file: " + root.root() + "/bare.log to log message line\n\n");
+    EXPECT_EQ(refused, "Error acquiring lock to access log file: " + root.root() +
+                           "/bare.log to log message line\n\n");
     EXPECT_FALSE(PathExists(root.root() + "/bare.log"));
 }
 

@@ -52,7 +52,8 @@ TEST(Md5, IncrementalUpdatesAtEveryBlockBoundaryMatchOneShot)
             VMD5_CTX context;
             VMD5_Init(&context);
             VMD5_Update(&context, reinterpret_cast<const unsigned char*>(part.data()), split);
-            VMD5_Update(&context, reinterpret_cast<const unsigned char*>(part.data()) + split, length - split);
+            VMD5_Update(&context, reinterpret_cast<const unsigned char*>(part.data()) + split,
+                        length - split);
             unsigned char digest[16];
             VMD5_Final(digest, &context);
             EXPECT_EQ(HexOf(digest), expected) << "length " << length << " split " << split;

@@ -19,9 +19,10 @@ TEST(Tokenize, SplitsAtWholeDelimitersAndKeepsEmptyPieces)
 
 TEST(Tokenize, PiecesMadeOnlyOfDelimiterCharactersComeOutEmpty)
 {
-    EXPECT_EQ(Tokenize("^^^^^", "^^"), (Pieces{"", "", ""}));   // last piece "^" is only delimiter characters
+    EXPECT_EQ(Tokenize("^^^^^", "^^"), (Pieces{"", "", ""})); // last piece "^" is only delimiter characters
     EXPECT_EQ(Tokenize("ab-ba-xy", "ab"), (Pieces{"", "-ba-xy"}));
-    EXPECT_EQ(Tokenize("baab", "ab"), (Pieces{"", ""}));   // "ba" before the delimiter holds only its characters
+    EXPECT_EQ(Tokenize("baab", "ab"),
+              (Pieces{"", ""})); // "ba" before the delimiter holds only its characters
 }
 
 TEST(Tokenize, AlwaysOneMorePieceThanDelimiters)
@@ -61,6 +62,6 @@ TEST(ParseLeadingInt, BehavesLikeAtoiWithoutOverflow)
     EXPECT_EQ(ParseLeadingInt("+8"), 8);
     EXPECT_EQ(ParseLeadingInt("abc"), 0);
     EXPECT_EQ(ParseLeadingInt(""), 0);
-    EXPECT_EQ(ParseLeadingInt("4294967297"), 1);   // low 32 bits
-    EXPECT_EQ(ParseLeadingInt("99999999999999999999999"), -1);   // saturated long, low 32 bits
+    EXPECT_EQ(ParseLeadingInt("4294967297"), 1);               // low 32 bits
+    EXPECT_EQ(ParseLeadingInt("99999999999999999999999"), -1); // saturated long, low 32 bits
 }
