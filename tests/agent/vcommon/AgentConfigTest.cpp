@@ -1,6 +1,7 @@
 #include "AgentConfig.h"
 #include "CapturedStdout.h"
 #include "FileHelpers.h"
+#include "LogTag.h"
 #include "TempAgentRoot.h"
 #include "vlog.h"
 
@@ -9,13 +10,6 @@
 #include <cstring>
 
 namespace {
-
-// "[tag padded to 32] " as every log line carries it.
-std::string Tagged(std::string tag)
-{
-    tag.resize(32, ' ');
-    return "[" + tag + "] ";
-}
 
 class AgentConfigTest : public ::testing::Test
 {
@@ -76,7 +70,7 @@ TEST_F(AgentConfigTest, MissingFileFailsWithItsLogLine)
     AgentConfig config;
     config.log = &log;
     const std::string printed = StdoutOf([&] { EXPECT_FALSE(config.Load()); });
-    const std::string expected = Tagged("VUserAlert:Load") +
+    const std::string expected = LogTag("VUserAlert:Load") +
                                  "AgentConfig::LoadSystemFile - arn.conf file does not exist: '" +
                                  root.dataDir() + "arn.conf' (2): No such file or directory\n";
     EXPECT_NE(printed.find(expected), std::string::npos) << printed;
@@ -244,7 +238,7 @@ TEST_F(AgentConfigTest, UnknownAndEmptyNamesAreLoggedAndSkipped)
     EXPECT_EQ(config.companyName, "Acme");
     EXPECT_NE(printed.find("] AgentConfig::OverrideNameValue - Invalid input name: bogus\n"),
               std::string::npos);
-    EXPECT_NE(printed.find(Tagged("VUserAlert:OverrideNameValue") +
+    EXPECT_NE(printed.find(LogTag("VUserAlert:OverrideNameValue") +
                            "AgentConfig::OverrideNameValue - Invalid empty name\n"),
               std::string::npos)
         << printed;
