@@ -95,7 +95,6 @@ int VuaAPI::setup(const QStringList& arguments)
                  "VUserAlert:  Invalid combination of parameters.");
         return result;
     case kParseUnknownParameter: {
-        //% "Unknown parameter."
         const QString usage = buildUsageString(qtTrId("ERROR_UNKNOWNPARAMETER"));
         LogMsgEx(&m_cpp->log, LOG_DEBUG, 0, kFunction, "VUserAlert:  %s", Utf8(usage).c_str());
         return result;

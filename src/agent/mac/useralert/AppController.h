@@ -1,0 +1,226 @@
+#pragma once
+
+#include "ExitState.h"
+#include "MessageChunk.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QObject>
+#include <QPixmap>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+class GradientView;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTextBrowser;
+class QWidget;
+class VuaAPI;
+
+namespace Ui {
+class VUserAlertWindow;
+}
+
+// Why a dialog closed (ExitState::exitVal).
+enum CloseReason : int
+{
+    kCloseOk = 1,
+    kCloseCancel = 2,
+    kCloseSnooze = 3,
+    kCloseYes = 4,
+    kCloseNo = 5,
+    kCloseLastPage = 6,
+    kCloseWindowButton = 7,
+    kCloseTimedOut = 8,
+    kCloseExitMarker = 9,
+};
+
+// The dialog controller: fills the window from the launch options, lives on
+// its timers (the 50 ms marker poll, fades, progress animation, time-out)
+// and closes through one path that leaves the answer for the agent.
+//
+// Timers follow one rule: a timer runs while its property holds it, and
+// setting the property to nothing (or to another timer) is the only way it
+// stops.
+class AppController final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Loads the interface file; `arguments` are the process arguments,
+    // program path first.
+    explicit AppController(QStringList arguments = QCoreApplication::arguments(), QObject* parent = nullptr);
+    ~AppController() override;
+
+    // Start-up and runtime.
+    void awakeFromNib();
+    bool isTerminating() const { return m_terminating; }
+    void setupUI();
+    void setupTimers();
+    void checkForUpdates(QTimer* timer);
+    void checkMFMessage();
+    void checkMFCommands();
+    void fadeIn(QTimer* timer);
+    void progress(QTimer* timer);
+
+    // Window and controls.
+    void setupDefaultState();
+    void setupButtons();
+    // `frame` is in the view's bottom-up coordinates: y = 15 is 15 px above
+    // the bottom edge of mainView.
+    void setupButton(QPushButton* button, const char* key, float xpos, const QRectF& frame);
+    void loadLogoBitmap();
+    void setupProgress();
+    void adjustTransparency(int opacity);
+
+    // Result and closing.
+    void okBtnClicked();
+    void cancelBtnClicked();
+    void snoozeBtnClicked();
+    void yesBtnClicked();
+    void noBtnClicked();
+    void closeMainWindow();
+    void startCloseDialog(int reason);
+    void fadeOut(QTimer* timer);
+    void closeDialog();
+
+    // Message text, time-outs and paging.
+    void startTimedoutTimer(double seconds);
+    void timedOut(QTimer* timer);
+    std::optional<QString> expandToken(const QString& text, const QString& token, const char* key) const;
+    std::optional<QString> expandTokens(const QString& text);
+    void displayMessageText(const QString& text, bool append);
+    void setupMultiMessages(const QList<MessageChunk>& chunks, bool showSnooze);
+    void displayCurrentChoice();
+    void backBtnClicked();
+    void nextBtnClicked();
+
+    // Outlets.
+    QWidget* mainWindow() const { return m_mainWindow.get(); }
+    GradientView* mainView() const { return m_mainView; }
+    QPushButton* logoBtn() const { return m_logoBtn; }
+    QLabel* titleTxtFld() const { return m_titleTxtFld; }
+    QTextBrowser* messageTxtView() const { return m_messageTxtView; }
+    QFrame* messageView() const { return m_messageView; }
+    QComboBox* snoozeOptionsCbo() const { return m_snoozeOptionsCbo; }
+    QPushButton* okBtn() const { return m_okBtn; }
+    QPushButton* cancelBtn() const { return m_cancelBtn; }
+    QPushButton* snoozeBtn() const { return m_snoozeBtn; }
+    QPushButton* yesBtn() const { return m_yesBtn; }
+    QPushButton* noBtn() const { return m_noBtn; }
+    QPushButton* nextBtn() const { return m_nextBtn; }
+    QPushButton* backBtn() const { return m_backBtn; }
+    QLabel* dateTimeTxtFld() const { return m_dateTimeTxtFld; }
+    QPushButton* progressMeterBtn() const { return m_progressMeterBtn; }
+    QLabel* pageCounterTxtFld() const { return m_pageCounterTxtFld; }
+
+    // Properties.
+    VuaAPI* vuaApi() const { return m_vuaApi.get(); }
+    ExitState* exitState() const { return m_exitState.get(); }
+    int opacity() const { return m_opacity; }
+    int currentOpacity() const { return m_currentOpacity; }
+    bool isFadeEnabled() const { return m_fadeEnabled; }
+    const QString& snoozeFilename() const { return m_snoozeFilename; }
+    const QList<MessageChunk>& messageChunks() const { return m_messageChunks; }
+    int currentChoice() const { return m_currentChoice; }
+    int choices() const { return m_choices; }
+    bool isPreInstall() const { return m_isPreInstall; }
+    bool isShowSnoozeChoices() const { return m_showSnoozeChoices; }
+    const QList<int>& snoozeSelections() const { return m_snoozeSelections; }
+    const QList<QPixmap>& progressBmps() const { return m_progressBmps; }
+    int currentProgressBmp() const { return m_currentProgressBmp; }
+    QString messageText() const; // the message view's plain text
+
+    QTimer* checkCommandsTimer() const { return m_checkCommandsTimer.get(); }
+    QTimer* fadeInTimer() const { return m_fadeInTimer.get(); }
+    QTimer* fadeOutTimer() const { return m_fadeOutTimer.get(); }
+    QTimer* progressTimer() const { return m_progressTimer.get(); }
+    QTimer* timedOutTimer() const { return m_timedOutTimer.get(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Stops the timer it releases; deletion waits for the event loop, since a
+    // timer may be replaced from inside its own action.
+    struct TimerRelease
+    {
+        void operator()(QTimer* timer) const;
+    };
+    using TimerPtr = std::unique_ptr<QTimer, TimerRelease>;
+    using TimerAction = void (AppController::*)(QTimer*);
+
+    TimerPtr makeTimer(double seconds, TimerAction action);
+    void setCheckCommandsTimer(TimerPtr timer) { m_checkCommandsTimer = std::move(timer); }
+    void setFadeInTimer(TimerPtr timer) { m_fadeInTimer = std::move(timer); }
+    void setFadeOutTimer(TimerPtr timer) { m_fadeOutTimer = std::move(timer); }
+    void setProgressTimer(TimerPtr timer) { m_progressTimer = std::move(timer); }
+    void setTimedOutTimer(TimerPtr timer) { m_timedOutTimer = std::move(timer); }
+
+    void connectActions();
+    void showStartupFailure(int result);
+    void showCurrentDate();
+    void storeSnoozeSelection();
+    bool writeSnoozeChoices();
+    float buttonRowMiddle() const;
+    void log(const QString& line);
+
+    std::unique_ptr<Ui::VUserAlertWindow> m_ui;
+    std::unique_ptr<QWidget> m_mainWindow;
+    GradientView* m_mainView = nullptr;
+    QPushButton* m_logoBtn = nullptr;
+    QLabel* m_titleTxtFld = nullptr;
+    QTextBrowser* m_messageTxtView = nullptr;
+    QFrame* m_messageView = nullptr;
+    QComboBox* m_snoozeOptionsCbo = nullptr;
+    QPushButton* m_okBtn = nullptr;
+    QPushButton* m_cancelBtn = nullptr;
+    QPushButton* m_snoozeBtn = nullptr;
+    QPushButton* m_yesBtn = nullptr;
+    QPushButton* m_noBtn = nullptr;
+    QPushButton* m_nextBtn = nullptr;
+    QPushButton* m_backBtn = nullptr;
+    QLabel* m_dateTimeTxtFld = nullptr;
+    QPushButton* m_progressMeterBtn = nullptr;
+    QLabel* m_pageCounterTxtFld = nullptr;
+
+    QStringList m_arguments;
+    std::unique_ptr<VuaAPI> m_vuaApi;
+    std::unique_ptr<ExitState> m_exitState;
+    int m_opacity = 240;
+    int m_currentOpacity = 0;
+    bool m_fadeEnabled = false;
+    QString m_snoozeFilename;
+    QList<MessageChunk> m_messageChunks;
+    int m_currentChoice = 0;
+    int m_choices = 0;
+    bool m_isPreInstall = true;
+    bool m_showSnoozeChoices = false;
+    QList<int> m_snoozeSelections;
+    QList<QPixmap> m_progressBmps;
+    int m_currentProgressBmp = 0;
+    bool m_detectLinks = false;
+    bool m_terminating = false;
+    bool m_closed = false;
+
+    TimerPtr m_checkCommandsTimer;
+    TimerPtr m_fadeInTimer;
+    TimerPtr m_fadeOutTimer;
+    TimerPtr m_progressTimer;
+    TimerPtr m_timedOutTimer;
+};
+
+// Layout of the button row, in points.
+inline constexpr float kButtonWidth = 100.0f;
+inline constexpr float kButtonSpace = 10.0f;
+inline constexpr double kButtonSize = 100.0;
+inline constexpr double kButtonHeight = 32.0;
+inline constexpr double kButtonBottom = 15.0;
+inline constexpr int kButtonFontSize = 10;

@@ -1,0 +1,165 @@
+// AppController: the text pipeline (tokens, company name, message view),
+// time-outs, and paging of multi-page dialogs.
+#include "AppController.h"
+
+#include "LinkDetection.h"
+#include "MessageTokens.h"
+#include "VuaAPI.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextBrowser>
+
+void AppController::startTimedoutTimer(double seconds)
+{
+    log(QString::asprintf("VUserAlert    timeout set to %f seconds", seconds));
+    setTimedOutTimer(makeTimer(seconds, &AppController::timedOut));
+}
+
+void AppController::timedOut(QTimer* /*timer*/)
+{
+    setTimedOutTimer(nullptr);
+    m_exitState->setTimedOut(true);
+    if (m_choices < 1) {
+        startCloseDialog(kCloseTimedOut);
+        return;
+    }
+    if (m_currentChoice >= 0 && m_currentChoice < m_messageChunks.size()) {
+        m_messageChunks[m_currentChoice].setTimedOut(true);
+    }
+    nextBtnClicked();
+}
+
+std::optional<QString> AppController::expandToken(const QString& text, const QString& token,
+                                                  const char* key) const
+{
+    if (!text.contains(token)) {
+        return std::nullopt;
+    }
+    QString expanded(text);
+    expanded.replace(token, qtTrId(key));
+    return expanded;
+}
+
+// "@(Installing) Editor" -> "Installing Editor"; "@(unknown)" -> nothing
+// (logged), and the caller shows the text as it is.
+std::optional<QString> AppController::expandTokens(const QString& text)
+{
+    if (!text.contains(QLatin1String("@("))) {
+        return text;
+    }
+    QString result(text);
+    for (size_t i = 0; i < std::size(kMessageTokens); ++i) {
+        const MessageToken& token = kMessageTokens[i];
+        const std::optional<QString> expanded = expandToken(result, QLatin1String(token.token), token.key);
+        if (!expanded) {
+            continue;
+        }
+        result = *expanded;
+        if (i == kCompanyNameToken) {
+            result = m_vuaApi->replaceCompanyName(result);
+        }
+    }
+    if (result == text) {
+        log(QStringLiteral("VUserAlert    WARNING: unknown token found in message: [%1]").arg(text));
+        return std::nullopt;
+    }
+    return result;
+}
+
+void AppController::displayMessageText(const QString& text, bool append)
+{
+    const QString prefixed = QStringLiteral(" * ") + text;
+    const QString shown = expandTokens(prefixed).value_or(prefixed);
+    const QString content = append ? messageText() + QLatin1Char('\n') + shown : shown;
+    m_messageView->show();
+    SetTextWithDetectedLinks(*m_messageTxtView->document(), content, m_detectLinks);
+}
+
+QString AppController::messageText() const
+{
+    return m_messageTxtView->toPlainText();
+}
+
+void AppController::setupMultiMessages(const QList<MessageChunk>& chunks, bool showSnooze)
+{
+    m_showSnoozeChoices = showSnooze;
+    m_messageChunks = chunks;
+    m_currentChoice = 0;
+    m_choices = static_cast<int>(chunks.size());
+    if (showSnooze) {
+        m_snoozeOptionsCbo->clear();
+        for (const char* key : kSnoozeEntryKeys) {
+            m_snoozeOptionsCbo->addItem(qtTrId(key));
+        }
+        m_snoozeOptionsCbo->setCurrentIndex(0);
+        m_snoozeOptionsCbo->show();
+        for (int page = 0; page < m_choices; ++page) {
+            m_snoozeSelections.append(0);
+        }
+    }
+    if (m_choices > 0) {
+        displayCurrentChoice();
+    }
+}
+
+void AppController::displayCurrentChoice()
+{
+    if (m_currentChoice < 0 || m_currentChoice >= m_messageChunks.size()) {
+        return;
+    }
+    const bool lastPage = m_currentChoice == m_choices - 1;
+    m_backBtn->setVisible(m_currentChoice > 0);
+
+    const char* nextKey = lastPage ? "BUTTON_CONTINUE" : "BUTTON_NEXT";
+    if (!m_isPreInstall) {
+        nextKey = (lastPage || m_choices < 2) ? "BUTTON_FINISH" : "BUTTON_NEXT";
+    }
+    m_nextBtn->setText(qtTrId(nextKey));
+    m_nextBtn->setAccessibleName(m_nextBtn->text());
+
+    if (m_showSnoozeChoices) {
+        m_snoozeOptionsCbo->setCurrentIndex(m_snoozeSelections.value(m_currentChoice, 0));
+    }
+    if (m_choices >= 2) {
+        m_pageCounterTxtFld->setText(QStringLiteral("%1 / %2").arg(m_currentChoice + 1).arg(m_choices));
+        m_pageCounterTxtFld->show();
+    } else {
+        m_pageCounterTxtFld->hide();
+    }
+
+    MessageChunk& chunk = m_messageChunks[m_currentChoice];
+    chunk.setTimedOut(false);
+    displayMessageText(QStringLiteral("%1:\n%2").arg(chunk.packageName(), chunk.message()), false);
+    setTimedOutTimer(makeTimer(chunk.timeOutSecs(), &AppController::timedOut));
+}
+
+void AppController::storeSnoozeSelection()
+{
+    if (m_showSnoozeChoices && m_currentChoice >= 0 && m_currentChoice < m_snoozeSelections.size()) {
+        m_snoozeSelections[m_currentChoice] = m_snoozeOptionsCbo->currentIndex();
+    }
+}
+
+void AppController::backBtnClicked()
+{
+    setTimedOutTimer(nullptr);
+    storeSnoozeSelection();
+    if (m_currentChoice > 0) {
+        --m_currentChoice;
+    }
+    displayCurrentChoice();
+}
+
+void AppController::nextBtnClicked()
+{
+    setTimedOutTimer(nullptr);
+    storeSnoozeSelection();
+    if (m_currentChoice < m_choices - 1) {
+        ++m_currentChoice;
+        displayCurrentChoice();
+        return;
+    }
+    startCloseDialog(kCloseLastPage);
+}

@@ -1,0 +1,9 @@
+#include "ApplicationMain.h"
+#include "VUAInterface.h"
+
+#include <QGuiApplication>
+
+int main(int argc, char** argv)
+{
+    return ApplicationMain(argc, argv, "VUserAlert", [] { return std::make_unique<VUAInterface>(*qGuiApp); });
+}
