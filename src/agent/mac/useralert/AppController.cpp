@@ -224,8 +224,9 @@ void AppController::awakeFromNib()
     const int result = m_vuaApi->setup(m_arguments);
     if (result != kParseSuccess) {
         showStartupFailure(result);
+        // The application main sees this and ends with status 0 instead of
+        // running its loop.
         m_terminating = true;
-        QCoreApplication::exit(0);
         m_mainWindow->removeEventFilter(this);
         m_mainWindow->close();
         return;
