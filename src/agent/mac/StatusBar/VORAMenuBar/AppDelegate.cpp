@@ -1,0 +1,217 @@
+#include "AppDelegate.h"
+
+#include "AgentHelperProtocol.h"
+#include "DarwinNotificationsManager.h"
+#include "StreamReader.h"
+#include "VoraDBusNames.h"
+#include "XPCConnection.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kDefaultConfigurationFile =
+    QStringLiteral("/Library/Application Support/Orvel/VORA/data/arn.conf");
+const QString kLaunchMenuKey = QStringLiteral("launchmenu");
+const QString kAccepted = QStringLiteral("true");
+constexpr unsigned kRetrySchedule[] = {5, 10, 20, 30, 60};
+constexpr size_t kScheduleLength = sizeof kRetrySchedule / sizeof kRetrySchedule[0];
+constexpr unsigned kRetryLimit = 10;
+constexpr int kRefreshIntervalMs = 30000;
+
+} // namespace
+
+AppDelegate::AppDelegate(QObject* parent)
+    : QObject(parent), m_icon(QStringLiteral(":/VORAMenuBar")),
+      m_disconnectedIcon(QStringLiteral(":/VoraDisconnected")),
+      m_connectedIcon(QStringLiteral(":/VoraConnected")), m_statusItem(std::make_unique<QSystemTrayIcon>()),
+      m_darwinNotificationCenter(DarwinNotificationsManager::sharedInstance()),
+      m_connectedString(qtTrId("Connected")), m_disconnectedString(qtTrId("Disconnected")),
+      m_statusString(qtTrId("Status")), m_helperXPCErrorString(qtTrId("Helper XPC Error")),
+      m_helperConnectionInterruptedString(qtTrId("Helper Connection Interrupted")),
+      m_helperConnectionInvalidatedString(qtTrId("Helper Connection Invalidated")),
+      m_sleeper([](unsigned seconds) { ::sleep(seconds); })
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    if (m_xpcConnection) {
+        m_xpcConnection->invalidate();
+        m_xpcConnection.reset();
+    }
+    m_updateStatusTimer.reset();
+    m_agentService.reset();
+}
+
+QString AppDelegate::configurationFilePath()
+{
+    const QByteArray root = qgetenv("VORA_AGENT_ROOT");
+    if (root.isEmpty()) {
+        return kDefaultConfigurationFile;
+    }
+    return QString::fromLocal8Bit(root) + QStringLiteral("/Orvel/VORA/data/arn.conf");
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    if (!configurationAllowsLaunch()) {
+        return;
+    }
+    setupStatusItem();
+}
+
+void AppDelegate::applicationWillTerminate() {}
+
+void AppDelegate::terminate()
+{
+    m_terminated = true;
+    QCoreApplication::quit();
+}
+
+// One pass over the file. Returns false when a "launchmenu" line without
+// "true" ends the program; `found` tells whether any key line was seen.
+bool AppDelegate::scanConfiguration(bool* found)
+{
+    const std::unique_ptr<StreamReader> reader = StreamReader::init(configurationFilePath());
+    if (!reader) {
+        return true;
+    }
+    for (;;) {
+        const std::optional<QString> line = reader->nextLine();
+        if (!line) {
+            // A line that is not valid UTF-8 yields nothing without ending
+            // the file; skip it so a key line after it is still seen.
+            if (reader->isAtEOF()) {
+                return true;
+            }
+            continue;
+        }
+        const QString lower = line->toLower();
+        if (!lower.startsWith(kLaunchMenuKey)) {
+            continue;
+        }
+        *found = true;
+        if (!lower.contains(kAccepted)) {
+            qInfo("LaunchMenu is not equal to true. Exiting");
+            return false;
+        }
+        qInfo("Found launchmenu option and it is true");
+    }
+}
+
+// Waits 5, 10, 20, 30 and then 60 seconds between attempts: 13 attempts
+// and 605 seconds in all before giving up on a file without the key.
+bool AppDelegate::configurationAllowsLaunch()
+{
+    if (!QFile::exists(configurationFilePath())) {
+        qInfo("arn.conf not found. Exiting.");
+        terminate();
+        return false;
+    }
+    bool found = false;
+    size_t interval = 0;
+    unsigned retries = 1;
+    do {
+        if (!scanConfiguration(&found)) {
+            terminate();
+            return false;
+        }
+        if (found) {
+            break;
+        }
+        qInfo("launchmenu not found in arn.conf. Retrying again in %d seconds",
+              static_cast<int>(kRetrySchedule[interval]));
+        m_sleeper(kRetrySchedule[interval]);
+        if (++interval == kScheduleLength) {
+            interval = kScheduleLength - 1;
+            ++retries;
+        }
+    } while (retries < kRetryLimit);
+
+    if (!found) {
+        qInfo("launchmenu not found in arn.conf. Exiting...");
+        terminate();
+        return false;
+    }
+    return true;
+}
+
+void AppDelegate::setupStatusItem()
+{
+    m_agentService.reset();
+    m_statusItem->setIcon(m_icon);
+    m_statusItem->setContextMenu(m_menu);
+    m_statusItem->setToolTip(m_statusString);
+    m_connectedStatusMenuItem = nullptr;
+    if (m_menu) {
+        for (QAction* item : m_menu->actions()) {
+            if (item->text() == m_statusString) {
+                m_connectedStatusMenuItem = item;
+                break;
+            }
+        }
+    }
+    m_statusItem->show();
+    m_agentService = getAgentService();
+
+    if (m_darwinNotificationCenter != nullptr) {
+        QPointer<AppDelegate> self(this);
+        m_darwinNotificationCenter->registerForNotificationName(QString::fromLatin1(kAgentWasRestarted),
+                                                                [self] {
+                                                                    qInfo("Agent has restarted");
+                                                                    if (self) {
+                                                                        self->updateConnectedStatus();
+                                                                    }
+                                                                });
+        m_darwinNotificationCenter->registerForNotificationName(QString::fromLatin1(kAgentInventoryWasRun),
+                                                                [] { qInfo("Agent has run inventory"); });
+    }
+    updateConnectedStatus();
+
+    m_updateStatusTimer = std::make_unique<QTimer>();
+    m_updateStatusTimer->setInterval(kRefreshIntervalMs);
+    connect(m_updateStatusTimer.get(), &QTimer::timeout, this, &AppDelegate::updateConnectedStatus);
+    m_updateStatusTimer->start();
+}
+
+void AppDelegate::showStatus(const QIcon& image, const QString& title)
+{
+    m_statusItem->setIcon(image);
+    m_statusItem->setToolTip(title);
+    if (m_connectedStatusMenuItem != nullptr) {
+        m_connectedStatusMenuItem->setText(title);
+    }
+}
+
+void AppDelegate::inventoryClicked()
+{
+    qInfo("About to send Agent inventory message");
+    if (const std::shared_ptr<AgentHelperProtocol> service = getAgentService()) {
+        service->runInventory();
+    }
+    qInfo("Sent Agent inventory message");
+    updateConnectedStatus();
+}
+
+void AppDelegate::restartClicked()
+{
+    qInfo("About to send Agent restart message");
+    if (const std::shared_ptr<AgentHelperProtocol> service = getAgentService()) {
+        service->restartAgent();
+    }
+    qInfo("Sent Agent restart message");
+    updateConnectedStatus();
+}
+
+void AppDelegate::quit()
+{
+    terminate();
+}

@@ -1,0 +1,55 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE" sourcelanguage="en_US">
+<context>
+    <name>VORAMenuBar</name>
+    <message id="Connected">
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message id="Disconnected">
+        <source>Disconnected</source>
+        <translation>Nicht verbunden</translation>
+    </message>
+    <message id="Status">
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message id="Helper XPC Error">
+        <source>Helper XPC Error</source>
+        <translation>Fehler beim Hilfsdienst</translation>
+    </message>
+    <message id="Helper Connection Interrupted">
+        <source>Helper Connection Interrupted</source>
+        <translation>Verbindung zum Hilfsdienst unterbrochen</translation>
+    </message>
+    <message id="Helper Connection Invalidated">
+        <source>Helper Connection Invalidated</source>
+        <translation>Verbindung zum Hilfsdienst ungültig</translation>
+    </message>
+    <message id="Version">
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message id="Build">
+        <source>Build</source>
+        <translation>Buildnummer</translation>
+    </message>
+    <message id="Run Inventory">
+        <source>Run Inventory</source>
+        <translation>Inventur ausführen</translation>
+    </message>
+    <message id="Restart Agent">
+        <source>Restart Agent</source>
+        <translation>Agent neu starten</translation>
+    </message>
+    <message id="About">
+        <source>About VORA</source>
+        <translation>Über VORA</translation>
+    </message>
+    <message id="Quit">
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+</context>
+</TS>

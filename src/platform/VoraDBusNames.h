@@ -1,0 +1,23 @@
+#pragma once
+
+// The agent's D-Bus contract, shared by VORAMenuBar, the agent's stand-in
+// and the tests (docs/dbus.md describes it; the XML under dbus/ is its
+// introspection data).
+
+// Reverse-DNS prefix of every name the agent owns or posts.
+inline constexpr const char* kAgentPrefix = "com.orvel.vora";
+
+// The privileged helper service, on the system bus.
+inline constexpr const char* kHelperService = "com.orvel.vora.AgentHelperService";
+inline constexpr const char* kHelperPath = "/com/orvel/vora/AgentHelperService";
+inline constexpr const char* kHelperInterface = "com.orvel.vora.AgentHelperProtocol";
+inline constexpr const char* kHelperRestartAgent = "RestartAgent";
+inline constexpr const char* kHelperRunInventory = "RunInventory";
+inline constexpr const char* kHelperGetConnectedStatus = "GetConnectedStatus";
+
+// System-wide notifications: the broadcast signal Posted(s name).
+inline constexpr const char* kNotifyPath = "/com/orvel/vora/Notify";
+inline constexpr const char* kNotifyInterface = "com.orvel.vora.Notify";
+inline constexpr const char* kNotifySignal = "Posted";
+inline constexpr const char* kAgentWasRestarted = "com.orvel.vora.agentWasRestarted";
+inline constexpr const char* kAgentInventoryWasRun = "com.orvel.vora.agentInventoryWasRun";

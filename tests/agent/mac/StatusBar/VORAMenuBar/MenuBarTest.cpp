@@ -1,0 +1,288 @@
+#include "AboutViewController.h"
+#include "AppDelegate.h"
+#include "CapturedStdout.h"
+#include "DarwinNotificationsManager.h"
+#include "FakeHelperProcess.h"
+#include "FileHelpers.h"
+#include "MenuBarInterface.h"
+#include "MessageLog.h"
+#include "QtPrinters.h"
+#include "TempAgentRoot.h"
+#include "VoraDBusNames.h"
+#include "WaitUntil.h"
+#include "XPCConnection.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace {
+
+class MenuBarTest : public ::testing::Test
+{
+protected:
+    bool launch(const std::string& config)
+    {
+        if (!config.empty()) {
+            root.writeConfig(config);
+        }
+        ui = std::make_unique<MenuBarInterface>();
+        delegate().setSleeper([this](unsigned seconds) {
+            waits.push_back(seconds);
+            if (onSleep) {
+                onSleep();
+            }
+        });
+        return ui->launch();
+    }
+
+    AppDelegate& delegate() const { return ui->delegate(); }
+    QString status() const { return delegate().connectedStatusMenuItem()->text(); }
+    bool shows(const QIcon& icon) const
+    {
+        return delegate().statusItem()->icon().cacheKey() == icon.cacheKey();
+    }
+    QAction* item(const char* name) const { return ui->menu().findChild<QAction*>(name); }
+    bool waitForStatus(const QString& text)
+    {
+        return WaitUntil([&] { return status() == text; });
+    }
+
+    TempAgentRoot root;
+    MessageLog log;
+    FakeHelperProcess helper{QStringLiteral(FAKE_AGENT_HELPER_PATH)};
+    std::unique_ptr<MenuBarInterface> ui;
+    std::vector<unsigned> waits;
+    std::function<void()> onSleep;
+};
+
+} // namespace
+
+TEST_F(MenuBarTest, MissingConfigurationEndsAtOnce)
+{
+    EXPECT_FALSE(launch(""));
+    EXPECT_TRUE(delegate().isTerminated());
+    EXPECT_EQ(log.count("arn.conf not found. Exiting."), 1);
+    EXPECT_TRUE(waits.empty());
+    EXPECT_TRUE(delegate().statusItem()->icon().isNull());
+}
+
+TEST_F(MenuBarTest, KeyInAnyCaseWithTrueIsAccepted)
+{
+    EXPECT_TRUE(launch("host=x\nLAUNCHMENU=True\n"));
+    EXPECT_TRUE(log.contains("Found launchmenu option and it is true"));
+    EXPECT_TRUE(waits.empty());
+    EXPECT_TRUE(shows(delegate().icon()));
+    EXPECT_EQ(status(), "Status"); // until the first reply
+    ASSERT_NE(delegate().updateStatusTimer(), nullptr);
+    EXPECT_EQ(delegate().updateStatusTimer()->interval(), 30000);
+    EXPECT_TRUE(delegate().updateStatusTimer()->isActive());
+}
+
+TEST_F(MenuBarTest, KeyWithoutTrueEndsTheProgramEvenAfterATrueOne)
+{
+    EXPECT_FALSE(launch("launchmenu=true\nlaunchmenu=no\n"));
+    EXPECT_TRUE(log.contains("LaunchMenu is not equal to true. Exiting"));
+    EXPECT_FALSE(launch("launchmenu=\n"));
+    EXPECT_TRUE(launch("launchmenu=untrue\n")); // a substring test, as the agent has always read it
+}
+
+TEST_F(MenuBarTest, MissingKeyIsRetriedOnTheSchedule)
+{
+    EXPECT_FALSE(launch("host=x\n  launchmenu=true\n")); // text before the key does not match
+    const std::vector<unsigned> schedule{5, 10, 20, 30, 60, 60, 60, 60, 60, 60, 60, 60, 60};
+    EXPECT_EQ(waits, schedule);
+    EXPECT_EQ(std::accumulate(waits.begin(), waits.end(), 0u), 605u);
+    EXPECT_EQ(log.count("launchmenu not found in arn.conf. Retrying again in 60 seconds"), 9);
+    EXPECT_TRUE(log.contains("launchmenu not found in arn.conf. Retrying again in 5 seconds"));
+    EXPECT_TRUE(log.contains("launchmenu not found in arn.conf. Exiting..."));
+}
+
+TEST_F(MenuBarTest, KeyGainedDuringTheRetriesStartsTheProgram)
+{
+    onSleep = [this] {
+        if (waits.size() == 3) {
+            root.writeConfig("launchmenu=TRUE\n");
+        }
+    };
+    EXPECT_TRUE(launch("host=x\n"));
+    EXPECT_EQ(waits, (std::vector<unsigned>{5, 10, 20}));
+}
+
+TEST_F(MenuBarTest, InvalidUtf8LineDoesNotHideALaterKey)
+{
+    EXPECT_TRUE(launch("host=\xff\xfe\nlaunchmenu=true\n"));
+    EXPECT_TRUE(waits.empty());
+}
+
+TEST_F(MenuBarTest, StatusFollowsTheHelpersAnswers)
+{
+    ASSERT_TRUE(helper.start(true));
+    ASSERT_TRUE(launch("launchmenu=true\n"));
+    ASSERT_TRUE(waitForStatus("Connected"));
+    EXPECT_TRUE(shows(delegate().connectedIcon()));
+    EXPECT_TRUE(log.contains("Agent is CONNECTED"));
+    EXPECT_EQ(log.count("Initializing agentService"), 1);
+
+    ASSERT_TRUE(helper.send("connected false"));
+    delegate().updateConnectedStatus();
+    ASSERT_TRUE(waitForStatus("Disconnected"));
+    EXPECT_TRUE(shows(delegate().disconnectedIcon()));
+    EXPECT_TRUE(log.contains("Agent is NOT CONNECTED"));
+
+    ASSERT_TRUE(helper.send("connected true"));
+    delegate().updateConnectedStatus();
+    ASSERT_TRUE(waitForStatus("Connected"));
+    EXPECT_EQ(log.count("Initializing agentService"), 1); // the stored proxy served every refresh
+}
+
+TEST_F(MenuBarTest, AbsentHelperShowsAFailureUntilItAnswers)
+{
+    CapturedStdout out;
+    ASSERT_TRUE(launch("launchmenu=true\n"));
+    const bool failed = WaitUntil(
+        [&] { return status() == "Helper XPC Error" || status() == "Helper Connection Invalidated"; });
+    const bool cleared = WaitUntil([&] { return !delegate().agentService(); });
+    const std::string printed = out.release();
+    ASSERT_TRUE(failed) << status().toStdString();
+    EXPECT_TRUE(cleared);
+    EXPECT_TRUE(shows(delegate().icon()));
+    EXPECT_NE(printed.find("xpcErrorHandler called\n"), std::string::npos);
+
+    // The next refresh builds a fresh connection and proxy.
+    ASSERT_TRUE(helper.start(false));
+    delegate().updateConnectedStatus();
+    ASSERT_TRUE(waitForStatus("Disconnected"));
+    EXPECT_GE(log.count("Initializing agentService"), 2);
+}
+
+TEST_F(MenuBarTest, HelperKilledWhileConnectedRecoversThroughTheErrorBlock)
+{
+    ASSERT_TRUE(helper.start(true));
+    ASSERT_TRUE(launch("launchmenu=true\n"));
+    ASSERT_TRUE(waitForStatus("Connected"));
+
+    helper.kill();
+    // Interruption first, then the invalidation it leads to.
+    ASSERT_TRUE(WaitUntil([&] {
+        const QStringList lines = log.lines();
+        const qsizetype interrupted = lines.indexOf("Connection interrupted");
+        return interrupted >= 0 && lines.indexOf("Connection invalidated", interrupted) > interrupted;
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return delegate().xpcConnection() == nullptr; }));
+    EXPECT_EQ(status(), "Helper Connection Invalidated");
+    EXPECT_TRUE(shows(delegate().icon()));
+    EXPECT_TRUE(delegate().agentService() != nullptr); // stale
+
+    // The stale proxy fails once and is dropped ...
+    StdoutOf([&] {
+        delegate().updateConnectedStatus();
+        EXPECT_TRUE(WaitUntil([&] { return !delegate().agentService(); }));
+    });
+    // ... and the refresh after that reaches the restarted helper.
+    ASSERT_TRUE(helper.start(true));
+    ASSERT_TRUE(WaitUntil([&] { return delegate().xpcConnection() == nullptr; }));
+    delegate().updateConnectedStatus();
+    ASSERT_TRUE(waitForStatus("Connected"));
+    EXPECT_TRUE(shows(delegate().connectedIcon()));
+}
+
+TEST_F(MenuBarTest, MenuCommandsReachTheHelperAndNotificationsRefresh)
+{
+    ASSERT_TRUE(helper.start(true));
+    ASSERT_TRUE(launch("launchmenu=true\n"));
+    ASSERT_TRUE(waitForStatus("Connected"));
+
+    item("runInventoryItem")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return helper.callCount("RunInventory") == 1; }));
+    EXPECT_TRUE(log.contains("About to send Agent inventory message"));
+    EXPECT_TRUE(log.contains("Sent Agent inventory message"));
+    ASSERT_TRUE(WaitUntil([&] { return log.contains("Agent has run inventory"); }));
+    EXPECT_TRUE(log.contains("Notification Callback: com.orvel.vora.agentInventoryWasRun"));
+
+    ASSERT_TRUE(helper.send("connected false"));
+    const int before = helper.callCount("GetConnectedStatus");
+    item("restartAgentItem")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return helper.callCount("RestartAgent") == 1; }));
+    EXPECT_TRUE(log.contains("About to send Agent restart message"));
+    ASSERT_TRUE(WaitUntil([&] { return log.contains("Agent has restarted"); }));
+    // One refresh from the command, one from the restart notification.
+    EXPECT_TRUE(WaitUntil([&] { return helper.callCount("GetConnectedStatus") >= before + 2; }));
+    ASSERT_TRUE(waitForStatus("Disconnected"));
+
+    // A restart announced by the agent alone refreshes the state as well.
+    ASSERT_TRUE(helper.send("connected true"));
+    ASSERT_TRUE(helper.send("post com.orvel.vora.agentWasRestarted"));
+    ASSERT_TRUE(waitForStatus("Connected"));
+
+    item("quitItem")->trigger();
+    EXPECT_TRUE(delegate().isTerminated());
+}
+
+TEST_F(MenuBarTest, CommandsWithoutAServiceAreStillLoggedAndRefresh)
+{
+    ASSERT_TRUE(launch("launchmenu=true\n"));
+    StdoutOf([&] { WaitUntil([&] { return !delegate().agentService(); }); });
+    delegate().inventoryClicked();
+    EXPECT_TRUE(log.contains("About to send Agent inventory message"));
+    EXPECT_TRUE(log.contains("Sent Agent inventory message"));
+    EXPECT_GE(log.count("Initializing agentService"), 2);
+    StdoutOf([&] { WaitUntil([&] { return status() == "Helper XPC Error"; }, 3000); });
+}
+
+TEST(DarwinNotifications, LastBlockForANameWinsAndOwnPostsArrive)
+{
+    MessageLog log;
+    DarwinNotificationsManager* manager = DarwinNotificationsManager::sharedInstance();
+    EXPECT_EQ(manager, DarwinNotificationsManager::sharedInstance());
+    int first = 0;
+    int second = 0;
+    manager->registerForNotificationName("com.orvel.vora.test", [&] { ++first; });
+    manager->registerForNotificationName("com.orvel.vora.test", [&] { ++second; });
+    manager->postNotificationWithName("com.orvel.vora.unobserved");
+    manager->postNotificationWithName("com.orvel.vora.test");
+    ASSERT_TRUE(WaitUntil([&] { return second == 1; }));
+    EXPECT_EQ(first, 0);
+    EXPECT_TRUE(log.contains("Notification Callback: com.orvel.vora.test"));
+    EXPECT_FALSE(log.contains("Notification Callback: com.orvel.vora.unobserved"));
+}
+
+TEST(AboutPanel, VersionLine)
+{
+    const auto textFor = [](const QVariantMap& info) {
+        AboutViewController about(info);
+        return about.versionTextField()->text();
+    };
+    EXPECT_EQ(textFor({{"CFBundleShortVersionString", "4.1.2"}, {"CFBundleVersion", "1234"}}),
+              "Version 4.1.2 (Build 1234)");
+    EXPECT_EQ(textFor({{"CFBundleShortVersionString", "4.1.2"}}), "Version 4.1.2");
+    EXPECT_EQ(textFor({{"CFBundleShortVersionString", "4.1.2"}, {"CFBundleVersion", 1234}}), "Version 4.1.2");
+    EXPECT_EQ(textFor({{"CFBundleVersion", "1234"}}), "Version ");
+    EXPECT_EQ(textFor({}), "Version ");
+
+    AboutViewController about({{"CFBundleShortVersionString", "4.1.2"}});
+    EXPECT_FALSE(about.imageField()->pixmap().isNull());
+
+    QTranslator german;
+    ASSERT_TRUE(german.load(":/i18n/VORAMenuBar_de.qm"));
+    QCoreApplication::installTranslator(&german);
+    EXPECT_EQ(textFor({{"CFBundleShortVersionString", "4.1.2"}, {"CFBundleVersion", "1234"}}),
+              "Version 4.1.2 (Buildnummer 1234)");
+    EXPECT_EQ(qtTrId("Disconnected"), "Nicht verbunden");
+    QCoreApplication::removeTranslator(&german);
+}
+
+TEST(MenuBarImages, AllImagesArePresent)
+{
+    for (const char* name : {":/VORAMenuBar", ":/VoraConnected", ":/VoraDisconnected", ":/AboutIcon"}) {
+        EXPECT_FALSE(QIcon(name).pixmap(22, 22).isNull()) << name;
+    }
+}

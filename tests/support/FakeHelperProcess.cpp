@@ -1,0 +1,65 @@
+#include "FakeHelperProcess.h"
+
+#include "WaitUntil.h"
+
+FakeHelperProcess::FakeHelperProcess(QString program) : m_program(std::move(program))
+{
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+FakeHelperProcess::~FakeHelperProcess()
+{
+    kill();
+}
+
+bool FakeHelperProcess::start(bool connected)
+{
+    m_lines.clear();
+    m_process.start(m_program, connected ? QStringList{QStringLiteral("--connected")} : QStringList{});
+    if (!m_process.waitForStarted(10000)) {
+        return false;
+    }
+    return WaitUntil([this] {
+        drain();
+        return m_lines.contains(QStringLiteral("ready"));
+    });
+}
+
+bool FakeHelperProcess::send(const QByteArray& command)
+{
+    m_process.write(command + '\n');
+    const QString acknowledgement = QStringLiteral("ok ") + QString::fromUtf8(command);
+    return WaitUntil([&] {
+        drain();
+        return m_lines.contains(acknowledgement);
+    });
+}
+
+void FakeHelperProcess::kill()
+{
+    if (m_process.state() == QProcess::NotRunning) {
+        return;
+    }
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+void FakeHelperProcess::drain()
+{
+    while (m_process.canReadLine()) {
+        m_lines.append(QString::fromUtf8(m_process.readLine()).trimmed());
+    }
+}
+
+QStringList FakeHelperProcess::calls()
+{
+    drain();
+    QStringList names;
+    for (const QString& line : m_lines) {
+        if (line == QLatin1String("RestartAgent") || line == QLatin1String("RunInventory") ||
+            line == QLatin1String("GetConnectedStatus")) {
+            names.append(line);
+        }
+    }
+    return names;
+}
