@@ -15,7 +15,11 @@ FakeHelperProcess::~FakeHelperProcess()
 bool FakeHelperProcess::start(bool connected)
 {
     m_lines.clear();
-    m_process.start(m_program, connected ? QStringList{QStringLiteral("--connected")} : QStringList{});
+    QStringList arguments{QStringLiteral("helper")};
+    if (connected) {
+        arguments.append(QStringLiteral("--connected"));
+    }
+    m_process.start(m_program, arguments);
     if (!m_process.waitForStarted(10000)) {
         return false;
     }
@@ -56,9 +60,8 @@ QStringList FakeHelperProcess::calls()
     drain();
     QStringList names;
     for (const QString& line : m_lines) {
-        if (line == QLatin1String("RestartAgent") || line == QLatin1String("RunInventory") ||
-            line == QLatin1String("GetConnectedStatus")) {
-            names.append(line);
+        if (line.startsWith(QLatin1String("call "))) {
+            names.append(line.mid(5));
         }
     }
     return names;

@@ -5,7 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-// Runs fake_agent_helper and talks to it through its standard streams.
+// Runs the agent stand-in's helper ("vora-agent helper") and talks to it
+// through its standard streams.
 class FakeHelperProcess final
 {
 public:

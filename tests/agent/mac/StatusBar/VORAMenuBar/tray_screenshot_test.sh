@@ -53,7 +53,7 @@ export DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$work/address")
 unset DBUS_SESSION_BUS_ADDRESS
 
 mkfifo "$work/helper-in"
-"$bin_dir/fake_agent_helper" --connected <"$work/helper-in" >"$work/helper.out" & pids+=($!)
+"$bin_dir/vora-agent" helper --connected <"$work/helper-in" >"$work/helper.out" & pids+=($!)
 exec 3>"$work/helper-in"
 wait_for 10 grep -q ready "$work/helper.out"
 

@@ -4,14 +4,18 @@
 #include <QDBusMessage>
 #include <QObject>
 
-// The helper's object: answers the three methods, prints each call on
-// standard output and posts the agent's notifications after a command.
-class FakeHelperObject final : public QObject, protected QDBusContext
+// The agent's privileged helper as a stand-in: answers the three methods
+// of com.orvel.vora.AgentHelperProtocol, prints "call NAME" for each call,
+// and posts the agent's notification after a restart or an inventory run.
+class HelperService final : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.orvel.vora.AgentHelperProtocol")
 
 public:
+    // Owns the helper's name on the system bus; false when it cannot.
+    bool publish();
+
     void setConnected(bool connected) { m_connected = connected; }
     // Replies wait this long; a negative delay never replies.
     void setReplyDelayMs(int delay) { m_replyDelayMs = delay; }

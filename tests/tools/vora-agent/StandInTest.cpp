@@ -1,0 +1,191 @@
+// The agent stand-in, run as a process against the real VUserAlert, a
+// temporary agent root and the private system bus of this test program.
+#include "AnswerReader.h"
+#include "DarwinNotificationsManager.h"
+#include "FileHelpers.h"
+#include "TempAgentRoot.h"
+#include "VUAMarkerMgr.h"
+#include "WaitUntil.h"
+#include "encoding.h"
+#include "md5.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct StandInRun
+{
+    int exitCode;
+    QByteArray out;
+};
+
+class StandInTest : public ::testing::Test
+{
+protected:
+    StandInRun standIn(const QStringList& arguments, const QByteArray& input = QByteArray())
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("VORA_AGENT_ROOT", QString::fromStdString(root.root()));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("VUSERALERT", VUSERALERT_PATH);
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(VORA_AGENT_PATH, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), process.readAllStandardOutput()};
+    }
+
+    QJsonObject dialog(const QStringList& options, const QByteArray& script = QByteArray())
+    {
+        QStringList arguments{"dialog"};
+        if (!script.isEmpty()) {
+            arguments << "--script"
+                      << "-";
+        }
+        arguments << "--" << options;
+        const StandInRun run = standIn(arguments, script);
+        EXPECT_EQ(run.exitCode, 0);
+        return QJsonDocument::fromJson(run.out).object();
+    }
+
+    TempAgentRoot root;
+};
+
+} // namespace
+
+TEST_F(StandInTest, ScriptedDialogReportsItsAnswer)
+{
+    root.writeConfig("companyname=Acme\n");
+    const QJsonObject report =
+        dialog({"-name=Editor", "-message=Starting", "-ok", "-default=yes", "-timeout=300"},
+               "# replayed interaction\n"
+               "message @(Downloading) Editor\nawait\n"
+               "append 40 %\nawait\n"
+               "progon\nawait\nshowok\nawait\nfinish\nawait\nprogoff\nawait\n"
+               "timeout 0\n");
+    EXPECT_EQ(report["suffix"].toString().toStdString(), CreateHash("Editor"));
+    EXPECT_EQ(report["result"].toString(), "yes");
+    EXPECT_EQ(report["words"].toArray(), QJsonArray{"yes"});
+    EXPECT_EQ(report["exitStatus"].toInt(-1), 0);
+    EXPECT_FALSE(report["crashed"].toBool());
+    EXPECT_TRUE(report["snoozeChoices"].toArray().isEmpty());
+}
+
+TEST_F(StandInTest, MultiPageSnoozeChoicesAreParsed)
+{
+    const QJsonObject report =
+        dialog({"-name=Updates", "-multisnoozemessage=PRE7^Editor^Install^-1^^8^Browser^Update^-1",
+                "-default=snooze"});
+    EXPECT_EQ(report["result"].toString(), "snooze");
+    const QJsonArray choices = report["snoozeChoices"].toArray();
+    ASSERT_EQ(choices.size(), 2);
+    EXPECT_EQ(choices[0].toObject()["chunkId"].toInt(), 7);
+    EXPECT_EQ(choices[1].toObject()["snoozeIndex"].toInt(-9), 0);
+    EXPECT_TRUE(choices[1].toObject()["timedOut"].toBool());
+}
+
+TEST_F(StandInTest, ExitMarkerAndStartFailures)
+{
+    const QJsonObject closed = dialog({"-name=Closing", "-yesno", "-suffix=my.dialog"}, "exit\n");
+    EXPECT_EQ(closed["suffix"].toString(), "myXdialog");
+    EXPECT_TRUE(closed["result"].isNull());
+    EXPECT_EQ(closed["exitStatus"].toInt(-1), 0);
+
+    const QJsonObject invalid = dialog({"-ok", "-yesno"});
+    EXPECT_TRUE(invalid["result"].isNull());
+    EXPECT_EQ(invalid["suffix"].toString(), "");
+    EXPECT_EQ(invalid["exitStatus"].toInt(-1), 0);
+
+    const QJsonObject crashed = dialog({"-vcrash"});
+    EXPECT_TRUE(crashed["crashed"].toBool());
+}
+
+TEST_F(StandInTest, SteeringARunningDialogBySuffix)
+{
+    QProcess dialogProcess;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VORA_AGENT_ROOT", QString::fromStdString(root.root()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    dialogProcess.setProcessEnvironment(environment);
+    dialogProcess.start(VUSERALERT_PATH, {"-name=Steered", "-cancel", "-suffix=s1", "-timeout=300"});
+    ASSERT_TRUE(dialogProcess.waitForStarted());
+
+    VUAMarkerMgr agent(std::string("s1"));
+    EXPECT_EQ(standIn({"steer", "--suffix", "s1", "message", "Hello"}).exitCode, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !agent.Exists(MARKER_MESG); }));
+    EXPECT_EQ(standIn({"steer", "--suffix", "s1", "append", "more"}).exitCode, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !agent.Exists(MARKER_MESG) && !agent.Exists(MARKER_APND); }));
+    EXPECT_EQ(standIn({"steer", "--suffix", "s1", "bogus"}).exitCode, 2);
+    EXPECT_EQ(standIn({"steer", "--suffix", "s1", "timeout", "soon"}).exitCode, 2);
+    EXPECT_EQ(standIn({"steer", "--suffix", "s1", "--script", "-"}, "showok\nawait\nexit\n").exitCode, 0);
+    ASSERT_TRUE(dialogProcess.waitForFinished(30000));
+    EXPECT_EQ(dialogProcess.exitCode(), 0);
+}
+
+TEST_F(StandInTest, SuffixEncodeAndConfiguration)
+{
+    EXPECT_EQ(standIn({"suffix", "--", "-name=Foo"}).out.trimmed().toStdString(), CreateHash("Foo"));
+    EXPECT_EQ(standIn({"suffix", "--", "-suffix=a-b"}).out.trimmed(), "aXb");
+    EXPECT_EQ(standIn({"suffix", "--", "-ok", "-yesno"}).exitCode, 2);
+
+    const QByteArray encoded = standIn({"encode", "Grüße, VORA"}).out.trimmed();
+    EXPECT_EQ(DecodeAndStripTags(encoded.toStdString()), "Grüße, VORA");
+    // --encode hands the dialog the same text: the suffix is unchanged.
+    const QJsonObject report = dialog({"-name=Grüße", "-ok", "-timeout=1"});
+    EXPECT_EQ(report["suffix"].toString().toStdString(), CreateHash("Grüße"));
+
+    EXPECT_EQ(standIn({"write-config", "launchmenu=true", "companyname=Acme"}).exitCode, 0);
+    EXPECT_EQ(ReadFile(root.dataDir() + "arn.conf"), "launchmenu=true\ncompanyname=Acme\n");
+    EXPECT_EQ(standIn({"write-config", "novalue"}).exitCode, 2);
+    EXPECT_EQ(standIn({"--help"}).exitCode, 0);
+    EXPECT_EQ(standIn({}).exitCode, 2);
+}
+
+TEST_F(StandInTest, EncodedDialogValuesAreDecodedByTheDialog)
+{
+    const StandInRun run = standIn({"dialog", "--encode", "--", "-name=Ünïcode ^ name", "-ok", "-timeout=1"});
+    const QJsonObject report = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(report["suffix"].toString().toStdString(), CreateHash("Ünïcode ^ name"));
+}
+
+TEST_F(StandInTest, WriteConfigHonoursLoadTestingInstances)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VORA_AGENT_ROOT", QString::fromStdString(root.root()));
+    environment.insert("VEJBINSTANCE", "4");
+    process.setProcessEnvironment(environment);
+    process.start(VORA_AGENT_PATH, {"write-config", "host=load.example"});
+    ASSERT_TRUE(process.waitForFinished());
+    EXPECT_EQ(ReadFile(root.root() + "/Orvel/VORA/data-EJB-4/arn.conf"), "host=load.example\n");
+}
+
+TEST(StandInNotifications, PostReachesObservers)
+{
+    int restarted = 0;
+    DarwinNotificationsManager::sharedInstance()->registerForNotificationName(
+        "com.orvel.vora.agentWasRestarted", [&] { ++restarted; });
+    QProcess post;
+    post.start(VORA_AGENT_PATH, {"post", "restart"});
+    ASSERT_TRUE(post.waitForFinished());
+    EXPECT_EQ(post.exitCode(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return restarted == 1; }));
+}
+
+TEST(AnswerReader, SnoozeChoicesText)
+{
+    const QJsonArray entries = AnswerReader::parseSnoozeChoices("7:1F,8:-1T,bad,9:x,10:2Fsnooze\n");
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_EQ(entries[1].toObject()["snoozeIndex"].toInt(), -1);
+    EXPECT_TRUE(entries[1].toObject()["timedOut"].toBool());
+    EXPECT_EQ(entries[2].toObject()["chunkId"].toInt(), 10);
+    EXPECT_TRUE(AnswerReader::parseSnoozeChoices("snooze\n").isEmpty());
+}

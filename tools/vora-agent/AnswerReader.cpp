@@ -1,0 +1,85 @@
+#include "AnswerReader.h"
+
+#include "VUAMarkerMgr.h"
+
+#include <QRegularExpression>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct ResultMarker
+{
+    VUA_MarkerType type;
+    const char* word;
+};
+
+// In the order the dialog decides its answer.
+constexpr ResultMarker kResults[] = {
+    {MARKER_YES, "yes"}, {MARKER_CANCEL, "cancel"}, {MARKER_SNOOZE, "snooze"}, {MARKER_CONTINUE, "continue"}};
+
+QJsonArray Words(const std::vector<std::string>& lines)
+{
+    QJsonArray words;
+    for (const std::string& line : lines) {
+        if (!line.empty()) {
+            words.append(QString::fromStdString(line));
+        }
+    }
+    return words;
+}
+
+} // namespace
+
+AnswerReader::AnswerReader(const VUAMarkerMgr& markers) : m_markers(markers) {}
+
+QJsonArray AnswerReader::parseSnoozeChoices(const QString& text)
+{
+    static const QRegularExpression kEntry(QStringLiteral("^(-?\\d+):(-?\\d+)([TF])$"));
+    QString choices = text;
+    const qsizetype snooze = choices.indexOf(QLatin1String("snooze"));
+    if (snooze >= 0) {
+        choices.truncate(snooze);
+    }
+    QJsonArray entries;
+    for (const QString& entry : choices.trimmed().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = kEntry.match(entry);
+        if (!match.hasMatch()) {
+            continue;
+        }
+        entries.append(QJsonObject{{"chunkId", match.captured(1).toInt()},
+                                   {"snoozeIndex", match.captured(2).toInt()},
+                                   {"timedOut", match.captured(3) == QLatin1String("T")}});
+    }
+    return entries;
+}
+
+QJsonObject AnswerReader::read() const
+{
+    QJsonObject answer{
+        {"result", QJsonValue::Null}, {"words", QJsonArray()}, {"snoozeChoices", QJsonArray()}};
+    for (const ResultMarker& marker : kResults) {
+        std::vector<std::string> lines;
+        if (!m_markers.Read(marker.type, lines)) {
+            continue;
+        }
+        const QJsonArray words = Words(lines);
+        if (marker.type == MARKER_SNOOZE) {
+            std::string text;
+            for (const std::string& line : lines) {
+                text += line;
+            }
+            answer["snoozeChoices"] = parseSnoozeChoices(QString::fromStdString(text));
+            // Choices alone are no snooze answer: only a "snooze" word is.
+            if (QString::fromStdString(text).indexOf(QLatin1String("snooze")) < 0) {
+                continue;
+            }
+        }
+        if (answer["result"].isNull()) {
+            answer["result"] = QString::fromLatin1(marker.word);
+            answer["words"] = words;
+        }
+    }
+    return answer;
+}

@@ -1,0 +1,93 @@
+#include "DialogRunner.h"
+
+#include "AnswerReader.h"
+#include "DialogSteering.h"
+#include "VUAConfig.h"
+#include "strutil.h"
+
+#include <QJsonArray>
+#include <QProcess>
+
+namespace {
+
+const QStringList kEncodedOptions = {QStringLiteral("-name"), QStringLiteral("-message"),
+                                     QStringLiteral("-title"), QStringLiteral("-multimessage"),
+                                     QStringLiteral("-multisnoozemessage")};
+
+} // namespace
+
+DialogRunner::DialogRunner(QString program) : m_program(std::move(program)) {}
+
+std::string DialogRunner::suffixFor(const QStringList& options)
+{
+    std::vector<std::string> args{"VUserAlert"};
+    for (const QString& option : options) {
+        args.push_back(option.toStdString());
+    }
+    if (args.size() == 2 && args[1] == "-vcrash") {
+        return std::string();
+    }
+    VUAConfig config;
+    if (ParseCommandLineArgs(args, &config) != 0) {
+        return std::string();
+    }
+    return sanitizeFilename(config.suffix);
+}
+
+QString DialogRunner::encode(const QString& value)
+{
+    return QStringLiteral("!ENC!") + QString::fromLatin1(value.toUtf8().toBase64()) + QStringLiteral("!ENC!");
+}
+
+// "-message=Hello" -> "-message=!ENC!SGVsbG8=!ENC!"
+QStringList DialogRunner::encodeValues(const QStringList& options)
+{
+    QStringList encoded;
+    for (const QString& option : options) {
+        const qsizetype equals = option.indexOf(QLatin1Char('='));
+        QString name = option.left(equals).toLower();
+        if (name.startsWith(QLatin1Char('/'))) {
+            name[0] = QLatin1Char('-');
+        }
+        if (equals > 0 && kEncodedOptions.contains(name)) {
+            encoded.append(option.left(equals + 1) + encode(option.mid(equals + 1)));
+        } else {
+            encoded.append(option);
+        }
+    }
+    return encoded;
+}
+
+QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QString* error)
+{
+    const std::string suffix = suffixFor(options);
+    QProcess dialog;
+    // The dialog's console lines go to our standard error, so standard
+    // output carries nothing but the report.
+    dialog.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    dialog.setStandardOutputFile(QStringLiteral("/dev/stderr"), QIODevice::Append);
+    dialog.start(m_program, options);
+    if (!dialog.waitForStarted(30000)) {
+        *error = QStringLiteral("cannot start ") + m_program + QStringLiteral(": ") + dialog.errorString();
+        return QJsonObject();
+    }
+    if (script != nullptr && !suffix.empty()) {
+        DialogSteering steering(suffix);
+        if (!steering.runScript(*script, error, [&] { return dialog.state() == QProcess::Running; })) {
+            dialog.kill();
+            dialog.waitForFinished();
+            return QJsonObject();
+        }
+    }
+    dialog.waitForFinished(-1);
+
+    // Options that start no dialog leave no answer to look for.
+    QJsonObject report = suffix.empty() ? QJsonObject{{"result", QJsonValue::Null},
+                                                      {"words", QJsonArray()},
+                                                      {"snoozeChoices", QJsonArray()}}
+                                        : AnswerReader(VUAMarkerMgr(suffix)).read();
+    report["suffix"] = QString::fromStdString(suffix);
+    report["crashed"] = dialog.exitStatus() == QProcess::CrashExit;
+    report["exitStatus"] = dialog.exitStatus() == QProcess::CrashExit ? QJsonValue::Null : dialog.exitCode();
+    return report;
+}

@@ -1,0 +1,118 @@
+#include "DialogSteering.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <map>
+
+namespace {
+
+const std::map<QString, VUA_MarkerType> kPlainCommands = {
+    {QStringLiteral("showok"), MARKER_SHOWOK},   {QStringLiteral("progon"), MARKER_PROGON},
+    {QStringLiteral("progoff"), MARKER_PROGOFF}, {QStringLiteral("finish"), MARKER_FINISH},
+    {QStringLiteral("exit"), MARKER_EXIT},
+};
+
+void Pause(int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(std::min<qint64>(10, milliseconds - clock.elapsed() + 1));
+    }
+}
+
+} // namespace
+
+DialogSteering::DialogSteering(const std::string& suffix) : m_markers(suffix) {}
+
+// A marker the dialog has not taken yet is replaced, not appended to: the
+// dialog reads a marker's lines joined, so two writes would run together.
+void DialogSteering::create(VUA_MarkerType type, const std::string& content)
+{
+    m_markers.Delete(type);
+    if (content.empty()) {
+        m_markers.Write(type);
+    } else {
+        m_markers.Write(type, content);
+    }
+    m_last = type;
+}
+
+bool DialogSteering::awaitTaken(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (m_last != MARKER_NONE && m_markers.Exists(m_last)) {
+        if (clock.elapsed() > timeoutMs) {
+            return false;
+        }
+        Pause(5);
+    }
+    return true;
+}
+
+bool DialogSteering::run(const QString& command, QString* error)
+{
+    const QString line = command.trimmed();
+    const QString verb = line.section(QLatin1Char(' '), 0, 0).toLower();
+    const QString argument = line.section(QLatin1Char(' '), 1);
+    const std::string text = argument.toStdString();
+
+    if (const auto plain = kPlainCommands.find(verb); plain != kPlainCommands.end()) {
+        create(plain->second);
+    } else if (verb == QLatin1String("message")) {
+        m_markers.Delete(MARKER_APND);
+        create(MARKER_MESG, text);
+    } else if (verb == QLatin1String("append")) {
+        m_markers.Write(MARKER_APND);
+        create(MARKER_MESG, text);
+    } else if (verb == QLatin1String("timeout")) {
+        bool ok = false;
+        argument.toInt(&ok);
+        if (!ok) {
+            *error = QStringLiteral("timeout needs a number of seconds: ") + line;
+            return false;
+        }
+        create(MARKER_SETTIMEOUT, text);
+    } else if (verb == QLatin1String("wait")) {
+        bool ok = false;
+        const int milliseconds = argument.toInt(&ok);
+        if (!ok || milliseconds < 0) {
+            *error = QStringLiteral("wait needs milliseconds: ") + line;
+            return false;
+        }
+        Pause(milliseconds);
+    } else if (verb == QLatin1String("await")) {
+        if (!awaitTaken(10000)) {
+            *error = QStringLiteral("the dialog did not take its marker within 10 s");
+            return false;
+        }
+    } else {
+        *error = QStringLiteral("unknown command: ") + line;
+        return false;
+    }
+    return true;
+}
+
+bool DialogSteering::runScript(QIODevice& script, QString* error, const std::function<bool()>& keepGoing)
+{
+    for (;;) {
+        const QByteArray raw = script.readLine();
+        if (raw.isEmpty() && (script.atEnd() || !script.waitForReadyRead(-1))) {
+            return true;
+        }
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) {
+            continue;
+        }
+        if (keepGoing && !keepGoing()) {
+            return true;
+        }
+        if (!run(line, error)) {
+            return false;
+        }
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "VUAMarkerMgr.h"
+
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Steers a running dialog the way the agent does, through its markers.
+//
+// Commands (also the lines of a script; "#" starts a comment):
+//   message TEXT    replace the message
+//   append TEXT     append a line (APND is created before MESG)
+//   showok | progon | progoff | finish | exit
+//   timeout SECONDS restart the time-out
+//   wait MS         pause
+//   await           wait until the dialog has taken the last marker (10 s)
+class DialogSteering final
+{
+public:
+    explicit DialogSteering(const std::string& suffix);
+
+    // False with a message in `error` for an unknown or malformed command.
+    bool run(const QString& command, QString* error);
+    // Runs every line; stops early when `keepGoing` says so (the dialog
+    // ended) or a line fails.
+    bool runScript(QIODevice& script, QString* error, const std::function<bool()>& keepGoing = {});
+
+    const VUAMarkerMgr& markers() const { return m_markers; }
+
+private:
+    void create(VUA_MarkerType type, const std::string& content = std::string());
+    bool awaitTaken(int timeoutMs);
+
+    VUAMarkerMgr m_markers;
+    VUA_MarkerType m_last = MARKER_NONE;
+};

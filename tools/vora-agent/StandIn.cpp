@@ -1,0 +1,259 @@
+#include "StandIn.h"
+
+#include "DialogRunner.h"
+#include "DialogSteering.h"
+#include "HelperConsole.h"
+#include "HelperService.h"
+#include "NotifyCenter.h"
+#include "VoraDBusNames.h"
+#include "util.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+void Print(const QString& text, FILE* stream = stdout)
+{
+    std::fprintf(stream, "%s\n", qUtf8Printable(text));
+    std::fflush(stream);
+}
+
+int Fail(const QString& message)
+{
+    Print(QStringLiteral("vora-agent: ") + message, stderr);
+    return 2;
+}
+
+// "--script FILE" (or "-" for standard input) anywhere before "--".
+bool TakeOption(QStringList& options, const QString& name, QString* value)
+{
+    const qsizetype at = options.indexOf(name);
+    if (at < 0 || at + 1 >= options.size()) {
+        return false;
+    }
+    *value = options.at(at + 1);
+    options.remove(at, 2);
+    return true;
+}
+
+bool TakeFlag(QStringList& options, const QString& name)
+{
+    return options.removeAll(name) > 0;
+}
+
+QStringList AfterSeparator(QStringList& options)
+{
+    const qsizetype separator = options.indexOf(QStringLiteral("--"));
+    if (separator < 0) {
+        return {};
+    }
+    QStringList rest = options.mid(separator + 1);
+    options = options.mid(0, separator);
+    return rest;
+}
+
+bool OpenScript(const QString& path, QFile& file)
+{
+    if (path == QLatin1String("-")) {
+        return file.open(stdin, QIODevice::ReadOnly);
+    }
+    file.setFileName(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+} // namespace
+
+StandIn::StandIn(QStringList arguments) : m_arguments(std::move(arguments)) {}
+
+QString StandIn::usage()
+{
+    return QStringLiteral(
+        "usage: vora-agent COMMAND ...\n"
+        "\n"
+        "  dialog [--encode] [--script FILE|-] [--program PATH] -- VUSERALERT-OPTIONS...\n"
+        "      start a dialog, steer it with the script while it runs, wait for its end\n"
+        "      and print the answer as JSON\n"
+        "  steer --suffix SUFFIX COMMAND [ARGUMENT]\n"
+        "  steer --suffix SUFFIX --script FILE|-\n"
+        "      steer a running dialog: message TEXT, append TEXT, showok, progon,\n"
+        "      progoff, finish, timeout SECONDS, exit; in scripts also wait MS, await\n"
+        "  suffix -- VUSERALERT-OPTIONS...   print the suffix the dialog will use\n"
+        "  encode TEXT...                    print each text as an !ENC! value\n"
+        "  helper [--connected]              run the helper service on the system bus;\n"
+        "      standard input takes: connected true|false, delay MS,\n"
+        "      post restart|inventory|NAME, crash, quit\n"
+        "  post NAME|restart|inventory       post an agent notification\n"
+        "  write-config KEY=VALUE...         write arn.conf into the agent data directory\n"
+        "\n"
+        "VORA_AGENT_ROOT and VEJBINSTANCE choose the agent directories, as for the programs.\n"
+        "VUSERALERT names the dialog program (default: VUserAlert beside vora-agent).");
+}
+
+int StandIn::run()
+{
+    if (m_arguments.size() < 2 || m_arguments.contains(QStringLiteral("--help")) ||
+        m_arguments.at(1) == QLatin1String("-h")) {
+        Print(usage());
+        return m_arguments.size() < 2 ? 2 : 0;
+    }
+    const QString command = m_arguments.at(1);
+    QStringList rest = m_arguments.mid(2);
+    if (command == QLatin1String("dialog")) {
+        return dialog(rest);
+    }
+    if (command == QLatin1String("steer")) {
+        return steer(rest);
+    }
+    if (command == QLatin1String("helper")) {
+        return helper(rest);
+    }
+    if (command == QLatin1String("write-config")) {
+        return writeConfig(rest);
+    }
+    if (command == QLatin1String("post")) {
+        return post(rest);
+    }
+    if (command == QLatin1String("suffix")) {
+        return suffix(rest);
+    }
+    if (command == QLatin1String("encode")) {
+        return encode(rest);
+    }
+    return Fail(QStringLiteral("unknown command ") + command + QStringLiteral(" (see --help)"));
+}
+
+QString StandIn::userAlertProgram() const
+{
+    const QByteArray configured = qgetenv("VUSERALERT");
+    if (!configured.isEmpty()) {
+        return QString::fromLocal8Bit(configured);
+    }
+    return QFileInfo(QCoreApplication::applicationFilePath()).dir().filePath(QStringLiteral("VUserAlert"));
+}
+
+int StandIn::dialog(QStringList options)
+{
+    QStringList dialogOptions = AfterSeparator(options);
+    QString scriptPath;
+    QString program = userAlertProgram();
+    const bool hasScript = TakeOption(options, QStringLiteral("--script"), &scriptPath);
+    TakeOption(options, QStringLiteral("--program"), &program);
+    if (TakeFlag(options, QStringLiteral("--encode"))) {
+        dialogOptions = DialogRunner::encodeValues(dialogOptions);
+    }
+    if (!options.isEmpty()) {
+        return Fail(QStringLiteral("unknown dialog option ") + options.first());
+    }
+    QFile script;
+    if (hasScript && !OpenScript(scriptPath, script)) {
+        return Fail(QStringLiteral("cannot read script ") + scriptPath);
+    }
+    QString error;
+    const QJsonObject report =
+        DialogRunner(program).run(dialogOptions, hasScript ? &script : nullptr, &error);
+    if (!error.isEmpty()) {
+        return Fail(error);
+    }
+    Print(QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Indented)).trimmed());
+    return 0;
+}
+
+int StandIn::steer(QStringList options)
+{
+    QString suffix;
+    if (!TakeOption(options, QStringLiteral("--suffix"), &suffix)) {
+        return Fail(QStringLiteral("steer needs --suffix"));
+    }
+    DialogSteering steering(suffix.toStdString());
+    QString error;
+    QString scriptPath;
+    if (TakeOption(options, QStringLiteral("--script"), &scriptPath)) {
+        QFile script;
+        if (!OpenScript(scriptPath, script)) {
+            return Fail(QStringLiteral("cannot read script ") + scriptPath);
+        }
+        return steering.runScript(script, &error) ? 0 : Fail(error);
+    }
+    if (options.isEmpty()) {
+        return Fail(QStringLiteral("steer needs a command"));
+    }
+    return steering.run(options.join(QLatin1Char(' ')), &error) ? 0 : Fail(error);
+}
+
+int StandIn::helper(const QStringList& options)
+{
+    HelperService service;
+    service.setConnected(options.contains(QStringLiteral("--connected")));
+    if (!QDBusConnection::systemBus().isConnected()) {
+        return Fail(QStringLiteral("no system bus"));
+    }
+    if (!service.publish()) {
+        return Fail(QStringLiteral("cannot own ") + QString::fromLatin1(kHelperService));
+    }
+    HelperConsole console(service);
+    Print(QStringLiteral("ready"));
+    return QCoreApplication::exec();
+}
+
+int StandIn::post(const QStringList& names)
+{
+    if (names.isEmpty()) {
+        return Fail(QStringLiteral("post needs a name"));
+    }
+    for (const QString& name : names) {
+        const QString full = name == QLatin1String("restart")     ? QString::fromLatin1(kAgentWasRestarted)
+                             : name == QLatin1String("inventory") ? QString::fromLatin1(kAgentInventoryWasRun)
+                                                                  : name;
+        NotifyCenter::darwinNotifyCenter()->postNotification(full, nullptr, nullptr, true);
+    }
+    // Signals are sent when the connection is flushed.
+    QDBusConnection::systemBus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    return 0;
+}
+
+int StandIn::writeConfig(const QStringList& entries)
+{
+    const UniqueCString dataDir(GetAppDataPath());
+    const QString path = QString::fromUtf8(dataDir.get()) + QStringLiteral("arn.conf");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return Fail(QStringLiteral("cannot write ") + path);
+    }
+    for (const QString& entry : entries) {
+        if (!entry.contains(QLatin1Char('='))) {
+            return Fail(QStringLiteral("not KEY=VALUE: ") + entry);
+        }
+        file.write(entry.toUtf8() + '\n');
+    }
+    Print(path);
+    return 0;
+}
+
+int StandIn::suffix(QStringList options)
+{
+    const std::string suffix = DialogRunner::suffixFor(AfterSeparator(options));
+    if (suffix.empty()) {
+        return Fail(QStringLiteral("these options start no dialog"));
+    }
+    Print(QString::fromStdString(suffix));
+    return 0;
+}
+
+int StandIn::encode(const QStringList& values)
+{
+    for (const QString& value : values) {
+        Print(DialogRunner::encode(value));
+    }
+    return 0;
+}
