@@ -200,7 +200,7 @@
         <translation>Patch-Verwaltung</translation>
     </message>
     <message id="TOKEN_TITLE_PATCHING">
-        <source>Security updates are being installed</source>
+        <source>Installing security updates</source>
         <translation>Sicherheitsupdates werden installiert</translation>
     </message>
     <message id="TOKEN_TITLE_APPCONTROL">

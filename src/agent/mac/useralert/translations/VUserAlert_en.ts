@@ -200,8 +200,8 @@
         <translation>Patch Management</translation>
     </message>
     <message id="TOKEN_TITLE_PATCHING">
-        <source>Security updates are being installed</source>
-        <translation>Security updates are being installed</translation>
+        <source>Installing security updates</source>
+        <translation>Installing security updates</translation>
     </message>
     <message id="TOKEN_TITLE_APPCONTROL">
         <source>Application Blocked</source>
