@@ -4,10 +4,10 @@
 #include <cstdlib>
 
 // A property every input must keep; a violation is a finding.
-#define FUZZ_CHECK(condition)                                                                                   \
-    do {                                                                                                        \
-        if (!(condition)) {                                                                                     \
-            std::fprintf(stderr, "%s:%d: property violated: %s\n", __FILE__, __LINE__, #condition);             \
-            std::abort();                                                                                       \
-        }                                                                                                       \
+#define FUZZ_CHECK(condition)                                                                                \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "%s:%d: property violated: %s\n", __FILE__, __LINE__, #condition);          \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (0)

@@ -4,9 +4,9 @@
 #include "VUAMarkerMgr.h"
 #include "util.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 #include <fstream>
 #include <string>
 

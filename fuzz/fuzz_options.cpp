@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     bool phase = false;
-    for (const MultiMessageChunk& page : ParseMultiMessage(std::string(reinterpret_cast<const char*>(data), size), phase)) {
+    for (const MultiMessageChunk& page :
+         ParseMultiMessage(std::string(reinterpret_cast<const char*>(data), size), phase)) {
         FUZZ_CHECK(page.timeOutSecs != 0);
     }
     return 0;

@@ -9,6 +9,8 @@
 # display everything runs under Xvfb with a tray host, screenshots go to
 # demo-output/ and the JSON answers are printed.
 set -euo pipefail
+# shellcheck source=/dev/null
+source "$(dirname "$0")/../tests/support/private-system-bus.sh"
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
@@ -85,17 +87,8 @@ echo "== 3. Helper service and tray item"
 if [ -n "$headless" ]; then
     trayer --edge top --align right --widthtype pixel --width 120 --height 32 \
         --transparent false --tint 0xdddddd >/dev/null 2>&1 & pids+=($!)
-    cat >"$work/bus.conf" <<CONF
-<busconfig><type>system</type><listen>unix:dir=$work</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>
-<allow send_type="signal"/><allow receive_type="signal"/><allow send_type="method_call"/>
-<allow receive_type="method_call"/><allow receive_type="method_return"/><allow receive_type="error"/>
-<allow send_requested_reply="true" send_type="method_return"/><allow send_requested_reply="true" send_type="error"/>
-</policy></busconfig>
-CONF
-    dbus-daemon --config-file="$work/bus.conf" --print-address --nofork >"$work/address" 2>/dev/null & pids+=($!)
-    for _ in $(seq 1 50); do [ -s "$work/address" ] && break; sleep 0.1; done
-    export DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$work/address")
+    start_private_system_bus "$work"
+    pids+=("$PRIVATE_BUS_PID")
 fi
 mkfifo "$work/helper"
 "$bin/vora-agent" helper --connected <"$work/helper" >"$work/helper.out" 2>&1 & pids+=($!)

@@ -1,5 +1,6 @@
 #include "vlog.h"
 
+#include <algorithm>
 #include <cstdio>
 
 // Two passes, each moving text from the unread remainder into the output.
@@ -72,7 +73,12 @@ std::string ScrubUrlCredentials(const std::string& text)
                             "ScrubSMBPasswords", __LINE__);
                 continue;
             }
-            out.append(text, r, e - r);
+            // The user name ends at its first ":": anything after it up to the
+            // tag belongs to the credential and is masked with it, so
+            // "u:pw:!ENC!x!ENC!@h" does not leak "pw" (and masking twice
+            // changes nothing).
+            const size_t userEnd = std::min(e, colon.from(r));
+            out.append(text, r, userEnd - r);
             out += kMaskedCredential;
             r = f + 6;
             continue;

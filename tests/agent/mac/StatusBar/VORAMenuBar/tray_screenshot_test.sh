@@ -4,6 +4,8 @@
 # screenshot shows the connected icon's green status dot in the tray.
 # Usage: tray_screenshot_test.sh BIN_DIR OUTPUT_PNG
 set -euo pipefail
+# shellcheck source=/dev/null
+source "$(dirname "$0")/../../../../support/private-system-bus.sh"
 bin_dir=$1
 shot=$2
 
@@ -39,18 +41,8 @@ wait_for 10 xdpyinfo
 trayer --edge top --align right --widthtype pixel --width 120 --height 32 \
     --transparent false --tint 0xdddddd >/dev/null 2>&1 & pids+=($!)
 
-cat >"$work/bus.conf" <<CONF
-<busconfig><type>system</type><listen>unix:dir=$work</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow user="*"/><allow own="*"/><allow send_destination="*"/>
-<allow send_type="signal"/><allow receive_type="signal"/><allow send_type="method_call"/>
-<allow receive_type="method_call"/><allow receive_type="method_return"/><allow receive_type="error"/>
-<allow send_requested_reply="true" send_type="method_return"/><allow send_requested_reply="true" send_type="error"/>
-</policy></busconfig>
-CONF
-dbus-daemon --config-file="$work/bus.conf" --print-address --nofork >"$work/address" 2>/dev/null & pids+=($!)
-wait_for 10 test -s "$work/address"
-export DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$work/address")
-unset DBUS_SESSION_BUS_ADDRESS
+start_private_system_bus "$work"
+pids+=("$PRIVATE_BUS_PID")
 
 mkfifo "$work/helper-in"
 "$bin_dir/vora-agent" helper --connected <"$work/helper-in" >"$work/helper.out" & pids+=($!)
