@@ -126,7 +126,21 @@ std::string ScrubPasswordValues(const std::string& text)
 
 } // namespace
 
+// The second pass can leave a shape the first one masks (a value cut at
+// ":" before an "@"), so the passes repeat until the line is stable: what is
+// logged is then masked as far as the rules go, and masking it again
+// changes nothing. Ordinary lines are stable after one round.
+//   "//$ password=\0@b:c#@h" -> "//$ password=xxxxxx:c#@h" -> "//$ password=xxxxxx:xxxxxx@h"
 std::string ScrubSMBPasswords(std::string text)
 {
-    return ScrubPasswordValues(ScrubUrlCredentials(text));
+    constexpr int kMaxRounds = 8;
+    std::string scrubbed = ScrubPasswordValues(ScrubUrlCredentials(text));
+    for (int round = 1; round < kMaxRounds; ++round) {
+        std::string again = ScrubPasswordValues(ScrubUrlCredentials(scrubbed));
+        if (again == scrubbed) {
+            break;
+        }
+        scrubbed = std::move(again);
+    }
+    return scrubbed;
 }
