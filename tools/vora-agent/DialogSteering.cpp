@@ -28,15 +28,15 @@ void Pause(int milliseconds)
 
 DialogSteering::DialogSteering(const std::string& suffix) : m_markers(suffix) {}
 
-// A marker the dialog has not taken yet is replaced, not appended to: the
-// dialog reads a marker's lines joined, so two writes would run together.
+// A marker with content appears whole (an empty SETTIMEOUT read half
+// written would be taken as "no time-out" and lost); one the dialog has not
+// taken yet is replaced, not appended to.
 void DialogSteering::create(VUA_MarkerType type, const std::string& content)
 {
-    m_markers.Delete(type);
     if (content.empty()) {
         m_markers.Write(type);
     } else {
-        m_markers.Write(type, content);
+        m_markers.Publish(type, content);
     }
     m_last = type;
 }

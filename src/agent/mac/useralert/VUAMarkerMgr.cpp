@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,6 +144,38 @@ bool VUAMarkerMgr::Write(VUA_MarkerType type) const
     const std::string path = GetPathFromType(type);
     if (!path.empty() && !FileExists(path.c_str())) {
         std::ofstream create(path, std::ios::binary | std::ios::app);
+    }
+    return true;
+}
+
+bool VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) const
+{
+    const std::string path = GetPathFromType(type);
+    if (path.empty()) {
+        return false;
+    }
+    // ".VUSERALERT_MESG.<suffix>.tmp<pid>" matches no marker name.
+    const size_t slash = path.find_last_of('/');
+    const std::string temporary = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".tmp" +
+                                  std::to_string(static_cast<long>(::getpid()));
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out.is_open()) {
+            return false;
+        }
+        out << content;
+        if (content.empty() || content.back() != '\n') {
+            out << '\n';
+        }
+        out.close();
+        if (out.fail()) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
     }
     return true;
 }

@@ -37,6 +37,11 @@ public:
     // Creates the marker when missing; existing content stays.
     bool Write(VUA_MarkerType type) const;
 
+    // For the agent's side: writes `content` (a line feed added when
+    // missing) under a temporary name and renames it into place, so the
+    // dialog never finds the marker half written. Replaces an untaken one.
+    bool Publish(VUA_MarkerType type, const std::string& content) const;
+
     void Delete(VUA_MarkerType type) const;
     void DeleteAll() const; // every kind but MARKER_DEBUG
 

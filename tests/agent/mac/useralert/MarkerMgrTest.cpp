@@ -129,3 +129,19 @@ TEST(MarkerMgr, UncreatableDirectoryMeansNothingIsFoundAndWritesFail)
     EXPECT_FALSE(markers.Read(MARKER_MESG, text));
     markers.DeleteAll();
 }
+
+TEST(MarkerMgr, PublishPutsTheWholeMarkerInPlaceAtOnce)
+{
+    TempAgentRoot root;
+    VUAMarkerMgr agent(std::string("abc"));
+    agent.Write(MARKER_SETTIMEOUT, "5");
+    EXPECT_TRUE(agent.Publish(MARKER_SETTIMEOUT, "30"));
+    EXPECT_EQ(ReadFile(agent.GetFilePath(MARKER_SETTIMEOUT)), "30\n"); // replaced, not appended
+    EXPECT_TRUE(agent.Publish(MARKER_MESG, "line\n"));
+    EXPECT_EQ(ReadFile(agent.GetFilePath(MARKER_MESG)), "line\n");
+    EXPECT_EQ(ListDir(root.userDir()),
+              (std::vector<std::string>{"VUSERALERT_MESG.abc", "VUSERALERT_SETTIMEOUT.abc"}));
+    MakeDirs(agent.GetFilePath(MARKER_YES) + "/x");
+    EXPECT_FALSE(agent.Publish(MARKER_YES, "yes")); // a non-empty directory in the way
+    EXPECT_EQ(ListDir(root.userDir()).size(), 3u);  // no temporary file left behind
+}

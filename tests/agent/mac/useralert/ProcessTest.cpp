@@ -39,7 +39,7 @@ protected:
     // Creates a command marker and waits until the dialog has consumed it.
     bool command(VUAMarkerMgr& agent, VUA_MarkerType type, const std::string& content = std::string())
     {
-        content.empty() ? agent.Write(type) : agent.Write(type, content);
+        content.empty() ? agent.Write(type) : agent.Publish(type, content);
         return WaitUntil([&] { return !agent.Exists(type); });
     }
 
