@@ -133,9 +133,11 @@ std::string ScrubPasswordValues(const std::string& text)
 //   "//$ password=\0@b:c#@h" -> "//$ password=xxxxxx:c#@h" -> "//$ password=xxxxxx:xxxxxx@h"
 std::string ScrubSMBPasswords(std::string text)
 {
-    constexpr int kMaxRounds = 8;
+    // Nested encoded credentials peel one layer a round; the length bounds
+    // the rounds so a hostile line cannot keep the logger busy.
+    const size_t maxRounds = 2 + text.size() / 6;
     std::string scrubbed = ScrubPasswordValues(ScrubUrlCredentials(text));
-    for (int round = 1; round < kMaxRounds; ++round) {
+    for (size_t round = 1; round < maxRounds; ++round) {
         std::string again = ScrubPasswordValues(ScrubUrlCredentials(scrubbed));
         if (again == scrubbed) {
             break;
