@@ -13,9 +13,7 @@
 
 namespace {
 
-constexpr int kWindowLevelStaysOnTop = 1000;
 constexpr double kPollInterval = 0.05;
-constexpr double kFadeInterval = 0.015;
 constexpr double kProgressInterval = 0.2;
 constexpr int kFadeInStep = 15;
 constexpr int kProgressFrames = 8;
@@ -258,7 +256,7 @@ void AppController::showStartupFailure(int result)
 
 void AppController::setupUI()
 {
-    static_assert(kWindowLevelStaysOnTop == 1000);
+    // Window level 1000 (above ordinary windows) is "stays on top" here.
     m_mainWindow->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                  Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint);
     m_detectLinks = true;

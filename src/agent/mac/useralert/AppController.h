@@ -224,3 +224,6 @@ inline constexpr double kButtonSize = 100.0;
 inline constexpr double kButtonHeight = 32.0;
 inline constexpr double kButtonBottom = 15.0;
 inline constexpr int kButtonFontSize = 10;
+
+// Interval of the fade-in and fade-out steps, in seconds.
+inline constexpr double kFadeInterval = 0.015;

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr double kFadeInterval = 0.015;
 constexpr int kFadeOutStep = 30;
 
 } // namespace
