@@ -493,3 +493,24 @@ TEST(StringTables, EveryKeyHasEnglishAndGermanText)
     }
     EXPECT_EQ(german.translate(nullptr, "BUTTON_CANCEL"), "Abbrechen");
 }
+
+TEST_F(AppControllerTest, TabVisitsTheVisibleButtonsLeftToRight)
+{
+    open({"-ok", "-snooze", "-cancel"});
+    std::vector<std::string> visited;
+    QWidget* widget = controller->messageTxtView();
+    for (int step = 0; step < 40; ++step) {
+        widget = widget->nextInFocusChain();
+        const auto* button = qobject_cast<QPushButton*>(widget);
+        if (button != nullptr && button->isVisibleTo(controller->mainWindow()) &&
+            (button->focusPolicy() & Qt::TabFocus) != 0) {
+            visited.push_back(button->objectName().toStdString());
+        }
+        if (widget == controller->messageTxtView()) {
+            break;
+        }
+    }
+    EXPECT_EQ(visited, (std::vector<std::string>{"okBtn", "snoozeBtn", "cancelBtn"}));
+    EXPECT_EQ(controller->logoBtn()->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(controller->progressMeterBtn()->focusPolicy(), Qt::NoFocus);
+}
