@@ -115,5 +115,11 @@ TEST_F(HelperHostileTest, NotificationFloodKeepsMemoryFlatAndStatusTruthful)
     std::printf("resident memory before %ld KiB, after %d notifications %ld KiB\n", before, kPosts + 1,
                 after);
     RecordProperty("rss_growth_kib", static_cast<int>(after - before));
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine: resident memory says
+    // nothing there (its leak checker covers the same ground).
+    (void)after;
+#else
     EXPECT_LT(after - before, 16 * 1024);
+#endif
 }
