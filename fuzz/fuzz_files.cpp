@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Write(config.systemFilePath, data, size);
     FUZZ_CHECK(config.Load());
     FUZZ_CHECK(config.processTimeout >= kMinProcessTimeout && config.processTimeout <= kMaxProcessTimeout);
-    FUZZ_CHECK(config.webPortIs443 == (config.webPort == 443) || config.webPortIs443);
+    FUZZ_CHECK(config.webPortIs443 == (config.webPort == 443));
 
     const VUAMarkerMgr markers(std::string("fuzz"));
     Write(markers.GetFilePath(MARKER_MESG), data, size);

@@ -129,7 +129,7 @@ std::string ScrubPasswordValues(const std::string& text)
 // The second pass can leave a shape the first one masks (a value cut at
 // ":" before an "@"), so the passes repeat until the line is stable: what is
 // logged is then masked as far as the rules go, and masking it again
-// changes nothing. Ordinary lines are stable after one round.
+// changes nothing. A line with nothing to mask takes one round.
 //   "//$ password=\0@b:c#@h" -> "//$ password=xxxxxx:c#@h" -> "//$ password=xxxxxx:xxxxxx@h"
 std::string ScrubSMBPasswords(std::string text)
 {
@@ -137,6 +137,9 @@ std::string ScrubSMBPasswords(std::string text)
     // the rounds so a hostile line cannot keep the logger busy.
     const size_t maxRounds = 2 + text.size() / 6;
     std::string scrubbed = ScrubPasswordValues(ScrubUrlCredentials(text));
+    if (scrubbed == text) {
+        return scrubbed; // nothing to mask: stable already, the common case
+    }
     for (size_t round = 1; round < maxRounds; ++round) {
         std::string again = ScrubPasswordValues(ScrubUrlCredentials(scrubbed));
         if (again == scrubbed) {

@@ -27,14 +27,20 @@ struct StandInRun
 class StandInTest : public ::testing::Test
 {
 protected:
-    StandInRun standIn(const QStringList& arguments, const QByteArray& input = QByteArray())
+    // The programs' environment: this test's agent root, offscreen widgets.
+    QProcessEnvironment environment() const
     {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("VORA_AGENT_ROOT", QString::fromStdString(root.root()));
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("VUSERALERT", VUSERALERT_PATH);
-        process.setProcessEnvironment(environment);
+        return environment;
+    }
+
+    StandInRun standIn(const QStringList& arguments, const QByteArray& input = QByteArray())
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.start(VORA_AGENT_PATH, arguments);
         process.write(input);
@@ -111,10 +117,7 @@ TEST_F(StandInTest, ExitMarkerAndStartFailures)
 TEST_F(StandInTest, SteeringARunningDialogBySuffix)
 {
     QProcess dialogProcess;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("VORA_AGENT_ROOT", QString::fromStdString(root.root()));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    dialogProcess.setProcessEnvironment(environment);
+    dialogProcess.setProcessEnvironment(environment());
     dialogProcess.start(VUSERALERT_PATH, {"-name=Steered", "-cancel", "-suffix=s1", "-timeout=300"});
     ASSERT_TRUE(dialogProcess.waitForStarted());
 
@@ -159,10 +162,9 @@ TEST_F(StandInTest, EncodedDialogValuesAreDecodedByTheDialog)
 TEST_F(StandInTest, WriteConfigHonoursLoadTestingInstances)
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("VORA_AGENT_ROOT", QString::fromStdString(root.root()));
-    environment.insert("VEJBINSTANCE", "4");
-    process.setProcessEnvironment(environment);
+    QProcessEnvironment instance = environment();
+    instance.insert("VEJBINSTANCE", "4");
+    process.setProcessEnvironment(instance);
     process.start(VORA_AGENT_PATH, {"write-config", "host=load.example"});
     ASSERT_TRUE(process.waitForFinished());
     EXPECT_EQ(ReadFile(root.root() + "/Orvel/VORA/data-EJB-4/arn.conf"), "host=load.example\n");
