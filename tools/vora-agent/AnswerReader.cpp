@@ -48,9 +48,17 @@ QJsonArray AnswerReader::parseSnoozeChoices(const QString& text)
         if (!match.hasMatch()) {
             continue;
         }
-        entries.append(QJsonObject{{"chunkId", match.captured(1).toInt()},
-                                   {"snoozeIndex", match.captured(2).toInt()},
-                                   {"timedOut", match.captured(3) == QLatin1String("T")}});
+        // "99999999999:0F" is no page the dialog wrote: left out, not read as 0.
+        bool chunkIdFits = false;
+        bool snoozeFits = false;
+        const int chunkId = match.capturedView(1).toInt(&chunkIdFits);
+        const int snooze = match.capturedView(2).toInt(&snoozeFits);
+        if (!chunkIdFits || !snoozeFits) {
+            continue;
+        }
+        entries.append(QJsonObject{{"chunkId", chunkId},
+                                   {"snoozeIndex", snooze},
+                                   {"timedOut", match.capturedView(3) == QLatin1String("T")}});
     }
     return entries;
 }

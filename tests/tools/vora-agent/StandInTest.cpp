@@ -190,4 +190,10 @@ TEST(AnswerReader, SnoozeChoicesText)
     EXPECT_TRUE(entries[1].toObject()["timedOut"].toBool());
     EXPECT_EQ(entries[2].toObject()["chunkId"].toInt(), 10);
     EXPECT_TRUE(AnswerReader::parseSnoozeChoices("snooze\n").isEmpty());
+
+    // Numbers past 32 bits are no page id the dialog wrote.
+    const QJsonArray wide =
+        AnswerReader::parseSnoozeChoices("2147483647:0F,2147483648:0F,-2147483648:99999999999T");
+    ASSERT_EQ(wide.size(), 1);
+    EXPECT_EQ(wide[0].toObject()["chunkId"].toInt(), 2147483647);
 }
