@@ -3,7 +3,7 @@
 //
 // Property: the lines read are the file cut at every delimiter (the piece
 // after the last one only when not empty), each decoded as strict UTF-8
-// with a leading byte-order mark dropped, or nothing for an invalid piece;
+// with one leading byte-order mark dropped, or nothing for an invalid piece;
 // the one exception is an invalid last piece without delimiter, which reads
 // as the end. A rewind reads the same lines again.
 #include "FuzzCheck.h"
@@ -73,16 +73,13 @@ bool ValidUtf8(const QByteArray& bytes)
     return true;
 }
 
+// QString::fromUtf8 drops one leading byte-order mark, as the reader must.
 std::optional<QString> Decoded(const QByteArray& piece)
 {
     if (!ValidUtf8(piece)) {
         return std::nullopt;
     }
-    QString text = QString::fromUtf8(piece);
-    if (text.startsWith(QChar(0xfeff))) {
-        text.remove(0, 1);
-    }
-    return text;
+    return QString::fromUtf8(piece);
 }
 
 Lines Expected(const QByteArray& bytes, const QByteArray& delimiter)

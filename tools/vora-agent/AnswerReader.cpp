@@ -36,7 +36,9 @@ AnswerReader::AnswerReader(const VUAMarkerMgr& markers) : m_markers(markers) {}
 
 QJsonArray AnswerReader::parseSnoozeChoices(const QString& text)
 {
-    static const QRegularExpression kEntry(QStringLiteral("^(-?\\d+):(-?\\d+)([TF])$"));
+    // Anchored at both ends: "$" alone would also take "8:0T\n".
+    static const QRegularExpression kEntry(
+        QRegularExpression::anchoredPattern(QStringLiteral("(-?\\d+):(-?\\d+)([TF])")));
     QString choices = text;
     const qsizetype snooze = choices.indexOf(QLatin1String("snooze"));
     if (snooze >= 0) {

@@ -196,4 +196,5 @@ TEST(AnswerReader, SnoozeChoicesText)
         AnswerReader::parseSnoozeChoices("2147483647:0F,2147483648:0F,-2147483648:99999999999T");
     ASSERT_EQ(wide.size(), 1);
     EXPECT_EQ(wide[0].toObject()["chunkId"].toInt(), 2147483647);
+    EXPECT_EQ(AnswerReader::parseSnoozeChoices("8:0T\n,9:1F").size(), 1);
 }

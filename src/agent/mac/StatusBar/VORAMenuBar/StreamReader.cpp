@@ -1,6 +1,6 @@
 #include "StreamReader.h"
 
-#include <QStringDecoder>
+#include <algorithm>
 
 std::unique_ptr<StreamReader> StreamReader::init(const QString& path, const QString& delimeter,
                                                  QStringConverter::Encoding encoding, qint64 chunkSize)
@@ -14,8 +14,9 @@ std::unique_ptr<StreamReader> StreamReader::init(const QString& path, const QStr
 
 StreamReader::StreamReader(std::unique_ptr<QFile> fileHandle, const QString& delimeter,
                            QStringConverter::Encoding encoding, qint64 chunkSize)
-    : m_encoding(encoding), m_chunkSize(chunkSize > 0 ? chunkSize : 4096),
-      m_fileHandle(std::move(fileHandle)), m_delimPattern(delimeter.toUtf8())
+    : m_encoding(encoding), m_decoder(encoding, QStringDecoder::Flag::Stateless),
+      m_chunkSize(chunkSize > 0 ? chunkSize : 4096), m_fileHandle(std::move(fileHandle)),
+      m_delimPattern(delimeter.toUtf8())
 {
     m_buffer.reserve(static_cast<qsizetype>(m_chunkSize));
 }
@@ -25,11 +26,11 @@ StreamReader::~StreamReader()
     m_fileHandle->close();
 }
 
-std::optional<QString> StreamReader::decode(const QByteArray& bytes) const
+std::optional<QString> StreamReader::decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder(m_encoding, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
+    m_decoder.resetState();
+    QString text = m_decoder.decode(bytes);
+    if (m_decoder.hasError()) {
         return std::nullopt;
     }
     return text;
@@ -40,13 +41,20 @@ std::optional<QString> StreamReader::nextLine()
     if (m_isAtEOF) {
         return std::nullopt;
     }
+    // Bytes already searched are not searched again when a chunk arrives,
+    // so a long line costs one pass, not one pass per chunk. A delimiter
+    // may straddle the old end: with "\r\n", "...\r" + "\n..." is found
+    // by starting one byte before it.
+    qsizetype searchFrom = 0;
     for (;;) {
-        const qsizetype found = m_delimPattern.isEmpty() ? -1 : m_buffer.indexOf(m_delimPattern);
+        const qsizetype found = m_delimPattern.isEmpty() ? -1 : m_buffer.indexOf(m_delimPattern, searchFrom);
         if (found >= 0) {
-            const std::optional<QString> line = decode(m_buffer.left(found));
+            std::optional<QString> line = decode(QByteArrayView(m_buffer.constData(), found));
+            // Removing from the front only moves the array's start.
             m_buffer.remove(0, found + m_delimPattern.size());
             return line;
         }
+        searchFrom = std::max<qsizetype>(0, m_buffer.size() - m_delimPattern.size() + 1);
         const QByteArray chunk = m_fileHandle->read(m_chunkSize);
         if (chunk.isEmpty()) {
             m_isAtEOF = true;

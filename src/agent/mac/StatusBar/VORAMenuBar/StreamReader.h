@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QStringConverter>
+#include <QStringDecoder>
 
 #include <memory>
 #include <optional>
@@ -36,9 +36,10 @@ public:
 private:
     StreamReader(std::unique_ptr<QFile> fileHandle, const QString& delimeter,
                  QStringConverter::Encoding encoding, qint64 chunkSize);
-    std::optional<QString> decode(const QByteArray& bytes) const;
+    std::optional<QString> decode(QByteArrayView bytes);
 
     QStringConverter::Encoding m_encoding;
+    QStringDecoder m_decoder;
     qint64 m_chunkSize;
     std::unique_ptr<QFile> m_fileHandle;
     QByteArray m_buffer;
