@@ -196,6 +196,35 @@ void Getline10MB(benchmark::State& state)
 }
 BENCHMARK(Getline10MB)->Unit(benchmark::kMillisecond);
 
+// The same with each line made a QString, as the reader must.
+void GetlineDecoded10MB(benchmark::State& state)
+{
+    for (auto _ : state) {
+        std::ifstream in(TenMegabyteFile());
+        size_t characters = 0;
+        for (std::string line; std::getline(in, line);) {
+            characters += static_cast<size_t>(QString::fromUtf8(line.data(), qsizetype(line.size())).size());
+        }
+        benchmark::DoNotOptimize(characters);
+    }
+}
+BENCHMARK(GetlineDecoded10MB)->Unit(benchmark::kMillisecond);
+
+// One 10 MB line: each chunk read must not search the whole line again.
+void StreamReaderOneLongLine(benchmark::State& state)
+{
+    static const std::string path = [] {
+        const std::string file = BenchRoot() + "/long.txt";
+        std::ofstream(file) << std::string(10 * 1000 * 1000, 'l') << "\n";
+        return file;
+    }();
+    for (auto _ : state) {
+        auto reader = StreamReader::init(QString::fromStdString(path));
+        benchmark::DoNotOptimize(reader->nextLine());
+    }
+}
+BENCHMARK(StreamReaderOneLongLine)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git dpkg-dev
   clang clang-format libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-  libgl-dev
+  libgl-dev libxcb1-dev
   libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus dbus-daemon dbus-bin

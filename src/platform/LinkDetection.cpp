@@ -21,6 +21,15 @@ QString HrefFor(const QString& address)
     return address;
 }
 
+// Every address the pattern below takes holds "://", "www." or "@"; a text
+// with none of them is shown as it is, without compiling the pattern (and
+// paging in the regular-expression engine) at all.
+bool MayHoldAddress(const QString& text)
+{
+    return text.contains(QLatin1String("://")) || text.contains(QLatin1String("www."), Qt::CaseInsensitive) ||
+           text.contains(QLatin1Char('@'));
+}
+
 } // namespace
 
 void SetTextWithDetectedLinks(QTextDocument& document, const QString& text, bool detectLinks)
@@ -33,7 +42,7 @@ void SetTextWithDetectedLinks(QTextDocument& document, const QString& text, bool
     document.clear();
     QTextCursor cursor(&document);
     const QTextCharFormat plain;
-    if (!detectLinks) {
+    if (!detectLinks || !MayHoldAddress(text)) {
         cursor.insertText(text, plain);
         return;
     }

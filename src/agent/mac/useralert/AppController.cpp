@@ -1,6 +1,7 @@
 #include "AppController.h"
 
 #include "AlertPanel.h"
+#include "BuiltInImage.h"
 #include "GradientView.h"
 #include "VUAOptions.h"
 #include "VuaAPI.h"
@@ -192,15 +193,17 @@ void AppController::setupButton(QPushButton* button, const char* key, float xpos
 void AppController::loadLogoBitmap()
 {
     const QString custom = m_vuaApi->appPath() + kCustomLogo;
-    const QPixmap logo(QFile::exists(custom) ? custom : kBuiltInLogo);
-    m_logoBtn->setIcon(QIcon(logo));
+    // A custom logo may be in any format; Qt finds out which.
+    const QPixmap builtIn = LoadBuiltInImage(kBuiltInLogo);
+    m_mainWindow->setWindowIcon(QIcon(builtIn));
+    m_logoBtn->setIcon(QIcon(QFile::exists(custom) ? QPixmap(custom) : builtIn));
 }
 
 void AppController::setupProgress()
 {
     m_progressBmps.clear();
     for (int frame = 1; frame <= kProgressFrames; ++frame) {
-        m_progressBmps.append(QPixmap(QStringLiteral(":/prog%1.bmp").arg(frame)));
+        m_progressBmps.append(LoadBuiltInImage(QStringLiteral(":/prog%1.bmp").arg(frame)));
     }
 }
 
@@ -343,6 +346,7 @@ void AppController::checkMFCommands()
         log(QStringLiteral("VUserAlert:  Received request to start progress indicator"));
         m_progressMeterBtn->show();
         m_currentProgressBmp = 0;
+        m_progressMeterBtn->setIcon(QIcon(m_progressBmps.value(0)));
         setProgressTimer(makeTimer(kProgressInterval, &AppController::progress));
     }
     if (m_vuaApi->checkCommand(MARKER_PROGOFF)) {

@@ -1,5 +1,7 @@
 #include "GradientView.h"
 
+#include "BuiltInImage.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -17,7 +19,7 @@ GradientView::GradientView(QWidget* parent) : QWidget(parent)
 
 void GradientView::awakeFromNib()
 {
-    const QPixmap tile(kBackgroundImage);
+    const QPixmap tile = LoadBuiltInImage(kBackgroundImage);
     if (tile.isNull()) {
         setPatternColor(std::nullopt);
         return;

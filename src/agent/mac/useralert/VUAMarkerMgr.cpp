@@ -53,12 +53,23 @@ void VUAMarkerMgr::SetupMarkerPaths()
     for (int type = MARKER_MESG; type < kMarkerTypeCount; ++type) {
         m_paths[type] = base + kPrefixes[type];
     }
+    ComposeFilePaths();
 }
 
 void VUAMarkerMgr::SetSuffix(const std::string& suffix)
 {
     if (!suffix.empty()) {
         m_suffix = sanitizeFilename(suffix);
+        ComposeFilePaths();
+    }
+}
+
+// The dialog tests seven markers every 50 ms: their names are put together
+// once, not on every test.
+void VUAMarkerMgr::ComposeFilePaths()
+{
+    for (int type = MARKER_MESG; type < kMarkerTypeCount; ++type) {
+        m_filePaths[type] = m_paths[type] + m_suffix;
     }
 }
 
@@ -72,7 +83,7 @@ std::string VUAMarkerMgr::GetPathFromType(VUA_MarkerType type) const
     if (!IsValidType(type)) {
         return std::string();
     }
-    return m_suffix.empty() ? m_paths[type] : m_paths[type] + m_suffix;
+    return m_filePaths[type];
 }
 
 std::string VUAMarkerMgr::GetFilePath(VUA_MarkerType type) const
@@ -82,8 +93,7 @@ std::string VUAMarkerMgr::GetFilePath(VUA_MarkerType type) const
 
 bool VUAMarkerMgr::Exists(VUA_MarkerType type) const
 {
-    const std::string path = GetPathFromType(type);
-    return !path.empty() && FileExists(path.c_str());
+    return IsValidType(type) && FileExists(m_filePaths[type].c_str());
 }
 
 bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines) const

@@ -49,7 +49,9 @@ public:
 
 private:
     static bool IsValidType(VUA_MarkerType type);
+    void ComposeFilePaths();
 
-    std::string m_paths[kMarkerTypeCount];
+    std::string m_paths[kMarkerTypeCount];     // directory and prefix
+    std::string m_filePaths[kMarkerTypeCount]; // the same with the suffix
     std::string m_suffix;
 };

@@ -381,7 +381,9 @@ TEST_F(AppControllerTest, ProgressAnimationCyclesEightImages)
     }
     agent->Write(MARKER_PROGON);
     poll();
-    EXPECT_EQ(controller->currentProgressBmp(), 0); // restarted
+    EXPECT_EQ(controller->currentProgressBmp(), 0); // restarted, and shown from its first image
+    EXPECT_EQ(controller->progressMeterBtn()->icon().pixmap(100, 20).toImage(),
+              controller->progressBmps().at(0).toImage());
     agent->Write(MARKER_PROGOFF);
     poll();
     EXPECT_EQ(controller->progressTimer(), nullptr);
@@ -427,6 +429,7 @@ TEST_F(AppControllerTest, LogoAndDateLine)
     open({"-ok"});
     const QImage builtIn = controller->logoBtn()->icon().pixmap(100, 100).toImage();
     EXPECT_FALSE(builtIn.isNull());
+    EXPECT_EQ(controller->mainWindow()->windowIcon().pixmap(100, 100).toImage(), builtIn);
     const QString date = controller->dateTimeTxtFld()->text();
     EXPECT_FALSE(controller->dateTimeTxtFld()->isHidden());
     EXPECT_EQ(date.count(':'), 2) << date.toStdString(); // hours, minutes and seconds
@@ -439,6 +442,8 @@ TEST_F(AppControllerTest, LogoAndDateLine)
     const QImage shown = controller->logoBtn()->icon().pixmap(100, 100).toImage();
     EXPECT_EQ(QColor(shown.pixel(50, 50)), QColor(200, 30, 40));
     EXPECT_NE(controller->mainView()->patternColor(), std::nullopt);
+    EXPECT_EQ(controller->mainWindow()->windowIcon().pixmap(100, 100).toImage(),
+              builtIn); // the program's own
 }
 
 TEST_F(AppControllerTest, StartupFailuresShowThePanelAndEndWithoutTheDialog)

@@ -117,3 +117,19 @@ TEST_F(ProcessTest, CrashOptionEndsAbnormally)
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
 }
+
+// A dialog showing the progress meter and a link reads its built-in images
+// with Qt's own BMP reader: no image plug-in is loaded to guess a format
+// (each costs memory the dialog never uses).
+TEST_F(ProcessTest, BuiltInImagesLoadNoImagePlugin)
+{
+    VUAMarkerMgr agent(std::string("plugins"));
+    start({"-name=Images", "-message=See https://help.example.com", "-ok", "-suffix=plugins"});
+    EXPECT_TRUE(command(agent, MARKER_PROGON));
+    EXPECT_TRUE(command(agent, MARKER_SHOWOK)); // taken after PROGON was carried out
+    const std::string maps = ReadFile("/proc/" + std::to_string(process.processId()) + "/maps");
+    EXPECT_NE(maps.find("libQt6Gui"), std::string::npos);
+    EXPECT_EQ(maps.find("/imageformats/"), std::string::npos);
+    agent.Write(MARKER_EXIT);
+    expectCleanExit();
+}

@@ -14,9 +14,8 @@ std::unique_ptr<StreamReader> StreamReader::init(const QString& path, const QStr
 
 StreamReader::StreamReader(std::unique_ptr<QFile> fileHandle, const QString& delimeter,
                            QStringConverter::Encoding encoding, qint64 chunkSize)
-    : m_encoding(encoding), m_decoder(encoding, QStringDecoder::Flag::Stateless),
-      m_chunkSize(chunkSize > 0 ? chunkSize : 4096), m_fileHandle(std::move(fileHandle)),
-      m_delimPattern(delimeter.toUtf8())
+    : m_decoder(encoding, QStringDecoder::Flag::Stateless), m_chunkSize(chunkSize > 0 ? chunkSize : 4096),
+      m_fileHandle(std::move(fileHandle)), m_delimPattern(delimeter.toUtf8())
 {
     m_buffer.reserve(static_cast<qsizetype>(m_chunkSize));
 }

@@ -38,7 +38,7 @@ private:
                  QStringConverter::Encoding encoding, qint64 chunkSize);
     std::optional<QString> decode(QByteArrayView bytes);
 
-    QStringConverter::Encoding m_encoding;
+    // The encoding of every line; stateless, reset before each line.
     QStringDecoder m_decoder;
     qint64 m_chunkSize;
     std::unique_ptr<QFile> m_fileHandle;
