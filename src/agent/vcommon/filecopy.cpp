@@ -1,5 +1,7 @@
 #include "filecopy.h"
 
+#include "ScopedFd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -7,33 +9,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class ScopedFd final
-{
-public:
-    explicit ScopedFd(int fd) : m_fd(fd) {}
-    ~ScopedFd()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    ScopedFd(const ScopedFd&) = delete;
-    ScopedFd& operator=(const ScopedFd&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    bool release() // closes now and reports whether close succeeded
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 std::string DestinationPath(const char* from, const char* to)
 {

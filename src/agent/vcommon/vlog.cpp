@@ -1,5 +1,6 @@
 #include "vlog.h"
 
+#include "ScopedFd.h"
 #include "util.h"
 
 #include <cerrno>
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,32 +100,42 @@ void RenameFile(const std::string& from, const std::string& to)
     }
 }
 
-struct FileCloser
+int OpenForAppend(const char* path)
 {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<FILE, FileCloser>;
-
-UniqueFile OpenForAppend(const char* path)
-{
-    UniqueFile file(std::fopen(path, "a+"));
-    if (!file && errno == EACCES) {
+    int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EACCES) {
         sleep(1);
-        file.reset(std::fopen(path, "a+"));
+        fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     }
-    return file;
+    return fd;
 }
 
-// One open, one append, one close per line. A short write or a failed
-// flush (a full disk) is reported like a failed open: the line is lost.
+// One open, one append, one close per line, with plain system calls: the
+// line goes out in one write, which O_APPEND keeps whole against the
+// appends of other processes, and no stdio buffer is set up (one fstat and
+// an allocation per line). A short write (a full disk) is reported like a
+// failed open, with errno set: the line is lost.
 bool AppendLine(const char* path, const std::string& line)
 {
-    UniqueFile file = OpenForAppend(path);
-    if (!file) {
+    ScopedFd file(OpenForAppend(path));
+    if (!file.valid()) {
         return false;
     }
-    const bool written = std::fwrite(line.data(), 1, line.size(), file.get()) == line.size();
-    return std::fclose(file.release()) == 0 && written;
+    size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t written = ::write(file.get(), line.data() + done, line.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = ENOSPC;
+            }
+            return false;
+        }
+        done += static_cast<size_t>(written);
+    }
+    return file.release();
 }
 
 } // namespace

@@ -1,0 +1,17 @@
+#include "ScopedFd.h"
+
+#include <unistd.h>
+
+ScopedFd::~ScopedFd()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+bool ScopedFd::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd >= 0 && ::close(fd) == 0;
+}
