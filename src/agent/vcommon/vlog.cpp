@@ -223,17 +223,16 @@ namespace {
 class RolloverLock final
 {
 public:
-    explicit RolloverLock(const char* path) : m_fd(::open(path, O_RDONLY | O_CLOEXEC))
+    explicit RolloverLock(const char* path) : m_file(::open(path, O_RDONLY | O_CLOEXEC))
     {
-        if (m_fd >= 0) {
-            ::flock(m_fd, LOCK_EX);
+        if (m_file.valid()) {
+            ::flock(m_file.get(), LOCK_EX);
         }
     }
     ~RolloverLock()
     {
-        if (m_fd >= 0) {
-            ::flock(m_fd, LOCK_UN);
-            ::close(m_fd);
+        if (m_file.valid()) {
+            ::flock(m_file.get(), LOCK_UN);
         }
     }
     RolloverLock(const RolloverLock&) = delete;
@@ -245,8 +244,8 @@ public:
     {
         struct stat locked;
         struct stat current;
-        if (m_fd < 0 || ::fstat(m_fd, &locked) != 0 || ::stat(path, &current) != 0) {
-            return m_fd < 0; // unlockable: roll over as before
+        if (!m_file.valid() || ::fstat(m_file.get(), &locked) != 0 || ::stat(path, &current) != 0) {
+            return !m_file.valid(); // unlockable: roll over as before
         }
         if (locked.st_ino != current.st_ino || locked.st_dev != current.st_dev) {
             return false;
@@ -255,7 +254,7 @@ public:
     }
 
 private:
-    int m_fd;
+    ScopedFd m_file;
 };
 
 } // namespace
