@@ -1,19 +1,126 @@
 #include "ApplicationMain.h"
 
+#include "ProcessArguments.h"
 #include "StringTables.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 
+#include <cstdlib>
+#include <unistd.h>
+
 MainInterface::~MainInterface() = default;
 
-int ApplicationMain(int argc, char** argv, const char* stringTable, const InterfaceLoader& loadInterface)
+void MainInterface::terminate(const std::string& /*reason*/) {}
+
+namespace {
+
+// What the early ends need to say why. One program per process, so one
+// instance; only the main thread and the exit path touch it.
+struct EarlyEnd
 {
-    QApplication application(argc, argv);
+    TerminationLogger fallback;
+    MainInterface* interface = nullptr;
+    bool watching = false;
+    QtMessageHandler previousHandler = nullptr;
+    std::string lastWarning;
+};
+
+EarlyEnd& State()
+{
+    static EarlyEnd state;
+    return state;
+}
+
+void LogEnd(const std::string& reason)
+{
+    EarlyEnd& state = State();
+    state.watching = false;
+    if (state.interface != nullptr) {
+        state.interface->terminate(reason);
+    } else if (state.fallback) {
+        state.fallback(reason);
+    }
+}
+
+// Qt ends with qFatal (abort, status 134) when there is no display or the
+// display refuses the connection: the line is logged and the process ends
+// with status 0 instead.
+void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    EarlyEnd& state = State();
+    if (state.previousHandler != nullptr) {
+        state.previousHandler(type, context, text);
+    }
+    if (!state.watching) {
+        return;
+    }
+    if (type == QtFatalMsg) {
+        LogEnd("no usable display (" + text.toStdString() + ")");
+        ::_exit(0);
+    }
+    if (type == QtWarningMsg || type == QtCriticalMsg) {
+        state.lastWarning = text.toStdString();
+    }
+}
+
+// The platform plugins end the process with exit(1) when the display goes
+// away ("The X11 connection broke"); the exit handlers still run, and this
+// one turns that end into status 0 with its line.
+void OnUnexpectedExit()
+{
+    EarlyEnd& state = State();
+    if (!state.watching) {
+        return;
+    }
+    std::string reason = "the display connection was lost";
+    if (!state.lastWarning.empty()) {
+        reason += " (" + state.lastWarning + ")";
+    }
+    LogEnd(reason);
+    ::_exit(0);
+}
+
+void WatchEarlyEnds(const TerminationLogger& logTermination)
+{
+    EarlyEnd& state = State();
+    state.fallback = logTermination;
+    state.watching = true;
+    state.previousHandler = qInstallMessageHandler(OnQtMessage);
+    std::atexit(OnUnexpectedExit);
+}
+
+} // namespace
+
+int ApplicationMain(int argc, char** argv, const char* stringTable, const InterfaceLoader& loadInterface,
+                    const TerminationLogger& logTermination)
+{
+    CaptureProcessArguments(argc, argv);
+    if (logTermination) {
+        WatchEarlyEnds(logTermination);
+    }
+
+    // Qt gets the program path only: every option belongs to the program.
+    static char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    static int qtArgc = qtArgv[0] != nullptr ? 1 : 0;
+    QApplication application(qtArgc, qtArgv);
     InstallStringTables(application, QString::fromLatin1(stringTable));
 
     const std::unique_ptr<MainInterface> interface = loadInterface();
-    if (!interface || !interface->launch()) {
-        return 0;
+    State().interface = interface.get();
+    std::unique_ptr<TerminationSignals> signalWatch;
+    if (logTermination) {
+        signalWatch = std::make_unique<TerminationSignals>([](const char* signalName) {
+            LogEnd(std::string("ended by signal ") + signalName);
+            QCoreApplication::exit(0);
+        });
     }
-    return application.exec();
+
+    int result = 0;
+    if (interface && interface->launch()) {
+        result = application.exec();
+    }
+    State().watching = false;
+    State().interface = nullptr;
+    return result;
 }

@@ -9,6 +9,18 @@ ScopedFd::~ScopedFd()
     }
 }
 
+ScopedFd& ScopedFd::operator=(ScopedFd&& other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
 bool ScopedFd::release()
 {
     const int fd = m_fd;

@@ -8,6 +8,8 @@ public:
     ~ScopedFd();
     ScopedFd(const ScopedFd&) = delete;
     ScopedFd& operator=(const ScopedFd&) = delete;
+    ScopedFd(ScopedFd&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    ScopedFd& operator=(ScopedFd&& other) noexcept;
 
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }

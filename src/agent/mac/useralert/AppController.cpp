@@ -222,7 +222,7 @@ void AppController::awakeFromNib()
     m_snoozeSelections.clear();
     m_mainWindow->installEventFilter(this);
 
-    const int result = m_vuaApi->setup(m_arguments);
+    const int result = m_arguments.isEmpty() ? m_vuaApi->setup() : m_vuaApi->setup(m_arguments);
     if (result != kParseSuccess) {
         showStartupFailure(result);
         // The application main sees this and ends with status 0 instead of

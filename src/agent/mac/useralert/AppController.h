@@ -55,8 +55,8 @@ class AppController final : public QObject
 
 public:
     // Loads the interface file; `arguments` are the process arguments,
-    // program path first.
-    explicit AppController(QStringList arguments = QCoreApplication::arguments(), QObject* parent = nullptr);
+    // program path first (none: the process's own, as it was started).
+    explicit AppController(QStringList arguments = {}, QObject* parent = nullptr);
     ~AppController() override;
 
     // Start-up and runtime.

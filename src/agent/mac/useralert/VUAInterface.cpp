@@ -2,6 +2,7 @@
 
 #include "AppController.h"
 #include "AppDelegate.h"
+#include "VuaAPI.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -21,4 +22,11 @@ bool VUAInterface::launch()
     }
     m_controller->mainWindow()->show();
     return true;
+}
+
+void VUAInterface::terminate(const std::string& reason)
+{
+    if (VuaAPI* api = m_controller->vuaApi()) {
+        api->logTermination(reason);
+    }
 }

@@ -19,6 +19,7 @@ public:
     // Starts the dialog; false when the start-up failed and the program
     // should end without showing it.
     bool launch() override;
+    void terminate(const std::string& reason) override;
 
     AppController& controller() const { return *m_controller; }
 

@@ -3,8 +3,10 @@
 #include "strutil.h"
 #include "util.h"
 
-#include <cstdio>
-#include <fstream>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,20 +17,44 @@ const char* const kPrefixes[kMarkerTypeCount] = {
     kEXIT_FILE, kSNOOZE_FILE, kYES_FILE,  kCANCEL_FILE, kCONTINUE_FILE, kFINISH_FILE,  kWORKCELL_DEBUG_FILE,
 };
 
-bool IsDirectory(const std::string& path)
+// Larger than any message the agent sends (a message of 10 MB must still
+// arrive); a file beyond it is not read whole.
+constexpr size_t kMaxMarkerBytes = 16 * 1024 * 1024;
+constexpr mode_t kMarkerMode = 0644;
+
+bool IsPermissionError(int error)
 {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return error == EPERM || error == EACCES;
+}
+
+std::string OwnerText(const struct stat& info)
+{
+    return "uid " + std::to_string(static_cast<unsigned long>(info.st_uid));
 }
 
 } // namespace
 
-VUAMarkerMgr::VUAMarkerMgr()
+std::vector<std::string> SplitMarkerLines(const std::string& content)
+{
+    std::vector<std::string> lines;
+    size_t begin = 0;
+    for (;;) {
+        const size_t end = content.find('\n', begin);
+        if (end == std::string::npos) {
+            lines.push_back(content.substr(begin));
+            return lines;
+        }
+        lines.push_back(content.substr(begin, end - begin));
+        begin = end + 1;
+    }
+}
+
+VUAMarkerMgr::VUAMarkerMgr() : m_trusted(VOwners::RootOr(::geteuid()))
 {
     SetupMarkerPaths();
 }
 
-VUAMarkerMgr::VUAMarkerMgr(const char* suffix)
+VUAMarkerMgr::VUAMarkerMgr(const char* suffix) : m_trusted(VOwners::RootOr(::geteuid()))
 {
     if (suffix != nullptr) {
         SetSuffix(suffix);
@@ -36,7 +62,7 @@ VUAMarkerMgr::VUAMarkerMgr(const char* suffix)
     SetupMarkerPaths();
 }
 
-VUAMarkerMgr::VUAMarkerMgr(const std::string& suffix)
+VUAMarkerMgr::VUAMarkerMgr(const std::string& suffix) : m_trusted(VOwners::RootOr(::geteuid()))
 {
     if (!suffix.empty()) {
         SetSuffix(suffix);
@@ -49,10 +75,11 @@ VUAMarkerMgr::~VUAMarkerMgr() = default;
 void VUAMarkerMgr::SetupMarkerPaths()
 {
     const UniqueCString directory(GetUserDataPath());
-    const std::string base = directory ? directory.get() : "";
+    m_directory = directory ? directory.get() : "";
     for (int type = MARKER_MESG; type < kMarkerTypeCount; ++type) {
-        m_paths[type] = base + kPrefixes[type];
+        m_paths[type] = m_directory + kPrefixes[type];
     }
+    m_dir = VSafeDir(m_directory);
     ComposeFilePaths();
 }
 
@@ -64,11 +91,18 @@ void VUAMarkerMgr::SetSuffix(const std::string& suffix)
     }
 }
 
+void VUAMarkerMgr::SetMarkerOwner(uid_t uid, gid_t gid)
+{
+    m_markerOwner = uid;
+    m_markerGroup = gid;
+}
+
 // The dialog tests seven markers every 50 ms: their names are put together
 // once, not on every test.
 void VUAMarkerMgr::ComposeFilePaths()
 {
     for (int type = MARKER_MESG; type < kMarkerTypeCount; ++type) {
+        m_names[type] = std::string(kPrefixes[type]) + m_suffix;
         m_filePaths[type] = m_paths[type] + m_suffix;
     }
 }
@@ -76,6 +110,12 @@ void VUAMarkerMgr::ComposeFilePaths()
 bool VUAMarkerMgr::IsValidType(VUA_MarkerType type)
 {
     return type > MARKER_NONE && type < kMarkerTypeCount;
+}
+
+VUAMarkerMgr::Identity VUAMarkerMgr::IdentityOf(const struct stat& info)
+{
+    return Identity{info.st_dev, info.st_ino,
+                    static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
 }
 
 std::string VUAMarkerMgr::GetPathFromType(VUA_MarkerType type) const
@@ -91,27 +131,51 @@ std::string VUAMarkerMgr::GetFilePath(VUA_MarkerType type) const
     return GetPathFromType(type);
 }
 
+// By path, not through the held directory: a marker directory removed and
+// made again while the dialog runs is seen at once, and the poll's seven
+// tests cost one lstat each.
 bool VUAMarkerMgr::Exists(VUA_MarkerType type) const
 {
-    return IsValidType(type) && FileExists(m_filePaths[type].c_str());
+    struct stat info;
+    return IsValidType(type) && ::lstat(m_filePaths[type].c_str(), &info) == 0;
+}
+
+// The directory as it is now: the held descriptor is opened again when the
+// directory it names was removed or replaced since.
+const VSafeDir& VUAMarkerMgr::dir() const
+{
+    struct stat held;
+    struct stat current;
+    const bool stale = !m_dir.valid() || ::fstat(m_dir.fd(), &held) != 0 || held.st_nlink == 0 ||
+                       ::stat(m_directory.c_str(), &current) != 0 || held.st_ino != current.st_ino ||
+                       held.st_dev != current.st_dev;
+    if (stale) {
+        m_dir = VSafeDir(m_directory);
+    }
+    return m_dir;
 }
 
 bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines) const
 {
+    return Read(type, lines, kMaxMarkerBytes, nullptr);
+}
+
+bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes,
+                        VFileStatus* status) const
+{
     lines.clear();
-    const std::string path = GetPathFromType(type);
-    if (path.empty() || IsDirectory(path)) {
+    VFileStatus result = VFileStatus::Missing;
+    std::string content;
+    if (IsValidType(type)) {
+        result = dir().ReadFile(m_names[type], m_trusted, maxBytes, &content);
+    }
+    if (status != nullptr) {
+        *status = result;
+    }
+    if (result != VFileStatus::Ok) {
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        return false;
-    }
-    std::string line;
-    do {
-        std::getline(in, line);
-        lines.push_back(line);
-    } while (in.good());
+    lines = SplitMarkerLines(content);
     return true;
 }
 
@@ -129,72 +193,161 @@ bool VUAMarkerMgr::Read(VUA_MarkerType type, std::string& text) const
 
 bool VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) const
 {
-    const std::string path = GetPathFromType(type);
-    if (path.empty()) {
+    if (!IsValidType(type)) {
         return false;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out.is_open()) {
-        return false;
-    }
-    if (!content.empty()) {
-        out << content;
-        if (content.back() != '\n') {
-            out << '\n';
+    VFileStatus status = VFileStatus::Failed;
+    ScopedFd file = dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status);
+    if (!file.valid()) {
+        if (status == VFileStatus::NotRegular || status == VFileStatus::ForeignOwner) {
+            errno = EPERM;
         }
+        return false;
+    }
+    std::string line = content;
+    if (!line.empty() && line.back() != '\n') {
+        line += '\n';
     }
     // The answer is only useful if it reached the file: a full disk must not
     // look like a written answer.
-    out.close();
-    return !out.fail();
+    const bool written = WriteAll(file.get(), line.data(), line.size());
+    return file.release() && written;
 }
 
 bool VUAMarkerMgr::Write(VUA_MarkerType type) const
 {
-    const std::string path = GetPathFromType(type);
-    if (!path.empty() && !FileExists(path.c_str())) {
-        std::ofstream create(path, std::ios::binary | std::ios::app);
+    if (IsValidType(type)) {
+        ScopedFd created = dir().CreateExclusive(m_names[type], kMarkerMode);
+        if (created.valid() && m_markerOwner != static_cast<uid_t>(-1)) {
+            (void)::fchown(created.get(), m_markerOwner, m_markerGroup);
+        }
     }
     return true;
+}
+
+bool VUAMarkerMgr::Replace(VUA_MarkerType type, const std::string& content) const
+{
+    if (!IsValidType(type)) {
+        return false;
+    }
+    VFileStatus status = VFileStatus::Failed;
+    ScopedFd file = dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status);
+    if (!file.valid() || ::ftruncate(file.get(), 0) != 0) {
+        return false;
+    }
+    const bool written = WriteAll(file.get(), content.data(), content.size());
+    return file.release() && written;
 }
 
 bool VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) const
 {
-    const std::string path = GetPathFromType(type);
-    if (path.empty()) {
+    if (!IsValidType(type)) {
         return false;
     }
-    // ".VUSERALERT_MESG.<suffix>.tmp<pid>" matches no marker name.
-    const size_t slash = path.find_last_of('/');
-    const std::string temporary = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".tmp" +
-                                  std::to_string(static_cast<long>(::getpid()));
+    std::string text = content;
+    if (!text.empty() && text.back() != '\n') {
+        text += '\n';
+    }
+    return dir().Publish(m_names[type], text, kMarkerMode, m_markerOwner, m_markerGroup);
+}
+
+VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why)
+{
+    VUATake refused;
+    const Identity identity = IdentityOf(info);
+    if (!(m_noted[type] == identity)) {
+        m_noted[type] = identity;
+        refused.note = "ignoring marker " + m_names[type] + ": it " + why;
+    }
+    return refused;
+}
+
+// Root's marker in a directory where this user may remove only its own
+// files: carried out once, then ignored until the agent replaces it.
+VUATake VUAMarkerMgr::TakeInPlace(VUA_MarkerType type, const struct stat& info, std::string* content,
+                                  size_t maxBytes)
+{
+    const Identity identity = IdentityOf(info);
+    if (m_obeyed[type] == identity) {
+        return VUATake{};
+    }
+    if (content != nullptr) {
+        struct stat opened;
+        VFileStatus status = VFileStatus::Failed;
+        const ScopedFd file = dir().OpenRegular(m_names[type], O_RDONLY, m_trusted, &opened, &status);
+        if (!file.valid() || !(IdentityOf(opened) == identity) ||
+            ReadAll(file.get(), maxBytes, content) == VFileStatus::Failed) {
+            return VUATake{};
+        }
+    }
+    m_obeyed[type] = identity;
+    VUATake taken;
+    taken.taken = true;
+    taken.note = "marker " + m_names[type] + " of " + OwnerText(info) +
+                 " cannot be removed by this user: carried out once and left in place";
+    return taken;
+}
+
+VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes)
+{
+    const std::string taken = VSafeDir::RandomName(".vua-taken-");
+    if (!dir().Rename(m_names[type], taken)) {
+        return VUATake{};
+    }
+    struct stat info;
+    VFileStatus status = VFileStatus::Failed;
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out.is_open()) {
-            return false;
-        }
-        out << content;
-        if (content.empty() || content.back() != '\n') {
-            out << '\n';
-        }
-        out.close();
-        if (out.fail()) {
-            std::remove(temporary.c_str());
-            return false;
+        const ScopedFd file = dir().OpenRegular(taken, O_RDONLY, m_trusted, &info, &status);
+        if (file.valid()) {
+            status = ReadAll(file.get(), maxBytes, content);
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
+    dir().Remove(taken);
+    VUATake result;
+    result.taken = status == VFileStatus::Ok || status == VFileStatus::TooLarge;
+    if (status == VFileStatus::TooLarge) {
+        result.note = "marker " + m_names[type] + " is longer than " + std::to_string(maxBytes) +
+                      " bytes: only its beginning was read";
+    } else if (!result.taken) {
+        result.note = "marker " + m_names[type] + " " + VFileStatusText(status) + ": dropped unread";
     }
-    return true;
+    return result;
+}
+
+VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t maxBytes)
+{
+    struct stat info;
+    if (!IsValidType(type) || !dir().Stat(m_names[type], &info)) {
+        return VUATake{};
+    }
+    if (!m_trusted.trusts(info.st_uid)) {
+        return Refuse(type, info, "belongs to " + OwnerText(info) + ", not to root or this dialog's user");
+    }
+    if (content == nullptr) {
+        if (dir().Remove(m_names[type])) {
+            VUATake taken;
+            taken.taken = true;
+            return taken;
+        }
+        return IsPermissionError(errno) ? TakeInPlace(type, info, nullptr, 0) : VUATake{};
+    }
+    content->clear();
+    if (!S_ISREG(info.st_mode)) {
+        VUATake refused = Refuse(type, info, VFileStatusText(VFileStatus::NotRegular));
+        refused.unreadable = true;
+        return refused;
+    }
+    VUATake result = TakeByRename(type, content, maxBytes == 0 ? kMaxMarkerBytes : maxBytes);
+    if (!result.taken && result.note.empty() && IsPermissionError(errno)) {
+        return TakeInPlace(type, info, content, maxBytes == 0 ? kMaxMarkerBytes : maxBytes);
+    }
+    return result;
 }
 
 void VUAMarkerMgr::Delete(VUA_MarkerType type) const
 {
-    const std::string path = GetPathFromType(type);
-    if (!path.empty() && FileExists(path.c_str())) {
-        std::remove(path.c_str());
+    if (IsValidType(type)) {
+        dir().Remove(m_names[type]);
     }
 }
 
@@ -203,4 +356,25 @@ void VUAMarkerMgr::DeleteAll() const
     for (int type = MARKER_MESG; type <= MARKER_FINISH; ++type) {
         Delete(static_cast<VUA_MarkerType>(type));
     }
+}
+
+std::string VUAMarkerMgr::CheckUsable() const
+{
+    if (!dir().valid()) {
+        return "the marker directory " + m_directory + " cannot be opened (" +
+               std::strerror(dir().openError()) + "): the dialog can take no command and leave no answer";
+    }
+    if (::faccessat(dir().fd(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
+        return "the marker directory " + m_directory + " is not writable for uid " +
+               std::to_string(static_cast<unsigned long>(::geteuid())) +
+               ": the dialog can leave no answer (see the deployment guide for its owner and mode)";
+    }
+    const long nameMax = ::fpathconf(dir().fd(), _PC_NAME_MAX);
+    const size_t longest = m_names[MARKER_SETTIMEOUT].size();
+    if (nameMax > 0 && longest > static_cast<size_t>(nameMax)) {
+        return "marker names for suffix " + m_suffix + " are up to " + std::to_string(longest) +
+               " bytes long, more than the file system allows (" + std::to_string(nameMax) +
+               "): the dialog can take no command and leave no answer";
+    }
+    return std::string();
 }

@@ -1,13 +1,32 @@
 #pragma once
 
+#include "VSafeDir.h"
 #include "VUAMarkerTypes.h"
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
+
+// Outcome of taking a command marker (see VUAMarkerMgr::Take).
+struct VUATake
+{
+    bool taken = false;
+    // Not taken because it is no plain file (a directory, a link, a FIFO).
+    bool unreadable = false;
+    // Why a marker was refused or left in place; set only the first time a
+    // given file is met, so a caller can log it without flooding the log.
+    std::string note;
+};
 
 // Names, tests, reads, writes and deletes the marker files of one dialog.
 // Both sides of the channel use it: the dialog (default constructor, then
 // SetSuffix) and the agent or its stand-in (constructed with the suffix).
+//
+// The marker directory is shared between the root agent and the users'
+// dialogs, so every access goes through a VSafeDir of it: by name, never
+// through a link, never blocking on a FIFO. What a marker says is believed
+// only when its owner is root or the trusted user (SetTrustedOwner; the
+// process's own user by default).
 class VUAMarkerMgr
 {
 public:
@@ -23,35 +42,89 @@ public:
 
     std::string GetPathFromType(VUA_MarkerType type) const;
     std::string GetFilePath(VUA_MarkerType type) const;
+    // Anything of the marker's name counts, a directory or a link too.
     bool Exists(VUA_MarkerType type) const;
 
     // Lines without their line feeds; a file ending in a line feed, and an
-    // empty file, give a last empty line. False when the marker cannot be
-    // opened or is a directory.
+    // empty file, give a last empty line. False when the marker is missing,
+    // not a plain file, of an untrusted owner or larger than `maxBytes`;
+    // `status` (when given) says which.
     bool Read(VUA_MarkerType type, std::vector<std::string>& lines) const;
+    bool Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes,
+              VFileStatus* status) const;
     // Appends the lines to `text` without separators: "a\nb\n" -> "ab".
     bool Read(VUA_MarkerType type, std::string& text) const;
 
-    // Appends `content` as one line (a line feed is added when missing).
+    // Appends `content` as one line (a line feed is added when missing) to
+    // a marker of this process's user, creating it when missing.
     bool Write(VUA_MarkerType type, const std::string& content) const;
     // Creates the marker when missing; existing content stays.
     bool Write(VUA_MarkerType type) const;
+    // Replaces the marker's content with `content` as it stands.
+    bool Replace(VUA_MarkerType type, const std::string& content) const;
 
-    // For the agent's side: writes `content` (a line feed added when
-    // missing) under a temporary name and renames it into place, so the
+    // For the agent's side: writes `content` (a line feed added when it is
+    // not empty and lacks one) under a random hidden name, gives it to the
+    // marker owner (SetMarkerOwner) and renames it into place, so the
     // dialog never finds the marker half written. Replaces an untaken one.
     bool Publish(VUA_MarkerType type, const std::string& content) const;
+
+    // For the dialog: consumes a command marker written by root or the
+    // trusted user. With `content`, the marker is first renamed to a
+    // private name and then read (at most `maxBytes`), so a marker the agent
+    // publishes meanwhile stays for the next poll; without, it is removed.
+    // A content marker that is no plain file is left in place, unread.
+    // A marker of another user is left alone. One of root's that this
+    // process may not remove (a sticky directory) is obeyed once.
+    VUATake Take(VUA_MarkerType type, std::string* content = nullptr, size_t maxBytes = 0);
 
     void Delete(VUA_MarkerType type) const;
     void DeleteAll() const; // every kind but MARKER_DEBUG
 
+    // Who may have written what this side believes (default: this process's
+    // user; root always).
+    void SetTrustedOwner(uid_t uid) { m_trusted = VOwners::RootOr(uid); }
+    // Who owns what Publish and Write create (-1: the creating process).
+    void SetMarkerOwner(uid_t uid, gid_t gid);
+
+    // Empty when the dialog can use the directory; else an English sentence
+    // that says why not (not there, not writable, names too long).
+    std::string CheckUsable() const;
+
     const std::string& suffix() const { return m_suffix; }
+    // The marker directory, opened again when it was replaced.
+    const VSafeDir& dir() const;
 
 private:
+    struct Identity
+    {
+        dev_t dev = 0;
+        ino_t ino = 0;
+        long long mtimeNs = -1;
+        bool operator==(const Identity& other) const
+        {
+            return dev == other.dev && ino == other.ino && mtimeNs == other.mtimeNs;
+        }
+    };
+    static Identity IdentityOf(const struct stat& info);
     static bool IsValidType(VUA_MarkerType type);
     void ComposeFilePaths();
+    VUATake Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why);
+    VUATake TakeInPlace(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes);
+    VUATake TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes);
 
+    std::string m_directory;
     std::string m_paths[kMarkerTypeCount];     // directory and prefix
-    std::string m_filePaths[kMarkerTypeCount]; // the same with the suffix
+    std::string m_names[kMarkerTypeCount];     // prefix and suffix
+    std::string m_filePaths[kMarkerTypeCount]; // directory, prefix and suffix
     std::string m_suffix;
+    mutable VSafeDir m_dir;
+    VOwners m_trusted;
+    uid_t m_markerOwner = static_cast<uid_t>(-1);
+    gid_t m_markerGroup = static_cast<gid_t>(-1);
+    Identity m_noted[kMarkerTypeCount];  // last file a note was given for
+    Identity m_obeyed[kMarkerTypeCount]; // root's markers obeyed in place
 };
+
+// Splits file content as line reads do: "a\nb\n" -> {"a", "b", ""}.
+std::vector<std::string> SplitMarkerLines(const std::string& content);

@@ -3,16 +3,62 @@
 #include "VUAOptions.h"
 #include "VuaAPIOpaque.h"
 
+#include "ProcessArguments.h"
 #include "util.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <thread>
 
 namespace {
 
 constexpr uint32_t kAllCategories = LOG_CATEGORIES;
+// A message shown in the dialog is cut long before this; a larger marker is
+// read up to here and no further.
+constexpr size_t kMaxMessageBytes = 16 * 1024 * 1024;
+constexpr size_t kMaxTimeoutBytes = 4096;
+
+// Marker lines are joined without separators: "Line one\nLine two\n" ->
+// "Line oneLine two".
+std::string JoinLines(const std::string& content)
+{
+    std::string joined;
+    for (const std::string& line : SplitMarkerLines(content)) {
+        joined += line;
+    }
+    return joined;
+}
+
+const char* AnswerWord(VUA_MarkerType type)
+{
+    switch (type) {
+    case MARKER_YES:
+        return "yes";
+    case MARKER_CANCEL:
+        return "cancel";
+    case MARKER_SNOOZE:
+        return "snooze";
+    case MARKER_CONTINUE:
+        return "continue";
+    default:
+        return nullptr;
+    }
+}
+
+std::vector<std::string> Utf8List(const QStringList& arguments)
+{
+    std::vector<std::string> list;
+    list.reserve(static_cast<size_t>(arguments.size()));
+    for (const QString& argument : arguments) {
+        list.push_back(argument.toStdString());
+    }
+    return list;
+}
 
 std::string Utf8(const QString& text)
 {
@@ -77,10 +123,16 @@ void VuaAPI::setupDefaultState()
 
 int VuaAPI::setup()
 {
-    return setup(QCoreApplication::arguments());
+    const std::vector<std::string>& raw = ProcessArguments();
+    return raw.empty() ? setup(QCoreApplication::arguments()) : setupRaw(raw);
 }
 
 int VuaAPI::setup(const QStringList& arguments)
+{
+    return setupRaw(Utf8List(arguments));
+}
+
+int VuaAPI::setupRaw(const std::vector<std::string>& arguments)
 {
     static const char* const kFunction = "-[VuaAPI setup]";
     setupLogging(arguments);
@@ -128,16 +180,24 @@ int VuaAPI::setup(const QStringList& arguments)
     m_snoozePath = FromUtf8(markers.GetFilePath(MARKER_SNOOZE));
     for (const VUA_MarkerType stale : {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE}) {
         markers.Delete(stale);
+        if (markers.Exists(stale)) {
+            logError("VUserAlert:  cannot remove the earlier answer " + markers.GetFilePath(stale) + " (" +
+                     std::strerror(errno) + "): the agent may read it as this dialog's answer");
+        }
+    }
+    const std::string unusable = markers.CheckUsable();
+    if (!unusable.empty()) {
+        logError("VUserAlert:  " + unusable);
     }
     return kParseSuccess;
 }
 
-void VuaAPI::setupLogging(const QStringList& arguments)
+void VuaAPI::setupLogging(const std::vector<std::string>& arguments)
 {
     static const char* const kFunction = "-[VuaAPI setupLogging:]";
     std::string called;
-    for (const QString& argument : arguments) {
-        called += Utf8(argument);
+    for (const std::string& argument : arguments) {
+        called += argument;
         called += ' ';
     }
     LogInitEx(&m_cpp->log, nullptr, "VUserAlert", true, kAllCategories);
@@ -160,11 +220,12 @@ void VuaAPI::setupConfig()
 
 int VuaAPI::parseCommandLine(const QStringList& arguments)
 {
-    std::vector<std::string> args;
-    args.reserve(static_cast<size_t>(arguments.size()));
-    for (const QString& argument : arguments) {
-        args.push_back(Utf8(argument));
-    }
+    return parseCommandLine(Utf8List(arguments));
+}
+
+int VuaAPI::parseCommandLine(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> args = arguments;
     const int result = ParseCommandLineArgs(args, &m_cpp->config);
     if (result != kParseSuccess) {
         return result;
@@ -212,16 +273,43 @@ void VuaAPI::logMessage(const QString& text)
     LogMsgEx(&m_cpp->log, LOG_DEBUG, 0, "-[VuaAPI logMessage:]", "%s", Utf8(text).c_str());
 }
 
+void VuaAPI::logError(const std::string& text)
+{
+    LogMsgEx(&m_cpp->log, LOG_FILE | LOG_CONSOLE, 0, "-[VuaAPI logMessage:]", "%s", text.c_str());
+}
+
+void VuaAPI::logTermination(const std::string& reason)
+{
+    if (!m_cpp->log.ready) {
+        LogInitEx(&m_cpp->log, nullptr, "VUserAlert", true, kAllCategories);
+    }
+    LogMsgEx(&m_cpp->log, LOG_FILE | LOG_CONSOLE, 0, "-[VuaAPI dealloc]",
+             "VUserAlert:  %s; the dialog ends with status 0 and leaves no answer", reason.c_str());
+}
+
+void VuaAPI::noteMarker(const std::string& note)
+{
+    if (!note.empty()) {
+        logError("VUserAlert:  " + note);
+    }
+}
+
+// The marker is consumed before the caller carries the command out.
 bool VuaAPI::checkCommand(VUA_MarkerType type)
 {
     VUAMarkerMgr& markers = m_cpp->markerMgr;
     if (!markers.Exists(type)) {
         return false;
     }
-    markers.Delete(type);
-    return true;
+    const VUATake take = markers.Take(type);
+    noteMarker(take.note);
+    return take.taken;
 }
 
+// APND goes before MESG is taken: an agent waits for MESG to vanish before
+// it creates the next APND, which must then survive until its own MESG.
+// MESG is taken by renaming it away first, so a MESG published after that
+// moment stays for the next poll instead of being deleted unread.
 std::optional<MessageState> VuaAPI::checkMessage()
 {
     VUAMarkerMgr& markers = m_cpp->markerMgr;
@@ -229,14 +317,19 @@ std::optional<MessageState> VuaAPI::checkMessage()
         return std::nullopt;
     }
     const bool append = markers.Exists(MARKER_APND);
+    if (append) {
+        markers.Delete(MARKER_APND);
+    }
     std::string text;
-    const bool read = markers.Read(MARKER_MESG, text);
-    markers.Delete(MARKER_MESG);
-    markers.Delete(MARKER_APND);
-    if (!read) {
+    const VUATake take = markers.Take(MARKER_MESG, &text, kMaxMessageBytes);
+    noteMarker(take.note);
+    if (take.unreadable) {
+        markers.Delete(MARKER_MESG); // the update is lost, as with any unreadable message
+    }
+    if (!take.taken) {
         return std::nullopt;
     }
-    return MessageState(FromUtf8(text), append);
+    return MessageState(FromUtf8(JoinLines(text)), append);
 }
 
 int VuaAPI::checkTimeoutCommand()
@@ -246,12 +339,19 @@ int VuaAPI::checkTimeoutCommand()
         return -1;
     }
     std::string text;
-    if (!markers.Read(MARKER_SETTIMEOUT, text)) {
-        return -1; // left in place: tried again at the next poll
+    const VUATake take = markers.Take(MARKER_SETTIMEOUT, &text, kMaxTimeoutBytes);
+    noteMarker(take.note);
+    if (!take.taken) {
+        return -1; // one that cannot be read stays: tried again at the next poll
     }
-    const int seconds = ParseTimeout(text);
-    markers.Delete(MARKER_SETTIMEOUT);
-    return seconds;
+    return ParseTimeout(JoinLines(text));
+}
+
+bool VuaAPI::writeSnoozeChoices(const QByteArray& choices)
+{
+    const VUAMarkerMgr& markers = m_cpp->markerMgr;
+    return markers.Replace(MARKER_SNOOZE,
+                           std::string(choices.constData(), static_cast<size_t>(choices.size())));
 }
 
 // Company "Acme": "VORA Agent" -> "Acme Agent"; a company name holding
@@ -290,16 +390,28 @@ void VuaAPI::writeAnswer(const ExitState& exitState)
 {
     const int defaultButton = m_cpp->config.defaultButton;
     const auto timedOutWith = [&](int button) { return exitState.isTimedOut() && defaultButton == button; };
-    const VUAMarkerMgr& markers = m_cpp->markerMgr;
 
+    VUA_MarkerType type = MARKER_NONE;
     if ((exitState.isYesBtnClicked() && !exitState.isContinueBtnClicked()) ||
         timedOutWith(kDefaultButtonYes)) {
-        markers.Write(MARKER_YES, "yes");
+        type = MARKER_YES;
     } else if (exitState.isCancelBtnClicked() || timedOutWith(kDefaultButtonCancel)) {
-        markers.Write(MARKER_CANCEL, "cancel");
+        type = MARKER_CANCEL;
     } else if (exitState.isSnoozeBtnClicked() || timedOutWith(kDefaultButtonSnooze)) {
-        markers.Write(MARKER_SNOOZE, "snooze");
+        type = MARKER_SNOOZE;
     } else if (exitState.isContinueBtnClicked() || timedOutWith(kDefaultButtonContinue)) {
-        markers.Write(MARKER_CONTINUE, "continue");
+        type = MARKER_CONTINUE;
+    }
+    const char* word = AnswerWord(type);
+    if (word == nullptr) {
+        return;
+    }
+    const VUAMarkerMgr& markers = m_cpp->markerMgr;
+    if (!markers.Write(type, word)) {
+        const int error = errno;
+        logError(std::string("VUserAlert:  ERROR the answer \"") + word + "\" is lost: cannot write " +
+                 markers.GetFilePath(type) + " (" + std::strerror(error) + ")");
+        std::fprintf(stderr, "VUserAlert: the answer \"%s\" is lost: cannot write %s (%s)\n", word,
+                     markers.GetFilePath(type).c_str(), std::strerror(error));
     }
 }

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 struct VuaAPIOpaque;
 
@@ -27,8 +29,10 @@ public:
     VuaAPI& operator=(const VuaAPI&) = delete;
 
     // Set-up from the process arguments (program path first); returns a
-    // VUAParseResult.
+    // VUAParseResult. The arguments are taken as the bytes the agent passed:
+    // the suffix digest of a name that is not UTF-8 is that of its bytes.
     int setup();
+    int setupRaw(const std::vector<std::string>& arguments);
     int setup(const QStringList& arguments);
     // Writes at most one answer marker, waits, then deletes EXIT, MESG and
     // APND. Runs once; later calls do nothing.
@@ -37,12 +41,20 @@ public:
     QString buildUsageString() const;
     QString buildUsageString(const QString& prefix) const;
     int parseCommandLine(const QStringList& arguments);
+    int parseCommandLine(const std::vector<std::string>& arguments);
     void logMessage(const QString& text);
+    // A line for the administrator: to the log file and standard output.
+    void logError(const std::string& text);
+    // Ends the dialog without an answer (a signal, a lost display): one line
+    // through the log, nothing written for the agent.
+    void logTermination(const std::string& reason);
     bool checkCommand(VUA_MarkerType type);
     std::optional<MessageState> checkMessage();
     int checkTimeoutCommand();
     QString replaceCompanyName(const QString& text) const;
-    void setupLogging(const QStringList& arguments);
+    void setupLogging(const std::vector<std::string>& arguments);
+    // Replaces the snooze-choices file's content (a multi-page dialog).
+    bool writeSnoozeChoices(const QByteArray& choices);
     void setupConfig();
 
     // How long teardown waits before it deletes the command markers.
@@ -73,6 +85,7 @@ private:
     void setupDefaultState();
     void publish();
     void writeAnswer(const ExitState& exitState);
+    void noteMarker(const std::string& note);
 
     std::unique_ptr<VuaAPIOpaque> m_cpp;
     int m_defaultButton = 0;

@@ -1,0 +1,304 @@
+#include "VSafeDir.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kNoFollow = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// "/a/b/" -> "/a/b": a trailing slash would make open() follow a link in
+// the last component.
+std::string WithoutTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+// A file another user could have planted must be a plain file with one
+// name: a hard link to a root-owned file has root as its owner.
+VFileStatus Check(const struct stat& info, const VOwners& owners)
+{
+    if (!S_ISREG(info.st_mode) || info.st_nlink != 1) {
+        return VFileStatus::NotRegular;
+    }
+    return owners.trusts(info.st_uid) ? VFileStatus::Ok : VFileStatus::ForeignOwner;
+}
+
+VFileStatus StatusOfOpenError(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return VFileStatus::Missing;
+    case ELOOP:  // a link (O_NOFOLLOW)
+    case EISDIR: // a directory opened for writing
+    case ENXIO:  // a FIFO without reader, opened for writing
+    case ENODEV:
+        return VFileStatus::NotRegular;
+    default:
+        return VFileStatus::Failed;
+    }
+}
+
+void Set(VFileStatus* target, VFileStatus value)
+{
+    if (target != nullptr) {
+        *target = value;
+    }
+}
+
+} // namespace
+
+const char* VFileStatusText(VFileStatus status)
+{
+    switch (status) {
+    case VFileStatus::Ok:
+        return "ok";
+    case VFileStatus::Missing:
+        return "does not exist";
+    case VFileStatus::NotRegular:
+        return "is a link, a directory, a FIFO or a file with several names, not a plain file";
+    case VFileStatus::ForeignOwner:
+        return "belongs to a user who may not write it";
+    case VFileStatus::TooLarge:
+        return "is larger than allowed";
+    case VFileStatus::Failed:
+        break;
+    }
+    return "cannot be used";
+}
+
+VSafeDir::VSafeDir(const std::string& path) : m_path(path)
+{
+    const std::string target = WithoutTrailingSlashes(path);
+    m_fd = ScopedFd(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    m_openError = m_fd.valid() ? 0 : errno;
+}
+
+VSafeDir::VSafeDir(VSafeDir&& other) noexcept
+    : m_fd(std::move(other.m_fd)), m_openError(other.m_openError), m_path(std::move(other.m_path))
+{
+}
+
+VSafeDir& VSafeDir::operator=(VSafeDir&& other) noexcept
+{
+    m_fd = std::move(other.m_fd);
+    m_openError = other.m_openError;
+    m_path = std::move(other.m_path);
+    return *this;
+}
+
+bool VSafeDir::Stat(const std::string& name, struct stat* info) const
+{
+    return valid() && ::fstatat(fd(), name.c_str(), info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool VSafeDir::Exists(const std::string& name) const
+{
+    struct stat info;
+    return Stat(name, &info);
+}
+
+ScopedFd VSafeDir::OpenRegular(const std::string& name, int access, const VOwners& owners, struct stat* info,
+                               VFileStatus* status) const
+{
+    if (!valid()) {
+        errno = EBADF;
+        Set(status, VFileStatus::Failed);
+        return ScopedFd(-1);
+    }
+    ScopedFd file(::openat(fd(), name.c_str(), access | kNoFollow));
+    if (!file.valid()) {
+        Set(status, StatusOfOpenError(errno));
+        return file;
+    }
+    struct stat own;
+    struct stat* target = info != nullptr ? info : &own;
+    if (::fstat(file.get(), target) != 0) {
+        Set(status, VFileStatus::Failed);
+        return ScopedFd(-1);
+    }
+    const VFileStatus checked = Check(*target, owners);
+    Set(status, checked);
+    if (checked != VFileStatus::Ok) {
+        return ScopedFd(-1);
+    }
+    return file;
+}
+
+ScopedFd VSafeDir::CreateExclusive(const std::string& name, mode_t mode, int extraFlags) const
+{
+    if (!valid()) {
+        errno = EBADF;
+        return ScopedFd(-1);
+    }
+    ScopedFd file(::openat(fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | kNoFollow | extraFlags, mode));
+    if (file.valid() && ::fchmod(file.get(), mode) != 0) {
+        const int error = errno;
+        ::unlinkat(fd(), name.c_str(), 0);
+        errno = error;
+        return ScopedFd(-1);
+    }
+    return file;
+}
+
+ScopedFd VSafeDir::OpenAppend(const std::string& name, mode_t mode, const VOwners& owners,
+                              VFileStatus* status) const
+{
+    // Two rounds: the entry may appear or vanish between the two opens.
+    for (int round = 0; round < 2; ++round) {
+        ScopedFd created = CreateExclusive(name, mode, O_APPEND);
+        if (created.valid()) {
+            Set(status, VFileStatus::Ok);
+            return created;
+        }
+        if (errno != EEXIST) {
+            Set(status, StatusOfOpenError(errno));
+            return created;
+        }
+        VFileStatus existing = VFileStatus::Failed;
+        ScopedFd file = OpenRegular(name, O_WRONLY | O_APPEND, owners, nullptr, &existing);
+        if (existing != VFileStatus::Missing) {
+            Set(status, existing);
+            return file;
+        }
+    }
+    Set(status, VFileStatus::Failed);
+    return ScopedFd(-1);
+}
+
+VFileStatus VSafeDir::ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
+                               std::string* content, struct stat* info) const
+{
+    VFileStatus status = VFileStatus::Failed;
+    const ScopedFd file = OpenRegular(name, O_RDONLY, owners, info, &status);
+    if (!file.valid()) {
+        return status;
+    }
+    return ReadAll(file.get(), maxBytes, content);
+}
+
+bool VSafeDir::Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner,
+                       gid_t group) const
+{
+    const std::string temporary = RandomName(".vsafe-");
+    ScopedFd file = CreateExclusive(temporary, mode);
+    if (!file.valid()) {
+        return false;
+    }
+    bool ok = WriteAll(file.get(), content.data(), content.size());
+    if (ok && (owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1))) {
+        ok = ::fchown(file.get(), owner, group) == 0;
+    }
+    ok = file.release() && ok;
+    if (ok && ::renameat(fd(), temporary.c_str(), fd(), name.c_str()) == 0) {
+        return true;
+    }
+    const int error = errno;
+    ::unlinkat(fd(), temporary.c_str(), 0);
+    errno = error;
+    return false;
+}
+
+bool VSafeDir::Remove(const std::string& name) const
+{
+    if (!valid()) {
+        errno = EBADF;
+        return false;
+    }
+    if (::unlinkat(fd(), name.c_str(), 0) == 0 || errno == ENOENT) {
+        return true;
+    }
+    if (errno == EISDIR) {
+        return ::unlinkat(fd(), name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+    }
+    return false;
+}
+
+bool VSafeDir::Rename(const std::string& from, const std::string& to) const
+{
+    if (!valid()) {
+        errno = EBADF;
+        return false;
+    }
+    return ::renameat(fd(), from.c_str(), fd(), to.c_str()) == 0;
+}
+
+std::string VSafeDir::RandomName(const char* prefix)
+{
+    unsigned char bytes[8] = {};
+    size_t filled = 0;
+    while (filled < sizeof bytes) {
+        const ssize_t got = ::getrandom(bytes + filled, sizeof bytes - filled, 0);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break; // O_EXCL still keeps a guessed name from being used
+        }
+        filled += static_cast<size_t>(got);
+    }
+    char hex[2 * sizeof bytes + 1];
+    for (size_t i = 0; i < sizeof bytes; ++i) {
+        std::snprintf(hex + 2 * i, 3, "%02x", bytes[i]);
+    }
+    return std::string(prefix) + hex;
+}
+
+VSafeDir VSafeDir::OpenParent(const std::string& path, std::string* name)
+{
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        *name = path;
+        return VSafeDir(".");
+    }
+    *name = path.substr(slash + 1);
+    return VSafeDir(slash == 0 ? "/" : path.substr(0, slash));
+}
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t written = ::write(fd, data + done, size - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (written == 0) {
+                errno = ENOSPC;
+            }
+            return false;
+        }
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+VFileStatus ReadAll(int fd, size_t maxBytes, std::string* content)
+{
+    content->clear();
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return VFileStatus::Failed;
+        }
+        if (got == 0) {
+            return VFileStatus::Ok;
+        }
+        if (content->size() + static_cast<size_t>(got) > maxBytes) {
+            content->append(buffer, maxBytes - content->size());
+            return VFileStatus::TooLarge;
+        }
+        content->append(buffer, static_cast<size_t>(got));
+    }
+}

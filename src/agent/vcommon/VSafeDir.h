@@ -1,0 +1,119 @@
+#pragma once
+
+#include "ScopedFd.h"
+
+#include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+// File access in a directory that other local users may write into (the
+// shared marker directory, the log's directory). The agent runs as root and
+// the dialogs as users, so every access here follows the same rules:
+//
+// - it works relative to a descriptor of the directory, by entry name;
+// - it never follows a link (O_NOFOLLOW, AT_SYMLINK_NOFOLLOW) and never
+//   blocks on a FIFO or a device (O_NONBLOCK, and only regular files are
+//   read or written: fstat after open);
+// - it creates temporaries exclusively (O_EXCL) under unpredictable names;
+// - it tells the caller who owns what it read (VFileCheck), so that a file
+//   planted by another user is never trusted.
+//
+// Examples, with "d" a VSafeDir of the marker directory:
+//   d.ReadFile("VUSERALERT_YES.abc", VOwners::RootOr(1000), 65536, &text)
+//     link to /etc/shadow       -> VFileStatus::NotRegular (nothing read)
+//     FIFO                      -> VFileStatus::NotRegular (no hang)
+//     regular file of uid 1001  -> VFileStatus::ForeignOwner
+//   d.Publish("VUSERALERT_EXIT.abc", "", 0644, 1000, 1000)
+//     writes ".vsafe-<random>", gives it to uid 1000, renames it into place.
+//
+// No method throws; failures come back as a status or false, with errno set.
+
+enum class VFileStatus
+{
+    Ok,
+    Missing,      // no entry of that name
+    NotRegular,   // a link, FIFO, socket, device or directory
+    ForeignOwner, // a regular file, but of an owner the caller does not trust
+    TooLarge,     // larger than the caller's limit
+    Failed,       // any other error; errno tells
+};
+
+// A short English reason for logs: "is a link or not a regular file", ...
+const char* VFileStatusText(VFileStatus status);
+
+// Owners a caller trusts: anyone, or root and one more user.
+struct VOwners
+{
+    bool anyone = true;
+    uid_t user = 0;
+
+    static VOwners Anyone() { return VOwners{}; }
+    static VOwners RootOr(uid_t uid) { return VOwners{false, uid}; }
+    bool trusts(uid_t owner) const { return anyone || owner == 0 || owner == user; }
+};
+
+class VSafeDir final
+{
+public:
+    VSafeDir() = default;
+    // Opens the directory itself without following a link in its last
+    // component; the components above it are the administrator's.
+    explicit VSafeDir(const std::string& path);
+    VSafeDir(VSafeDir&& other) noexcept;
+    VSafeDir& operator=(VSafeDir&& other) noexcept;
+    VSafeDir(const VSafeDir&) = delete;
+    VSafeDir& operator=(const VSafeDir&) = delete;
+
+    bool valid() const { return m_fd.valid(); }
+    int fd() const { return m_fd.get(); }
+    // errno of the failed open, 0 after a successful one.
+    int openError() const { return m_openError; }
+    const std::string& path() const { return m_path; }
+
+    // lstat of an entry: links, FIFOs and directories exist too.
+    bool Stat(const std::string& name, struct stat* info) const;
+    bool Exists(const std::string& name) const;
+
+    // Opens an existing regular file of a trusted owner. `access` is
+    // O_RDONLY, O_WRONLY or O_RDWR, optionally with O_APPEND.
+    ScopedFd OpenRegular(const std::string& name, int access, const VOwners& owners, struct stat* info,
+                         VFileStatus* status) const;
+    // Opens a regular file for appending, creating it with exactly `mode`
+    // (the umask does not narrow it) when missing. An existing entry must be
+    // a regular file of a trusted owner with a single link.
+    ScopedFd OpenAppend(const std::string& name, mode_t mode, const VOwners& owners,
+                        VFileStatus* status) const;
+    // Creates a new regular file for writing, failing when the name exists.
+    ScopedFd CreateExclusive(const std::string& name, mode_t mode, int extraFlags = 0) const;
+
+    // Reads a whole regular file of a trusted owner, at most `maxBytes`.
+    VFileStatus ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
+                         std::string* content, struct stat* info = nullptr) const;
+    // Writes `content` to a new file under a random hidden name, gives it
+    // `owner`/`group` when those are not -1, and renames it over `name`.
+    bool Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner = -1,
+                 gid_t group = -1) const;
+
+    // Removes the entry (an empty directory too); a missing one is not an
+    // error.
+    bool Remove(const std::string& name) const;
+    bool Rename(const std::string& from, const std::string& to) const;
+
+    // "<prefix><16 hex digits>" from the kernel's random source.
+    static std::string RandomName(const char* prefix);
+
+    // Splits "/a/b/c.log" into a VSafeDir of "/a/b" and "c.log"; a name
+    // without "/" lies in the working directory.
+    static VSafeDir OpenParent(const std::string& path, std::string* name);
+
+private:
+    ScopedFd m_fd{-1};
+    int m_openError = 0;
+    std::string m_path;
+};
+
+// Writes all of `data`, going on after short writes and EINTR. A write of
+// nothing reports ENOSPC.
+bool WriteAll(int fd, const char* data, size_t size);
+// Reads at most `maxBytes` from the descriptor; TooLarge when more follows.
+VFileStatus ReadAll(int fd, size_t maxBytes, std::string* content);
