@@ -126,6 +126,7 @@ ScopedFd VSafeDir::OpenRegular(const std::string& name, int access, const VOwner
     const VFileStatus checked = Check(*target, owners);
     Set(status, checked);
     if (checked != VFileStatus::Ok) {
+        errno = checked == VFileStatus::ForeignOwner ? EPERM : EINVAL;
         return ScopedFd(-1);
     }
     return file;
