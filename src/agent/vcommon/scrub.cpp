@@ -12,9 +12,13 @@
 // The ":" and "@" are looked for over the whole remainder, not only up to the
 // next "//", which is how the agent has always masked these lines.
 //
-// Pass 2, "password=" values up to the next blank , \ . : " LF or CR:
-//   "password=secret, next" -> "password=xxxxxx, next"
-//   "password=secret\n"     -> "password=xxxxxx\n"
+// Pass 2, "password=" values (the key in any letter case) up to the next
+// blank , \ . : " LF or CR; a quoted value is masked whole, quotes kept,
+// and an unterminated one up to the end of its line:
+//   "password=secret, next"    -> "password=xxxxxx, next"
+//   "password=secret\n"        -> "password=xxxxxx\n"
+//   "PassWord=\"Se cr,et\" next" -> "PassWord=\"xxxxxx\" next"
+//   "password='Secr"           -> "password='xxxxxx"
 
 namespace {
 
@@ -101,24 +105,60 @@ std::string ScrubUrlCredentials(const std::string& text)
     return out;
 }
 
+std::string LowerAscii(const std::string& text)
+{
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return lower;
+}
+
+// End of the value that starts at `begin`; `quote` receives its opening
+// quote, or 0 for a bare value.
+size_t ValueEnd(const std::string& text, size_t begin, char* quote)
+{
+    static const char kSeparators[] = " ,\\.:\"\n\r";
+    *quote = begin < text.size() && (text[begin] == '"' || text[begin] == '\'') ? text[begin] : 0;
+    if (*quote == 0) {
+        const size_t end = text.find_first_of(kSeparators, begin);
+        return end == std::string::npos ? text.size() : end;
+    }
+    const size_t close = text.find(*quote, begin + 1);
+    const size_t lineEnd = text.find_first_of("\n\r", begin + 1);
+    if (close != std::string::npos && (lineEnd == std::string::npos || close < lineEnd)) {
+        return close + 1;
+    }
+    return lineEnd == std::string::npos ? text.size() : lineEnd;
+}
+
 std::string ScrubPasswordValues(const std::string& text)
 {
     static const std::string kKey = "password=";
-    static const char kSeparators[] = " ,\\.:\"\n\r";
+    const std::string lower = LowerAscii(text);
 
     std::string out;
     out.reserve(text.size());
     size_t r = 0;
     while (text.size() - r >= kKey.size()) {
-        const size_t key = text.find(kKey, r);
+        const size_t key = lower.find(kKey, r);
         if (key == std::string::npos) {
             break;
         }
         out.append(text, r, key + kKey.size() - r);
         r = key + kKey.size();
-        const size_t end = text.find_first_of(kSeparators, r);
-        r = end == std::string::npos ? text.size() : end;
+        char quote = 0;
+        const size_t end = ValueEnd(text, r, &quote);
+        if (quote != 0) {
+            out += quote;
+        }
         out += kMask;
+        if (quote != 0 && end > r + 1 && text[end - 1] == quote) {
+            out += quote;
+        }
+        r = end;
     }
     out.append(text, r, std::string::npos);
     return out;

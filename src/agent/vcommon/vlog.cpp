@@ -3,6 +3,7 @@
 #include "ScopedFd.h"
 #include "util.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -18,7 +19,11 @@ int32_t LOG_MAX_FILES = 5;
 
 namespace {
 
-constexpr size_t kMessageBuffer = 2048;
+// A message is cut at 2047 characters; it is formatted and masked whole up
+// to a much larger bound first, so that cutting never splits a credential
+// before it is recognised.
+constexpr size_t kMessageLimit = 2047;
+constexpr size_t kFormatLimit = 1024 * 1024;
 constexpr size_t kTagWidth = 32;
 constexpr int kDebugBits = LOG_DEBUG | LOG_DETAIL | LOG_EVENTS | LOG_PAYLOAD;
 
@@ -28,6 +33,52 @@ void CopyBounded(char* target, size_t size, const char* source)
     const size_t length = strnlen(source, size - 1);
     std::memcpy(target, source, length);
     target[length] = '\0';
+}
+
+std::string FormatMessage(const char* format, va_list args)
+{
+    char small[kMessageLimit + 1];
+    va_list again;
+    va_copy(again, args);
+    const int needed = std::vsnprintf(small, sizeof small, format != nullptr ? format : "", args);
+    std::string message;
+    if (needed < 0) {
+        // nothing: an unformattable message logs as empty
+    } else if (static_cast<size_t>(needed) < sizeof small) {
+        message.assign(small, static_cast<size_t>(needed));
+    } else {
+        message.resize(std::min(static_cast<size_t>(needed), kFormatLimit) + 1);
+        std::vsnprintf(&message[0], message.size(), format, again);
+        message.pop_back();
+    }
+    va_end(again);
+    return message;
+}
+
+// After a cut, a credential whose "@" fell past it must not leave its start
+// in clear:
+//   "... smb://bob:Secr" (cut) -> "... smb://bob:xxxxxx"
+std::string MaskCutCredential(std::string text)
+{
+    const size_t slashes = text.rfind("//");
+    if (slashes == std::string::npos) {
+        return text;
+    }
+    const size_t colon = text.find(':', slashes + 2);
+    if (colon != std::string::npos && text.find('@', colon) == std::string::npos) {
+        text.resize(colon);
+        text += ":xxxxxx";
+    }
+    return text;
+}
+
+std::string CutMessage(std::string line, size_t prefixLength, bool wasCut)
+{
+    if (line.size() > prefixLength + kMessageLimit) {
+        line.resize(prefixLength + kMessageLimit);
+        wasCut = true;
+    }
+    return wasCut ? MaskCutCredential(std::move(line)) : line;
 }
 
 bool PassesDebugFilter(const LogStruct& log, int flags)
@@ -108,25 +159,24 @@ void LogMsgEx(LogStruct* log, int flags, uint32_t /*reserved*/, const char* func
         return;
     }
 
-    char message[kMessageBuffer];
     va_list args;
     va_start(args, format);
-    const int written = std::vsnprintf(message, sizeof message, format != nullptr ? format : "", args);
+    const std::string message = FormatMessage(format, args);
     va_end(args);
-    if (written < 0) {
-        message[0] = '\0';
-    }
 
     std::string line;
-    line.reserve(64 + std::strlen(message));
+    line.reserve(64 + message.size());
     line += '[';
     line += TimeStamp();
     line += "][";
     line += Tag(*log, function);
     line += "] ";
+    const size_t prefixLength = line.size();
     line += message;
+    // Masked first, then cut: a credential whose end lies past the cut is
+    // still recognised whole.
+    line = CutMessage(ScrubSMBPasswords(std::move(line)), prefixLength, message.size() > kMessageLimit);
     line += '\n';
-    line = ScrubSMBPasswords(std::move(line));
 
     if ((flags & LOG_CONSOLE) != 0 && (log->debugFlags & LOG_NO_CONSOLE) == 0) {
         std::printf("%s", line.c_str());

@@ -60,8 +60,21 @@ TEST(Scrub, MasksPasswordValuesUpToTheirSeparator)
     EXPECT_EQ(ScrubSMBPasswords("password=hunter2\n"), "password=xxxxxx\n");
     EXPECT_EQ(ScrubSMBPasswords("password=hunter2"), "password=xxxxxx");
     EXPECT_EQ(ScrubSMBPasswords("password=a password=b"), "password=xxxxxx password=xxxxxx");
-    EXPECT_EQ(ScrubSMBPasswords("Password=Visible"), "Password=Visible"); // the key is case-sensitive
     EXPECT_EQ(ScrubSMBPasswords("password="), "password=xxxxxx");
+}
+
+TEST(Scrub, PasswordKeysInAnyCaseAndQuotedValuesAreMaskedWhole)
+{
+    EXPECT_EQ(ScrubSMBPasswords("Password=Secr3t"), "Password=xxxxxx");
+    EXPECT_EQ(ScrubSMBPasswords("PASSWORD=Secr3t, x"), "PASSWORD=xxxxxx, x");
+    EXPECT_EQ(ScrubSMBPasswords("password=\"Secr3t\" next"), "password=\"xxxxxx\" next");
+    EXPECT_EQ(ScrubSMBPasswords("password=\"Se cr.et, with:all\" next"), "password=\"xxxxxx\" next");
+    EXPECT_EQ(ScrubSMBPasswords("password='Secr3t' next"), "password='xxxxxx' next");
+    // An unterminated quote is masked to the end of its line, never beyond.
+    EXPECT_EQ(ScrubSMBPasswords("password=\"Secr3t\nnext"), "password=\"xxxxxx\nnext");
+    EXPECT_EQ(ScrubSMBPasswords("password=\"\" x"), "password=\"xxxxxx\" x");
+    const std::string once = ScrubSMBPasswords("a Password='x y' b password=\"open");
+    EXPECT_EQ(ScrubSMBPasswords(once), once);
 }
 
 TEST(Scrub, IsIdempotentAndLinearOnHostileLines)
