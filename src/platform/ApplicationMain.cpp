@@ -101,8 +101,13 @@ int ApplicationMain(int argc, char** argv, const char* stringTable, const Interf
     }
 
     // Qt gets the program path only: every option belongs to the program.
-    static char* qtArgv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
-    static int qtArgc = qtArgv[0] != nullptr ? 1 : 0;
+    // Qt keeps pointers to its argc and argv for the application's life.
+    static std::string programPath;
+    static char* qtArgv[2] = {nullptr, nullptr};
+    static int qtArgc = 1;
+    programPath = argc > 0 && argv[0] != nullptr ? argv[0] : "";
+    qtArgv[0] = programPath.data();
+    qtArgc = 1;
     QApplication application(qtArgc, qtArgv);
     InstallStringTables(application, QString::fromLatin1(stringTable));
 

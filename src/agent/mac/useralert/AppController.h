@@ -171,6 +171,7 @@ private:
     bool writeSnoozeChoices();
     float buttonRowMiddle() const;
     void log(const QString& line);
+    QString boundedText(const QString& text) const;
 
     std::unique_ptr<Ui::VUserAlertWindow> m_ui;
     std::unique_ptr<QWidget> m_mainWindow;
@@ -227,3 +228,5 @@ inline constexpr int kButtonFontSize = 10;
 
 // Interval of the fade-in and fade-out steps, in seconds.
 inline constexpr double kFadeInterval = 0.015;
+// Most characters the message view lays out (see boundedText).
+inline constexpr qsizetype kMaxShownCharacters = 20000;

@@ -68,11 +68,32 @@ std::optional<QString> AppController::expandTokens(const QString& text)
     return result;
 }
 
+// Qt lays a paragraph out whole before it paints anything: a megabyte
+// without a blank took more than a minute, and the dialog obeyed neither EXIT
+// nor its time-out meanwhile. What is shown keeps the text's start up to a
+// bound that lays out in a few milliseconds; the log says where it was cut.
+//   30 000 characters -> the first 20 000, and "message cut at 20000 of 30000"
+QString AppController::boundedText(const QString& text) const
+{
+    if (text.size() <= kMaxShownCharacters) {
+        return text;
+    }
+    qsizetype cut = kMaxShownCharacters;
+    if (text.at(cut - 1).isHighSurrogate()) {
+        --cut; // never half a character
+    }
+    m_vuaApi->logError(QStringLiteral("VUserAlert:  message cut at %1 of %2 characters: the rest is not shown")
+                           .arg(cut)
+                           .arg(text.size())
+                           .toStdString());
+    return text.left(cut);
+}
+
 void AppController::displayMessageText(const QString& text, bool append)
 {
-    const QString prefixed = QStringLiteral(" * ") + text;
+    const QString prefixed = boundedText(QStringLiteral(" * ") + text);
     const QString shown = expandTokens(prefixed).value_or(prefixed);
-    const QString content = append ? messageText() + QLatin1Char('\n') + shown : shown;
+    const QString content = boundedText(append ? messageText() + QLatin1Char('\n') + shown : shown);
     m_messageView->show();
     SetTextWithDetectedLinks(*m_messageTxtView->document(), content, m_detectLinks);
 }

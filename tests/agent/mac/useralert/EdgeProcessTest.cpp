@@ -1,0 +1,180 @@
+// VUserAlert at the edges, as a process: raw argument bytes, signals, no
+// display or a display that goes away, marker names the file system cannot
+// hold, and messages far larger than anything shown.
+#include "FileHelpers.h"
+#include "SpawnedProcess.h"
+#include "TempAgentRoot.h"
+#include "VUAMarkerMgr.h"
+#include "md5.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+namespace {
+
+constexpr int kEndMs = 30000;
+
+class EdgeProcessTest : public ::testing::Test
+{
+protected:
+    std::unique_ptr<SpawnedProcess> start(std::vector<std::string> options,
+                                          std::vector<std::string> environment = {"QT_QPA_PLATFORM=offscreen"},
+                                          std::vector<std::string> removals = {})
+    {
+        options.insert(options.begin(), VUSERALERT_PATH);
+        environment.push_back("VORA_AGENT_ROOT=" + root.root());
+        removals.push_back("VEJBINSTANCE");
+        return std::make_unique<SpawnedProcess>(
+            SpawnedProcess::Options{options, EnvironmentWith(environment, removals)});
+    }
+
+    // The dialog is up and polling once it has taken a SHOWOK.
+    static bool pollsMarkers(const VUAMarkerMgr& agent)
+    {
+        agent.Publish(MARKER_SHOWOK, "");
+        for (int i = 0; i < 3000 && agent.Exists(MARKER_SHOWOK); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return !agent.Exists(MARKER_SHOWOK);
+    }
+
+    static bool takes(const VUAMarkerMgr& agent, VUA_MarkerType type)
+    {
+        for (int i = 0; i < 3000 && agent.Exists(type); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return !agent.Exists(type);
+    }
+
+    static void expectCleanEnd(SpawnedProcess& dialog)
+    {
+        ASSERT_TRUE(dialog.wait(kEndMs)) << dialog.output();
+        EXPECT_TRUE(dialog.exitedNormally()) << "signal " << dialog.termSignal() << "\n" << dialog.output();
+        EXPECT_EQ(dialog.exitCode(), 0) << dialog.output();
+    }
+
+    static void expectNoAnswer(const VUAMarkerMgr& agent)
+    {
+        for (const VUA_MarkerType answer : {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE}) {
+            EXPECT_FALSE(agent.Exists(answer)) << answer;
+        }
+    }
+
+    std::string logText() const
+    {
+        const std::string path = root.userDir() + "VAgent.log";
+        return PathExists(path) ? ReadFile(path) : std::string();
+    }
+
+    TempAgentRoot root;
+};
+
+} // namespace
+
+TEST_F(EdgeProcessTest, SuffixIsTheDigestOfTheNameBytesAsPassed)
+{
+    const std::string latin1Name = "Caf\xe9 Editor"; // Latin-1, not UTF-8
+    auto dialog = start({"-name=" + latin1Name, "-ok", "-default=yes", "-timeout=1"});
+    expectCleanEnd(*dialog);
+    EXPECT_EQ(ReadFile(VUAMarkerMgr(CreateHash(latin1Name)).GetFilePath(MARKER_YES)), "yes\n");
+}
+
+// Qt would take "-name -ok" as its own option with its value.
+TEST_F(EdgeProcessTest, QtOptionNamesReachTheParser)
+{
+    auto dialog = start({"-name", "-ok", "-yesno"});
+    expectCleanEnd(*dialog);
+    EXPECT_NE(dialog->output().find("Invalid combination of parameters."), std::string::npos) << dialog->output();
+}
+
+TEST_F(EdgeProcessTest, SignalsEndWithStatusZeroOneLineAndNoAnswer)
+{
+    for (const auto& [number, name] : {std::pair{SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}, {SIGINT, "SIGINT"}}) {
+        const std::string suffix = std::string("sig") + name;
+        const VUAMarkerMgr agent(suffix);
+        auto dialog = start({"-suffix=" + suffix, "-yesno", "-default=yes", "-timeout=300"});
+        ASSERT_TRUE(pollsMarkers(agent)) << dialog->output();
+        dialog->signal(number);
+        expectCleanEnd(*dialog);
+        EXPECT_NE(logText().find(std::string("ended by signal ") + name), std::string::npos) << logText();
+        expectNoAnswer(agent);
+    }
+}
+
+TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
+{
+    auto unset = start({"-suffix=nodisplay", "-ok", "-timeout=300"}, {"QT_QPA_PLATFORM=xcb"},
+                       {"DISPLAY", "WAYLAND_DISPLAY"});
+    expectCleanEnd(*unset);
+    auto refusing = start({"-suffix=nodisplay", "-ok", "-timeout=300"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:97"},
+                          {"WAYLAND_DISPLAY", "XAUTHORITY"});
+    expectCleanEnd(*refusing);
+
+    const std::string log = logText();
+    size_t lines = 0;
+    for (size_t at = log.find("no usable display"); at != std::string::npos;
+         at = log.find("no usable display", at + 1)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 2u) << log;
+}
+
+TEST_F(EdgeProcessTest, DisplayGoingAwayEndsWithStatusZeroAndALogLine)
+{
+    auto server = std::make_unique<SpawnedProcess>(SpawnedProcess::Options{
+        {"/usr/bin/Xvfb", ":96", "-nolisten", "tcp", "-ac", "-screen", "0", "800x600x24"}, EnvironmentWith({})});
+    const VUAMarkerMgr agent(std::string("xlost"));
+    std::unique_ptr<SpawnedProcess> dialog;
+    for (int attempt = 0; attempt < 50 && !dialog; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (PathExists("/tmp/.X11-unix/X96")) {
+            dialog = start({"-suffix=xlost", "-yesno", "-timeout=300"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:96"},
+                           {"WAYLAND_DISPLAY", "XAUTHORITY"});
+        }
+    }
+    ASSERT_TRUE(dialog) << server->output();
+    ASSERT_TRUE(pollsMarkers(agent)) << dialog->output();
+    server->signal(SIGKILL);
+    expectCleanEnd(*dialog);
+    EXPECT_NE(logText().find("the display connection was lost"), std::string::npos) << logText();
+    expectNoAnswer(agent);
+}
+
+TEST_F(EdgeProcessTest, MarkerNamesTooLongForTheFileSystemAreSaid)
+{
+    auto dialog = start({"-suffix=" + std::string(250, 'a'), "-ok", "-default=yes", "-timeout=1"});
+    expectCleanEnd(*dialog);
+    const std::string output = dialog->output();
+    EXPECT_NE(output.find("more than the file system allows (255)"), std::string::npos) << output;
+    EXPECT_NE(output.find("the answer \"yes\" is lost"), std::string::npos) << output;
+}
+
+// Qt lays a paragraph out whole: a megabyte without a blank froze the
+// dialog for more than a minute, deaf to EXIT and its time-out.
+TEST_F(EdgeProcessTest, HugeMessagesLeaveExitAndTimeOutsWorking)
+{
+    const VUAMarkerMgr agent(std::string("huge"));
+    auto dialog = start({"-suffix=huge", "-yesno", "-timeout=300"});
+    ASSERT_TRUE(pollsMarkers(agent));
+    agent.Publish(MARKER_MESG, std::string(1024 * 1024, 'x'));
+    ASSERT_TRUE(takes(agent, MARKER_MESG));
+    agent.Write(MARKER_APND);
+    agent.Publish(MARKER_MESG, std::string(10 * 1024 * 1024, 'y'));
+    ASSERT_TRUE(takes(agent, MARKER_MESG));
+    agent.Publish(MARKER_EXIT, "");
+    expectCleanEnd(*dialog);
+    EXPECT_NE(logText().find("message cut at 20000 of"), std::string::npos);
+
+    const VUAMarkerMgr timed(std::string("hugetimeout"));
+    std::string words;
+    while (words.size() < 10 * 1024 * 1024) {
+        words += "word ";
+    }
+    timed.Publish(MARKER_MESG, words);
+    auto timing = start({"-suffix=hugetimeout", "-ok", "-default=yes", "-timeout=2"});
+    expectCleanEnd(*timing);
+    EXPECT_EQ(ReadFile(timed.GetFilePath(MARKER_YES)), "yes\n");
+}
