@@ -14,7 +14,7 @@ class SpawnedProcess final
 public:
     struct Options
     {
-        std::vector<std::string> arguments; // program path first
+        std::vector<std::string> arguments;   // program path first
         std::vector<std::string> environment; // "NAME=value"
         uid_t uid = static_cast<uid_t>(-1);
     };

@@ -37,6 +37,10 @@ inline constexpr const char* kLogFileName = "VAgent.log";
 // Read at every rollover; tests and tools may change them.
 extern int32_t LOG_MAX_SIZE;
 extern int32_t LOG_MAX_FILES;
+// How the log waits a second before its one retry of an open refused for
+// lack of permission (once per process; later lines fail at once). Tests
+// may count the calls.
+extern unsigned (*LOG_RETRY_SLEEP)(unsigned seconds);
 
 struct LogStruct
 {

@@ -25,6 +25,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+unsigned (*LOG_RETRY_SLEEP)(unsigned seconds) = ::sleep;
+
 namespace {
 
 constexpr mode_t kLogMode = 0622;
@@ -220,7 +222,7 @@ ScopedFd OpenLiveLog(VSafeDir& dir, const std::string& name, VFileStatus* status
 {
     ScopedFd file = dir.OpenAppend(name, kLogMode, WritersTrusted(), status);
     if (!file.valid() && errno == EACCES && !g_permissionRetryUsed.exchange(true)) {
-        ::sleep(1);
+        LOG_RETRY_SLEEP(1);
         file = dir.OpenAppend(name, kLogMode, WritersTrusted(), status);
     }
     return file;

@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <grp.h>
 #include <regex>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -130,6 +134,47 @@ TEST_F(LogTest, CredentialsAreMaskedBeforeTheLineIsCut)
     EXPECT_EQ(file.find("Secr"), std::string::npos) << file.substr(file.size() - 200);
     EXPECT_NE(file.find(head + " smb://bob:xxxxxx\n"), std::string::npos);
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 4);
+}
+
+namespace {
+
+std::atomic<int> g_retrySleeps{0};
+
+unsigned CountRetrySleep(unsigned /*seconds*/)
+{
+    ++g_retrySleeps;
+    return 0;
+}
+
+} // namespace
+
+// A log the user may not open cost a one-second sleep on every line, which
+// froze the dialog for seconds; only the first line waits and retries.
+TEST_F(LogTest, APermissionRefusalIsRetriedOncePerProcess)
+{
+    MakeDirs(root.userDir());
+    WriteFile(logPath(), "");
+    ASSERT_EQ(::chmod(logPath().c_str(), 0600), 0);
+    for (const std::string& dir :
+         {root.root(), root.root() + "/Orvel", root.root() + "/Orvel/VORA", root.dataDir(), root.userDir()}) {
+        ::chmod(dir.c_str(), 0755);
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(4242) != 0 || ::setuid(4242) != 0) {
+            ::_exit(100);
+        }
+        LOG_RETRY_SLEEP = CountRetrySleep;
+        LogInitEx(&log, logPath().c_str(), "T", true, 0);
+        for (int line = 0; line < 3; ++line) {
+            LogMsgEx(&log, LOG_FILE, 0, "f", "refused %d", line);
+        }
+        ::_exit(g_retrySleeps.load());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 TEST_F(LogTest, NullHandleDoesNothingAndAFreshHandleInitialisesItself)

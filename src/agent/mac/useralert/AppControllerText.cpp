@@ -82,10 +82,11 @@ QString AppController::boundedText(const QString& text) const
     if (text.at(cut - 1).isHighSurrogate()) {
         --cut; // never half a character
     }
-    m_vuaApi->logError(QStringLiteral("VUserAlert:  message cut at %1 of %2 characters: the rest is not shown")
-                           .arg(cut)
-                           .arg(text.size())
-                           .toStdString());
+    m_vuaApi->logError(
+        QStringLiteral("VUserAlert:  message cut at %1 of %2 characters: the rest is not shown")
+            .arg(cut)
+            .arg(text.size())
+            .toStdString());
     return text.left(cut);
 }
 

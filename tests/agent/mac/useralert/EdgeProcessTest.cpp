@@ -20,9 +20,10 @@ constexpr int kEndMs = 30000;
 class EdgeProcessTest : public ::testing::Test
 {
 protected:
-    std::unique_ptr<SpawnedProcess> start(std::vector<std::string> options,
-                                          std::vector<std::string> environment = {"QT_QPA_PLATFORM=offscreen"},
-                                          std::vector<std::string> removals = {})
+    std::unique_ptr<SpawnedProcess>
+    start(std::vector<std::string> options,
+          std::vector<std::string> environment = {"QT_QPA_PLATFORM=offscreen"},
+          std::vector<std::string> removals = {})
     {
         options.insert(options.begin(), VUSERALERT_PATH);
         environment.push_back("VORA_AGENT_ROOT=" + root.root());
@@ -63,6 +64,20 @@ protected:
         }
     }
 
+    // An X server of its own on display :N, up when the function returns.
+    static std::unique_ptr<SpawnedProcess> startXvfb(int display)
+    {
+        const std::string name = ":" + std::to_string(display);
+        auto server = std::make_unique<SpawnedProcess>(SpawnedProcess::Options{
+            {"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-ac", "-screen", "0", "800x600x24"},
+            EnvironmentWith({})});
+        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
+        for (int attempt = 0; attempt < 100 && !PathExists(socket); ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return server;
+    }
+
     std::string logText() const
     {
         const std::string path = root.userDir() + "VAgent.log";
@@ -82,17 +97,22 @@ TEST_F(EdgeProcessTest, SuffixIsTheDigestOfTheNameBytesAsPassed)
     EXPECT_EQ(ReadFile(VUAMarkerMgr(CreateHash(latin1Name)).GetFilePath(MARKER_YES)), "yes\n");
 }
 
-// Qt would take "-name -ok" as its own option with its value.
+// Qt's X11 platform took "-name -ok" as its own option with its value and
+// showed a Yes/No dialog.
 TEST_F(EdgeProcessTest, QtOptionNamesReachTheParser)
 {
-    auto dialog = start({"-name", "-ok", "-yesno"});
+    const auto server = startXvfb(95);
+    auto dialog =
+        start({"-name", "-ok", "-yesno"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:95"}, {"WAYLAND_DISPLAY"});
     expectCleanEnd(*dialog);
-    EXPECT_NE(dialog->output().find("Invalid combination of parameters."), std::string::npos) << dialog->output();
+    EXPECT_NE(dialog->output().find("Invalid combination of parameters."), std::string::npos)
+        << dialog->output();
 }
 
 TEST_F(EdgeProcessTest, SignalsEndWithStatusZeroOneLineAndNoAnswer)
 {
-    for (const auto& [number, name] : {std::pair{SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}, {SIGINT, "SIGINT"}}) {
+    for (const auto& [number, name] :
+         {std::pair{SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}, {SIGINT, "SIGINT"}}) {
         const std::string suffix = std::string("sig") + name;
         const VUAMarkerMgr agent(suffix);
         auto dialog = start({"-suffix=" + suffix, "-yesno", "-default=yes", "-timeout=300"});
@@ -109,8 +129,8 @@ TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
     auto unset = start({"-suffix=nodisplay", "-ok", "-timeout=300"}, {"QT_QPA_PLATFORM=xcb"},
                        {"DISPLAY", "WAYLAND_DISPLAY"});
     expectCleanEnd(*unset);
-    auto refusing = start({"-suffix=nodisplay", "-ok", "-timeout=300"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:97"},
-                          {"WAYLAND_DISPLAY", "XAUTHORITY"});
+    auto refusing = start({"-suffix=nodisplay", "-ok", "-timeout=300"},
+                          {"QT_QPA_PLATFORM=xcb", "DISPLAY=:97"}, {"WAYLAND_DISPLAY", "XAUTHORITY"});
     expectCleanEnd(*refusing);
 
     const std::string log = logText();
@@ -124,18 +144,10 @@ TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
 
 TEST_F(EdgeProcessTest, DisplayGoingAwayEndsWithStatusZeroAndALogLine)
 {
-    auto server = std::make_unique<SpawnedProcess>(SpawnedProcess::Options{
-        {"/usr/bin/Xvfb", ":96", "-nolisten", "tcp", "-ac", "-screen", "0", "800x600x24"}, EnvironmentWith({})});
+    const auto server = startXvfb(96);
     const VUAMarkerMgr agent(std::string("xlost"));
-    std::unique_ptr<SpawnedProcess> dialog;
-    for (int attempt = 0; attempt < 50 && !dialog; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (PathExists("/tmp/.X11-unix/X96")) {
-            dialog = start({"-suffix=xlost", "-yesno", "-timeout=300"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:96"},
-                           {"WAYLAND_DISPLAY", "XAUTHORITY"});
-        }
-    }
-    ASSERT_TRUE(dialog) << server->output();
+    auto dialog = start({"-suffix=xlost", "-yesno", "-timeout=300"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:96"},
+                        {"WAYLAND_DISPLAY", "XAUTHORITY"});
     ASSERT_TRUE(pollsMarkers(agent)) << dialog->output();
     server->signal(SIGKILL);
     expectCleanEnd(*dialog);
