@@ -44,8 +44,13 @@ void FakeHelperProcess::kill()
     if (m_process.state() == QProcess::NotRunning) {
         return;
     }
-    m_process.kill();
-    m_process.waitForFinished(5000);
+    // SIGTERM first: the helper ends through its exit path, so that leak
+    // checking runs in it too.
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
 }
 
 void FakeHelperProcess::drain()

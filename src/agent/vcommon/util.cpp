@@ -60,19 +60,29 @@ void CreateIfMissing(const char* path)
 
 } // namespace
 
-std::string GetAgentRoot()
+std::string RootOr(const char* fallback)
 {
     const char* root = std::getenv(kAgentRootVariable);
     if (root != nullptr && root[0] != '\0') {
         return root;
     }
-    return kDefaultAgentRoot;
+    return fallback;
+}
+
+std::string GetInstallRoot()
+{
+    return RootOr(kDefaultInstallRoot);
+}
+
+std::string GetDataRoot()
+{
+    return RootOr(kDefaultDataRoot);
 }
 
 char* GetInstalledPath(bool changeDir)
 {
     char buffer[kPathBuffer];
-    FormatInto(buffer, "%s/Orvel/VORA/bin/", GetAgentRoot().c_str());
+    FormatInto(buffer, "%s/Orvel/VORA/bin/", GetInstallRoot().c_str());
     if (changeDir) {
         ChangeWorkingDir(buffer);
     }
@@ -82,7 +92,7 @@ char* GetInstalledPath(bool changeDir)
 char* GetAppDataPath()
 {
     char buffer[kPathBuffer];
-    FormatInto(buffer, "%s/Orvel/VORA/data/", GetAgentRoot().c_str());
+    FormatInto(buffer, "%s/Orvel/VORA/data/", GetDataRoot().c_str());
 
     const std::pair<bool, int> instance = LoadTestingInstance();
     if (instance.first) {
@@ -105,7 +115,10 @@ char* GetUserDataPath()
     const UniqueCString dataPath(GetAppDataPath());
     char buffer[kPathBuffer];
     FormatInto(buffer, "%suser/", dataPath ? dataPath.get() : "");
-    CreateIfMissing(buffer);
+    if (!FileExists(buffer) && CreateDirAndFullPath(buffer, nullptr)) {
+        // Made here, it is the shared marker directory: whatever the umask.
+        ::chmod(buffer, kMarkerDirectoryMode);
+    }
     return strdup(buffer);
 }
 

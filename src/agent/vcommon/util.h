@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 #include <utility>
 
 // Agent directory layout and small file helpers.
@@ -10,11 +11,18 @@
 // Every function returning `char*` hands back a heap copy (strdup) that the
 // caller releases with free(); `UniqueCString` does that for C++ callers.
 //
-// The layout hangs below one root, "/Library/Application Support" unless the
-// environment variable VORA_AGENT_ROOT names another one (read on every call):
-//   install dir   <root>/Orvel/VORA/bin/
-//   data dir      <root>/Orvel/VORA/data/          (or .../data-EJB-<n>/)
-//   per-user dir  <data dir>user/
+// The layout hangs below two roots, as the file system hierarchy wants for
+// an add-on package: the install root "/opt" and the data root "/var/opt"
+// (a packager may choose others: CMake's VORA_INSTALL_ROOT and
+// VORA_DATA_ROOT). The environment variable VORA_AGENT_ROOT replaces both
+// when set and not empty (read on every call):
+//   install dir   <install root>/Orvel/VORA/bin/     /opt/Orvel/VORA/bin/
+//   data dir      <data root>/Orvel/VORA/data/       /var/opt/Orvel/VORA/data/
+//                 (or .../data-EJB-<n>/ for a load-testing instance)
+//   per-user dir  <data dir>user/                    the shared marker directory
+// The per-user directory is made sticky and writable for everyone (01777):
+// the root agent and every user's dialog exchange markers there, and no
+// user can remove or replace another's files.
 
 struct FreeDeleter
 {
@@ -22,13 +30,23 @@ struct FreeDeleter
 };
 using UniqueCString = std::unique_ptr<char, FreeDeleter>;
 
-inline constexpr const char* kDefaultAgentRoot = "/Library/Application Support";
+#ifndef VORA_INSTALL_ROOT
+#define VORA_INSTALL_ROOT "/opt"
+#endif
+#ifndef VORA_DATA_ROOT
+#define VORA_DATA_ROOT "/var/opt"
+#endif
+
+inline constexpr const char* kDefaultInstallRoot = VORA_INSTALL_ROOT;
+inline constexpr const char* kDefaultDataRoot = VORA_DATA_ROOT;
 inline constexpr const char* kAgentRootVariable = "VORA_AGENT_ROOT";
 inline constexpr const char* kLoadTestingVariable = "VEJBINSTANCE";
+inline constexpr mode_t kMarkerDirectoryMode = 01777;
 
-// The root the directories are formed from: VORA_AGENT_ROOT when set and not
-// empty, else kDefaultAgentRoot.
-std::string GetAgentRoot();
+// The roots the directories are formed from: VORA_AGENT_ROOT when set and
+// not empty, else the defaults above.
+std::string GetInstallRoot();
+std::string GetDataRoot();
 
 char* GetInstalledPath(bool changeDir);
 char* GetAppDataPath();

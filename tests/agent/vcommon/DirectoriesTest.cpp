@@ -23,24 +23,31 @@ std::string Take(char* path)
 TEST(Directories, LayoutHangsBelowTheConfiguredRootAndIsCreated)
 {
     TempAgentRoot root;
-    EXPECT_EQ(GetAgentRoot(), root.root());
+    EXPECT_EQ(GetInstallRoot(), root.root());
+    EXPECT_EQ(GetDataRoot(), root.root());
     EXPECT_EQ(Take(GetInstalledPath(false)), root.root() + "/Orvel/VORA/bin/");
     EXPECT_FALSE(PathExists(root.installDir()));
     EXPECT_EQ(Take(GetAppDataPath()), root.dataDir());
     EXPECT_TRUE(PathExists(root.dataDir()));
     EXPECT_EQ(Take(GetUserDataPath()), root.dataDir() + "user/");
     EXPECT_TRUE(PathExists(root.userDir()));
+    // The shared marker directory: sticky and writable for every user.
+    struct stat info;
+    ASSERT_EQ(::stat(root.userDir().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 01777u);
 }
 
 TEST(Directories, DefaultRootWhenTheVariableIsUnsetOrEmpty)
 {
     {
         ScopedEnv unset("VORA_AGENT_ROOT", std::nullopt);
-        EXPECT_EQ(GetAgentRoot(), "/Library/Application Support");
-        EXPECT_EQ(Take(GetInstalledPath(false)), "/Library/Application Support/Orvel/VORA/bin/");
+        EXPECT_EQ(GetInstallRoot(), "/opt");
+        EXPECT_EQ(GetDataRoot(), "/var/opt");
+        EXPECT_EQ(Take(GetInstalledPath(false)), "/opt/Orvel/VORA/bin/");
     }
     ScopedEnv empty("VORA_AGENT_ROOT", std::string());
-    EXPECT_EQ(GetAgentRoot(), "/Library/Application Support");
+    EXPECT_EQ(GetInstallRoot(), "/opt");
+    EXPECT_EQ(GetDataRoot(), "/var/opt");
 }
 
 TEST(Directories, GetInstalledPathCanChangeTheWorkingDirectory)

@@ -17,8 +17,10 @@
 
 namespace {
 
-const QString kDefaultConfigurationFile =
-    QStringLiteral("/Library/Application Support/Orvel/VORA/data/arn.conf");
+#ifndef VORA_DATA_ROOT
+#define VORA_DATA_ROOT "/var/opt"
+#endif
+const QString kDefaultConfigurationFile = QStringLiteral(VORA_DATA_ROOT "/Orvel/VORA/data/arn.conf");
 const QString kLaunchMenuKey = QStringLiteral("launchmenu");
 const QString kAccepted = QStringLiteral("true");
 constexpr unsigned kRetrySchedule[] = {5, 10, 20, 30, 60};
