@@ -11,6 +11,16 @@ if ! (cd "$VORA_BUILD_DIR" && cpack -G DEB -B "$VORA_PACKAGES_DIR") >"$log" 2>&1
     cat "$log"
     fail "cpack failed"
 fi
+# Exactly these four: an install rule in a component of its own would make
+# another package.
+arch=$(dpkg --print-architecture)
+expected=$(for name in vora-desktop vora-agent-standin; do
+    echo "${name}_${VORA_DEB_VERSION}_$arch.deb"
+    echo "$name-dbgsym_${VORA_DEB_VERSION}_$arch.ddeb"
+done | sort)
+made=$(cd "$VORA_PACKAGES_DIR" && ls -- *.deb *.ddeb | sort)
+[ "$made" = "$expected" ] || fail "cpack made:"$'\n'"$made"
+
 for name in vora-desktop vora-desktop-dbgsym vora-agent-standin vora-agent-standin-dbgsym; do
     file=$(package_file "$name")
     echo "== $(basename "$file")"
