@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from the build directory into VORA_PACKAGES_DIR
 # and lists what each one holds.
+# shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 : "${VORA_BUILD_DIR:?}"
 
@@ -18,7 +19,7 @@ expected=$(for name in vora-desktop vora-agent-standin; do
     echo "${name}_${VORA_DEB_VERSION}_$arch.deb"
     echo "$name-dbgsym_${VORA_DEB_VERSION}_$arch.ddeb"
 done | sort)
-made=$(cd "$VORA_PACKAGES_DIR" && ls -- *.deb *.ddeb | sort)
+made=$(find "$VORA_PACKAGES_DIR" -maxdepth 1 -name "*.deb" -printf "%f\n" -o -name "*.ddeb" -printf "%f\n" | sort)
 [ "$made" = "$expected" ] || fail "cpack made:"$'\n'"$made"
 
 for name in vora-desktop vora-desktop-dbgsym vora-agent-standin vora-agent-standin-dbgsym; do

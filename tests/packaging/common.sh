@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the package tests; sourced. CTest passes VORA_BUILD_DIR,
 # VORA_PACKAGES_DIR, VORA_SOURCE_DIR, VORA_DEB_VERSION, VORA_DATA_ROOT and
 # VORA_SANITIZED.

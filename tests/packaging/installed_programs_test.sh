@@ -5,6 +5,7 @@
 # debug symbols are in the -dbgsym packages, valid desktop entries, and the
 # installed programs running: --version, and a dialog started by the
 # installed stand-in and answered by a time-out.
+# shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 scratch_dir
 root=$work/root

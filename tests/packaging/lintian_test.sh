@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # lintian at its default level: any error or warning on any of the four
 # packages fails (information tags are printed, not judged).
+# shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 command -v lintian >/dev/null || fail "lintian is not installed (scripts/install-deps.sh)"
 

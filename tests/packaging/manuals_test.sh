@@ -4,6 +4,7 @@
 # describing every option the program has: VUserAlert's from its option
 # table in the source, vora-agent's commands and options and VORAMenuBar's
 # options from the installed programs' own --help.
+# shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 : "${VORA_SOURCE_DIR:?}"
 scratch_dir
@@ -11,7 +12,7 @@ root=$work/root
 unpack_packages "$root"
 man_dir=$root/usr/share/man/man1
 
-pages=$(cd "$man_dir" && ls | sort | tr '\n' ' ')
+pages=$(find "$man_dir" -mindepth 1 -printf '%f\n' | LC_ALL=C sort | tr '\n' ' ')
 [ "$pages" = "VORAMenuBar.1.gz VUserAlert.1.gz vora-agent.1.gz " ] || fail "manual pages: $pages"
 
 # Renders PAGE as a reader sees it; any warning of man or groff fails.

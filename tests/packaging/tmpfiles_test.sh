@@ -3,6 +3,7 @@
 # boot, and through the package's postinst, as at installation: the agent
 # data directory, the shared marker directory and the log, with their
 # owners and modes; a second run repairs a wrong mode and keeps the log.
+# shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 [ "$(id -u)" -eq 0 ] || skip "needs root: the entry gives the directories to root"
 command -v systemd-tmpfiles >/dev/null || fail "systemd-tmpfiles is not installed (package systemd)"
