@@ -6,6 +6,10 @@
 # added without dpkg's "-g" and "-O2" ("-g -O2 -fstack-protector-strong" ->
 # "-fstack-protector-strong").
 #
+# dpkg's -ffile-prefix-map makes the source paths in the debug information
+# relative to the source tree, as in Debian's packages: run gdb from there
+# (or "set substitute-path . /path/to/source").
+#
 # On by default for optimised builds. Off for Debug (_FORTIFY_SOURCE needs
 # optimisation) and for sanitizer and fuzzing builds, which never ship.
 set(_vora_hardening_default ON)

@@ -27,6 +27,9 @@ for file in usr/bin/VUserAlert usr/bin/VORAMenuBar usr/bin/vora-agent \
     etc/xdg/autostart/vora-menubar.desktop; do
     [ -f "$root/$file" ] || fail "missing /$file"
 done
+if [ -f "${VORA_SOURCE_DIR:?}/docs/deployment.md" ]; then
+    [ -f "$root/usr/share/doc/vora-desktop/deployment.md.gz" ] || fail "docs/deployment.md is not installed"
+fi
 ls "$root"/usr/share/polkit-1/actions/*.policy >/dev/null 2>&1 || fail "no polkit action file"
 # Captured first: grep -q ending a pipeline early would fail it (pipefail).
 contents=$(dpkg-deb --contents "$desktop" | awk '{ print $6 }')
