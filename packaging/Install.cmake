@@ -32,8 +32,11 @@ install(FILES
         ${PROJECT_SOURCE_DIR}/dbus/com.orvel.vora.AgentHelperProtocol.xml
         ${PROJECT_SOURCE_DIR}/dbus/com.orvel.vora.Notify.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/interfaces)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/polkit/com.orvel.vora.policy
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/polkit-1/actions)
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/vora-menubar.desktop.in ${PROJECT_BINARY_DIR}/vora-menubar.desktop @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/vora-menubar.desktop DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart)
+install(FILES ${PROJECT_SOURCE_DIR}/src/agent/mac/StatusBar/VORAMenuBar/resources/VORAMenuBar.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME vora-menubar.png)
 
 # Desktop entries named after the programs' application ids, so that docks
 # and task bars show their names and icon. The dialog's is hidden from
@@ -45,10 +48,6 @@ foreach(program IN ITEMS VUserAlert VORAMenuBar)
     configure_file(${CMAKE_CURRENT_LIST_DIR}/applications/${entry}.in ${VORA_PACKAGING_DIR}/${entry} @ONLY)
     install(FILES ${VORA_PACKAGING_DIR}/${entry} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 endforeach()
-configure_file(${CMAKE_CURRENT_LIST_DIR}/vora-menubar.desktop.in ${PROJECT_BINARY_DIR}/vora-menubar.desktop @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/vora-menubar.desktop DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart)
-install(FILES ${PROJECT_SOURCE_DIR}/src/agent/mac/StatusBar/VORAMenuBar/resources/VORAMenuBar.png
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME vora-menubar.png)
 
 # tmpfiles.d belongs below /usr/lib on every architecture (not LIBDIR).
 configure_file(${CMAKE_CURRENT_LIST_DIR}/tmpfiles.d/vora-desktop.conf.in ${VORA_PACKAGING_DIR}/vora-desktop.conf @ONLY)

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Unpacks the packages into a scratch root as dpkg would and checks what an
-# administrator gets: the files in their places and nothing below /opt or
-# /var, the conffile and the maintainer script, stripped programs whose
-# debug symbols are in the -dbgsym packages, valid desktop entries, and the
-# installed programs running: --version, and a dialog started by the
-# installed stand-in and answered by a time-out.
+# administrator gets: every file the install rules install, in its place,
+# and nothing below /opt or /var; the conffile and the maintainer script;
+# stripped programs whose debug symbols are in the -dbgsym packages; valid
+# desktop entries; and the installed programs running: --version, and a
+# dialog started by the installed stand-in and answered by a time-out.
 # shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 scratch_dir
@@ -30,7 +30,16 @@ done
 if [ -f "${VORA_SOURCE_DIR:?}/docs/deployment.md" ]; then
     [ -f "$root/usr/share/doc/vora-desktop/deployment.md.gz" ] || fail "docs/deployment.md is not installed"
 fi
-ls "$root"/usr/share/polkit-1/actions/*.policy >/dev/null 2>&1 || fail "no polkit action file"
+# Everything the install rules install is in one of the two packages: the
+# polkit actions, say, whichever rule installs them.
+DESTDIR=$work/installed cmake --install "${VORA_BUILD_DIR:?}" >/dev/null
+installed=$(cd "$work/installed" && find . ! -type d | sort)
+packaged=$(cd "$root" && find . ! -type d | sort)
+[ "$installed" = "$packaged" ] || fail "installed and packaged files differ: $(diff <(echo "$installed") <(echo "$packaged"))"
+for policy in "$VORA_SOURCE_DIR"/packaging/polkit/*.policy; do
+    [ -e "$policy" ] || continue
+    [ -f "$root/usr/share/polkit-1/actions/$(basename "$policy")" ] || fail "$(basename "$policy") is not packaged"
+done
 # Captured first: grep -q ending a pipeline early would fail it (pipefail).
 contents=$(dpkg-deb --contents "$desktop" | awk '{ print $6 }')
 grep -E '^\./(opt|var)/' <<<"$contents" && fail "vora-desktop ships files below /opt or /var"
