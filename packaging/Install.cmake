@@ -2,13 +2,29 @@
 # are compiled into the programs as Qt resources.
 # Installed as a distribution would: programs in /usr/bin, the autostart
 # entry in /etc/xdg/autostart (GNUInstallDirs maps SYSCONFDIR to /etc for
-# the /usr prefix).
+# the /usr prefix). Nothing goes below /opt or /var/opt: the agent owns its
+# install directory, and the data directories are made by tmpfiles.d.
+#
+# Two packages (packaging/Debian.cmake): component "desktop" is
+# vora-desktop, component "standin" is vora-agent-standin. An install rule
+# without a COMPONENT belongs to vora-desktop.
 if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
     set(CMAKE_INSTALL_PREFIX /usr CACHE PATH "Installation prefix" FORCE)
 endif()
 include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME desktop)
 
-install(TARGETS VUserAlert VORAMenuBar vora-agent RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(NOT DEFINED VORA_DATA_ROOT)
+    set(VORA_DATA_ROOT "/var/opt" CACHE PATH "Root of the agent data directory (<root>/Orvel/VORA/data/)")
+endif()
+
+set(VORA_DESKTOP_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/vora-desktop)
+set(VORA_STANDIN_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/vora-agent-standin)
+set(VORA_PACKAGING_DIR ${PROJECT_BINARY_DIR}/packaging)
+set(VORA_DEB_VERSION "${PROJECT_VERSION}-${VORA_BUILD_NUMBER}")
+
+install(TARGETS VUserAlert VORAMenuBar RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT desktop)
+install(TARGETS vora-agent RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT standin)
 
 install(FILES ${PROJECT_SOURCE_DIR}/dbus/com.orvel.vora.AgentHelperService.conf
     DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/system.d)
@@ -22,19 +38,20 @@ install(FILES ${PROJECT_BINARY_DIR}/vora-menubar.desktop DESTINATION ${CMAKE_INS
 install(FILES ${PROJECT_SOURCE_DIR}/src/agent/mac/StatusBar/VORAMenuBar/resources/VORAMenuBar.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME vora-menubar.png)
 
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/agent-integration.md
-        ${PROJECT_SOURCE_DIR}/docs/dbus.md
-    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Desktop entries named after the programs' application ids, so that docks
+# and task bars show their names and icon. The dialog's is hidden from
+# menus: only the agent starts it, with its options. The status item's is
+# shown: its menu has Quit, and the menu entry is how a user brings it back
+# in the same session (it still ends at once where arn.conf disallows it).
+foreach(program IN ITEMS VUserAlert VORAMenuBar)
+    set(entry com.orvel.vora.${program}.desktop)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/applications/${entry}.in ${VORA_PACKAGING_DIR}/${entry} @ONLY)
+    install(FILES ${VORA_PACKAGING_DIR}/${entry} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+endforeach()
 
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME vora-desktop)
-set(CPACK_PACKAGE_VENDOR "Orvel")
-set(CPACK_PACKAGE_CONTACT "VORA maintainers <vora@orvel.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "VORA agent dialog (VUserAlert) and tray status item (VORAMenuBar)")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE ${VORA_BUILD_NUMBER})
-set(CPACK_DEBIAN_PACKAGE_SECTION admin)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "dbus")
-include(CPack)
+# tmpfiles.d belongs below /usr/lib on every architecture (not LIBDIR).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/tmpfiles.d/vora-desktop.conf.in ${VORA_PACKAGING_DIR}/vora-desktop.conf @ONLY)
+install(FILES ${VORA_PACKAGING_DIR}/vora-desktop.conf DESTINATION lib/tmpfiles.d)
+
+include(${CMAKE_CURRENT_LIST_DIR}/Documents.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/Debian.cmake)

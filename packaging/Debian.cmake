@@ -1,0 +1,58 @@
+# The Debian packages, made by `cpack -G DEB` in the build directory:
+#   vora-desktop        VUserAlert, VORAMenuBar and everything they need
+#   vora-agent-standin  the stand-in agent, for integrators and test rigs
+# and for each a -dbgsym package (.ddeb) with the debug symbols that CPack
+# splits off the binaries it strips.
+
+# The autostart entry is the administrator's to change: a conffile.
+file(CONFIGURE OUTPUT ${VORA_PACKAGING_DIR}/debian/conffiles
+    CONTENT "${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart/vora-menubar.desktop\n")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vora-desktop)
+set(CPACK_PACKAGE_VENDOR "Orvel")
+set(CPACK_PACKAGE_CONTACT "VORA maintainers <vora@orvel.example>")
+# Each package's description starts with its own summary line; a common
+# summary would be put in front of both.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${VORA_BUILD_NUMBER})
+set(CPACK_DEBIAN_PACKAGE_SECTION admin)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebugPackages.cmake)
+
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME vora-desktop)
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "dbus")
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_DESKTOP_PACKAGE_CONTROL_EXTRA
+    ${VORA_PACKAGING_DIR}/debian/conffiles ${CMAKE_CURRENT_LIST_DIR}/debian/postinst)
+set(CPACK_DEBIAN_DESKTOP_DESCRIPTION "VORA agent dialog and tray status item
+The desktop side of the VORA endpoint-management agent:
+ * VUserAlert, the dialog the agent starts to tell the logged-in user
+   something or ask a question (Yes/No, OK, snooze, several pages),
+   steered through marker files and answering through result files;
+ * VORAMenuBar, the tray status item showing whether the agent is
+   connected, with Run Inventory and Restart Agent.
+The package also holds their desktop entries, the session autostart entry,
+the D-Bus policy and interfaces of the agent's helper, its polkit actions
+and a tmpfiles.d entry that creates the agent data directory
+${VORA_DATA_ROOT}/Orvel/VORA/data/.
+The agent itself is installed separately.")
+
+set(CPACK_DEBIAN_STANDIN_PACKAGE_NAME vora-agent-standin)
+set(CPACK_DEBIAN_STANDIN_PACKAGE_DEPENDS "vora-desktop (= ${VORA_DEB_VERSION})")
+set(CPACK_DEBIAN_STANDIN_DESCRIPTION "stand-in for the VORA agent, for integration and tests
+vora-agent plays the agent's part towards VUserAlert and VORAMenuBar:
+it starts dialogs and steers them through marker files, prints their
+answers as JSON, serves the agent helper on the system bus and posts the
+agent's notifications.
+It is meant for integrators and test rigs. It can own the helper's bus
+name when run as root, so do not install it on machines that run the
+real agent.")
+
+include(CPack)
