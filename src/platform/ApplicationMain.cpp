@@ -93,21 +93,23 @@ void WatchEarlyEnds(const TerminationLogger& logTermination)
 } // namespace
 
 int ApplicationMain(int argc, char** argv, const char* stringTable, const InterfaceLoader& loadInterface,
-                    const TerminationLogger& logTermination)
+                    const ApplicationOptions& options)
 {
     CaptureProcessArguments(argc, argv);
+    const TerminationLogger& logTermination = options.logTermination;
     if (logTermination) {
         WatchEarlyEnds(logTermination);
     }
 
-    // Qt gets the program path only: every option belongs to the program.
     // Qt keeps pointers to its argc and argv for the application's life.
     static std::string programPath;
-    static char* qtArgv[2] = {nullptr, nullptr};
-    static int qtArgc = 1;
+    static char* programOnly[2] = {nullptr, nullptr};
+    static int programOnlyCount = 1;
     programPath = argc > 0 && argv[0] != nullptr ? argv[0] : "";
-    qtArgv[0] = programPath.data();
-    qtArgc = 1;
+    programOnly[0] = programPath.data();
+    programOnlyCount = 1;
+    int& qtArgc = options.programOwnsAllArguments ? programOnlyCount : argc;
+    char** qtArgv = options.programOwnsAllArguments ? programOnly : argv;
     QApplication application(qtArgc, qtArgv);
     InstallStringTables(application, QString::fromLatin1(stringTable));
 

@@ -48,8 +48,11 @@ Seen RunWith(std::vector<std::string> arguments)
     }
     argv.push_back(nullptr);
     Seen seen;
-    const int result = ApplicationMain(static_cast<int>(arguments.size()), argv.data(), "VUserAlert",
-                                       [&] { return std::make_unique<RecordingInterface>(seen); });
+    ApplicationOptions options;
+    options.programOwnsAllArguments = true;
+    const int result = ApplicationMain(
+        static_cast<int>(arguments.size()), argv.data(), "VUserAlert",
+        [&] { return std::make_unique<RecordingInterface>(seen); }, options);
     EXPECT_EQ(result, 0);
     return seen;
 }

@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -28,17 +30,21 @@ void Pause(int milliseconds)
 
 DialogSteering::DialogSteering(const std::string& suffix) : m_markers(suffix) {}
 
-// A marker with content appears whole (an empty SETTIMEOUT read half
-// written would be taken as "no time-out" and lost); one the dialog has not
-// taken yet is replaced, not appended to.
-void DialogSteering::create(VUA_MarkerType type, const std::string& content)
+// Every marker appears whole (an empty SETTIMEOUT read half written would
+// be taken as "no time-out" and lost) and replaces whatever stands at its
+// name, one the dialog has not taken yet or one another user planted.
+bool DialogSteering::create(VUA_MarkerType type, const std::string& content, QString* error)
 {
-    if (content.empty()) {
-        m_markers.Write(type);
-    } else {
-        m_markers.Publish(type, content);
+    if (!m_markers.Publish(type, content)) {
+        *error = QStringLiteral("cannot create marker %1: %2")
+                     .arg(QString::fromStdString(m_markers.GetFilePath(type)),
+                          QString::fromLocal8Bit(strerror(errno)));
+        return false;
     }
-    m_last = type;
+    if (type != MARKER_APND) {
+        m_last = type;
+    }
+    return true;
 }
 
 bool DialogSteering::awaitTaken(int timeoutMs)
@@ -62,22 +68,25 @@ bool DialogSteering::run(const QString& command, QString* error)
     const std::string text = argument.toStdString();
 
     if (const auto plain = kPlainCommands.find(verb); plain != kPlainCommands.end()) {
-        create(plain->second);
-    } else if (verb == QLatin1String("message")) {
+        return create(plain->second, std::string(), error);
+    }
+    if (verb == QLatin1String("message")) {
         m_markers.Delete(MARKER_APND);
-        create(MARKER_MESG, text);
-    } else if (verb == QLatin1String("append")) {
-        m_markers.Write(MARKER_APND);
-        create(MARKER_MESG, text);
-    } else if (verb == QLatin1String("timeout")) {
+        return create(MARKER_MESG, text, error);
+    }
+    if (verb == QLatin1String("append")) {
+        return create(MARKER_APND, std::string(), error) && create(MARKER_MESG, text, error);
+    }
+    if (verb == QLatin1String("timeout")) {
         bool ok = false;
         argument.toInt(&ok);
         if (!ok) {
             *error = QStringLiteral("timeout needs a number of seconds: ") + line;
             return false;
         }
-        create(MARKER_SETTIMEOUT, text);
-    } else if (verb == QLatin1String("wait")) {
+        return create(MARKER_SETTIMEOUT, text, error);
+    }
+    if (verb == QLatin1String("wait")) {
         bool ok = false;
         const int milliseconds = argument.toInt(&ok);
         if (!ok || milliseconds < 0) {
@@ -85,16 +94,17 @@ bool DialogSteering::run(const QString& command, QString* error)
             return false;
         }
         Pause(milliseconds);
-    } else if (verb == QLatin1String("await")) {
+        return true;
+    }
+    if (verb == QLatin1String("await")) {
         if (!awaitTaken(10000)) {
             *error = QStringLiteral("the dialog did not take its marker within 10 s");
             return false;
         }
-    } else {
-        *error = QStringLiteral("unknown command: ") + line;
-        return false;
+        return true;
     }
-    return true;
+    *error = QStringLiteral("unknown command: ") + line;
+    return false;
 }
 
 bool DialogSteering::runScript(QIODevice& script, QString* error, const std::function<bool()>& keepGoing)

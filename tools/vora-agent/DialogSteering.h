@@ -29,9 +29,12 @@ public:
     bool runScript(QIODevice& script, QString* error, const std::function<bool()>& keepGoing = {});
 
     const VUAMarkerMgr& markers() const { return m_markers; }
+    // Markers are created for this user (root steering a user's dialog):
+    // the dialog can then remove what it has carried out.
+    void setDialogUser(uid_t uid, gid_t gid) { m_markers.SetMarkerOwner(uid, gid); }
 
 private:
-    void create(VUA_MarkerType type, const std::string& content = std::string());
+    bool create(VUA_MarkerType type, const std::string& content, QString* error);
     bool awaitTaken(int timeoutMs);
 
     VUAMarkerMgr m_markers;

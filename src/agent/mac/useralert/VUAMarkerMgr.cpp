@@ -217,10 +217,7 @@ bool VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) const
 bool VUAMarkerMgr::Write(VUA_MarkerType type) const
 {
     if (IsValidType(type)) {
-        ScopedFd created = dir().CreateExclusive(m_names[type], kMarkerMode);
-        if (created.valid() && m_markerOwner != static_cast<uid_t>(-1)) {
-            (void)::fchown(created.get(), m_markerOwner, m_markerGroup);
-        }
+        dir().CreateExclusive(m_names[type], kMarkerMode);
     }
     return true;
 }
