@@ -9,6 +9,9 @@
 
 namespace {
 
+// Far more than any answer a dialog writes (a word, or one entry per page).
+constexpr size_t kMaxAnswerBytes = 64 * 1024;
+
 struct ResultMarker
 {
     VUA_MarkerType type;
@@ -69,9 +72,16 @@ QJsonObject AnswerReader::read() const
 {
     QJsonObject answer{
         {"result", QJsonValue::Null}, {"words", QJsonArray()}, {"snoozeChoices", QJsonArray()}};
+    QJsonArray rejected;
     for (const ResultMarker& marker : kResults) {
         std::vector<std::string> lines;
-        if (!m_markers.Read(marker.type, lines)) {
+        VFileStatus status = VFileStatus::Missing;
+        if (!m_markers.Read(marker.type, lines, kMaxAnswerBytes, &status)) {
+            if (status != VFileStatus::Missing) {
+                rejected.append(QJsonObject{
+                    {"marker", QString::fromStdString(m_markers.GetFilePath(marker.type))},
+                    {"reason", QStringLiteral("it ") + QString::fromLatin1(VFileStatusText(status))}});
+            }
             continue;
         }
         const QJsonArray words = Words(lines);
@@ -89,6 +99,14 @@ QJsonObject AnswerReader::read() const
         if (answer["result"].isNull()) {
             answer["result"] = QString::fromLatin1(marker.word);
             answer["words"] = words;
+        }
+    }
+    if (!rejected.isEmpty()) {
+        answer["rejected"] = rejected;
+        if (answer["result"].isNull()) {
+            answer["result"] = QStringLiteral("rejected");
+            answer["reason"] = rejected.first().toObject().value("marker").toString() + QLatin1Char(' ') +
+                               rejected.first().toObject().value("reason").toString();
         }
     }
     return answer;

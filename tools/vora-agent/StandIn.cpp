@@ -4,6 +4,7 @@
 #include "DialogSteering.h"
 #include "HelperConsole.h"
 #include "HelperService.h"
+#include "LayoutPreparer.h"
 #include "NotifyCenter.h"
 #include "VoraDBusNames.h"
 #include "util.h"
@@ -18,6 +19,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <pwd.h>
 
 namespace {
 
@@ -61,6 +63,24 @@ QStringList AfterSeparator(QStringList& options)
     return rest;
 }
 
+// "alice" or "1000" -> uid and primary group; a number without an account
+// is taken as uid and gid alike.
+bool ResolveUser(const QString& user, uid_t* uid, gid_t* gid)
+{
+    bool numeric = false;
+    const uint number = user.toUInt(&numeric);
+    const struct passwd* account =
+        numeric ? ::getpwuid(static_cast<uid_t>(number)) : ::getpwnam(user.toLocal8Bit().constData());
+    if (account != nullptr) {
+        *uid = account->pw_uid;
+        *gid = account->pw_gid;
+        return true;
+    }
+    *uid = static_cast<uid_t>(number);
+    *gid = static_cast<gid_t>(number);
+    return numeric;
+}
+
 bool OpenScript(const QString& path, QFile& file)
 {
     if (path == QLatin1String("-")) {
@@ -86,6 +106,10 @@ QString StandIn::usage()
         "  steer --suffix SUFFIX --script FILE|-\n"
         "      steer a running dialog: message TEXT, append TEXT, showok, progon,\n"
         "      progoff, finish, timeout SECONDS, exit; in scripts also wait MS, await\n"
+        "  steer --user NAME|UID ...\n"
+        "      as root: create the markers for that user, so the dialog can remove them\n"
+        "  prepare                           create the agent data layout with its owners\n"
+        "      and modes (as root; marker directory 1777, VAgent.log 0622)\n"
         "  suffix -- VUSERALERT-OPTIONS...   print the suffix the dialog will use\n"
         "  encode TEXT...                    print each text as an !ENC! value\n"
         "  helper [--connected]              run the helper service on the system bus;\n"
@@ -127,6 +151,9 @@ int StandIn::run()
     }
     if (command == QLatin1String("encode")) {
         return encode(rest);
+    }
+    if (command == QLatin1String("prepare")) {
+        return prepare();
     }
     return Fail(QStringLiteral("unknown command ") + command + QStringLiteral(" (see --help)"));
 }
@@ -174,6 +201,15 @@ int StandIn::steer(QStringList options)
         return Fail(QStringLiteral("steer needs --suffix"));
     }
     DialogSteering steering(suffix.toStdString());
+    QString user;
+    if (TakeOption(options, QStringLiteral("--user"), &user)) {
+        uid_t uid = 0;
+        gid_t gid = 0;
+        if (!ResolveUser(user, &uid, &gid)) {
+            return Fail(QStringLiteral("no such user: ") + user);
+        }
+        steering.setDialogUser(uid, gid);
+    }
     QString error;
     QString scriptPath;
     if (TakeOption(options, QStringLiteral("--script"), &scriptPath)) {
@@ -248,6 +284,16 @@ int StandIn::suffix(QStringList options)
     }
     Print(QString::fromStdString(suffix));
     return 0;
+}
+
+int StandIn::prepare()
+{
+    std::vector<std::string> problems;
+    const bool ready = LayoutPreparer().run(&problems);
+    for (const std::string& problem : problems) {
+        Print(QStringLiteral("vora-agent: ") + QString::fromStdString(problem), stderr);
+    }
+    return ready ? 0 : 1;
 }
 
 int StandIn::encode(const QStringList& values)

@@ -20,6 +20,7 @@ private:
     int writeConfig(const QStringList& entries);
     int post(const QStringList& names);
     int suffix(QStringList options);
+    int prepare();
     int encode(const QStringList& values);
     QString userAlertProgram() const;
 

@@ -80,6 +80,25 @@ VSafeDir::VSafeDir(const std::string& path) : m_path(path)
     m_openError = m_fd.valid() ? 0 : errno;
 }
 
+VSafeDir::VSafeDir(ScopedFd fd, int openError, std::string path)
+    : m_fd(std::move(fd)), m_openError(openError), m_path(std::move(path))
+{
+}
+
+VSafeDir VSafeDir::SubDirectory(const std::string& name, bool create, mode_t mode) const
+{
+    const std::string path = m_path.empty() || m_path.back() == '/' ? m_path + name : m_path + "/" + name;
+    if (!valid()) {
+        return VSafeDir(ScopedFd(-1), EBADF, path);
+    }
+    if (create && ::mkdirat(fd(), name.c_str(), mode) != 0 && errno != EEXIST) {
+        return VSafeDir(ScopedFd(-1), errno, path);
+    }
+    ScopedFd sub(::openat(fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const int error = sub.valid() ? 0 : errno;
+    return VSafeDir(std::move(sub), error, path);
+}
+
 VSafeDir::VSafeDir(VSafeDir&& other) noexcept
     : m_fd(std::move(other.m_fd)), m_openError(other.m_openError), m_path(std::move(other.m_path))
 {

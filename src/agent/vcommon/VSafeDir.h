@@ -70,6 +70,10 @@ public:
     int openError() const { return m_openError; }
     const std::string& path() const { return m_path; }
 
+    // A directory inside this one, made with `mode` when `create` is set and
+    // it is missing; never through a link.
+    VSafeDir SubDirectory(const std::string& name, bool create = false, mode_t mode = 0755) const;
+
     // lstat of an entry: links, FIFOs and directories exist too.
     bool Stat(const std::string& name, struct stat* info) const;
     bool Exists(const std::string& name) const;
@@ -107,6 +111,8 @@ public:
     static VSafeDir OpenParent(const std::string& path, std::string* name);
 
 private:
+    VSafeDir(ScopedFd fd, int openError, std::string path);
+
     ScopedFd m_fd{-1};
     int m_openError = 0;
     std::string m_path;

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Creates the agent's data layout below the root in use, with the owners
+// and modes the dialogs and the agent rely on (the package's tmpfiles.d
+// entry makes the same):
+//   <data root>/Orvel                     0755 root:root
+//   <data root>/Orvel/VORA                0755 root:root
+//   <data root>/Orvel/VORA/data           0755 root:root
+//   <data root>/Orvel/VORA/data/user      1777 root:root  (shared marker directory)
+//   <data root>/Orvel/VORA/data/user/VAgent.log  0622 root:root
+// Existing directories get these owners and modes; none of them is
+// followed through a link. Owners are set only when running as root.
+class LayoutPreparer final
+{
+public:
+    // True when everything is in place; `problems` says what is not.
+    bool run(std::vector<std::string>* problems) const;
+};
