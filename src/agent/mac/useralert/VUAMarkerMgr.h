@@ -34,6 +34,8 @@ public:
     explicit VUAMarkerMgr(const char* suffix);
     explicit VUAMarkerMgr(const std::string& suffix);
     virtual ~VUAMarkerMgr();
+    VUAMarkerMgr(VUAMarkerMgr&&) = default;
+    VUAMarkerMgr& operator=(VUAMarkerMgr&&) = default;
 
     void SetupMarkerPaths();
     // Stores the suffix with every byte that is not an ASCII letter or digit
