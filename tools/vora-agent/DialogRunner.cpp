@@ -16,7 +16,10 @@ const QStringList kEncodedOptions = {QStringLiteral("-name"), QStringLiteral("-m
 
 } // namespace
 
-DialogRunner::DialogRunner(QString program) : m_program(std::move(program)) {}
+DialogRunner::DialogRunner(QString program, std::optional<UserLaunch> launch)
+    : m_program(std::move(program)), m_launch(std::move(launch))
+{
+}
 
 std::string DialogRunner::suffixFor(const QStringList& options)
 {
@@ -66,6 +69,9 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
     // output carries nothing but the report.
     dialog.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     dialog.setStandardOutputFile(QStringLiteral("/dev/stderr"), QIODevice::Append);
+    if (m_launch) {
+        m_launch->apply(dialog);
+    }
     dialog.start(m_program, options);
     if (!dialog.waitForStarted(30000)) {
         *error = QStringLiteral("cannot start ") + m_program + QStringLiteral(": ") + dialog.errorString();
