@@ -11,6 +11,7 @@ packages=(
   libgl-dev libxcb1-dev
   libboost-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libnss-wrapper
   dbus dbus-daemon dbus-bin
   xvfb xauth x11-utils xdotool trayer imagemagick
   python3

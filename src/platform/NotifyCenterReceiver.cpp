@@ -64,8 +64,7 @@ void NotifyCenterReceiver::reportIgnored(const QString& name, const QString& sen
     if (!m_reportedSenders.insert(sender).second) {
         return;
     }
-    qWarning("Ignoring notification %s from %s: only the owner of %s (%s) may post it; further postings "
-             "from that sender are ignored without a word",
+    qWarning("Ignoring notification %s from %s: only the owner of %s (%s) may post it (said once per sender)",
              qUtf8Printable(name), qUtf8Printable(sender), qUtf8Printable(m_trustedName),
              m_trustedOwner.isEmpty() ? "none now" : qUtf8Printable(m_trustedOwner));
 }

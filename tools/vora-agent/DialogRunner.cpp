@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QProcess>
 
+#include <unistd.h>
+
 namespace {
 
 const QStringList kEncodedOptions = {QStringLiteral("-name"), QStringLiteral("-message"),
@@ -66,12 +68,20 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
     const std::string suffix = suffixFor(options);
     QProcess dialog;
     // The dialog's console lines go to our standard error, so standard
-    // output carries nothing but the report.
-    dialog.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    dialog.setStandardOutputFile(QStringLiteral("/dev/stderr"), QIODevice::Append);
+    // output carries nothing but the report. The descriptor is shared, not
+    // opened anew: a dialog of another user may not open ours.
+    dialog.setProcessChannelMode(QProcess::ForwardedChannels);
+    std::function<void()> inChild;
     if (m_launch) {
         m_launch->apply(dialog);
+        inChild = m_launch->inChild();
     }
+    dialog.setChildProcessModifier([inChild] {
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+        if (inChild) {
+            inChild();
+        }
+    });
     dialog.start(m_program, options);
     if (!dialog.waitForStarted(30000)) {
         *error = QStringLiteral("cannot start ") + m_program + QStringLiteral(": ") + dialog.errorString();

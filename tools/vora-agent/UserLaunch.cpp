@@ -102,7 +102,9 @@ void UserLaunch::apply(QProcess& process) const
     process.setProcessEnvironment(m_environment);
     // The caller's working directory may be closed to the user.
     process.setWorkingDirectory(QStringLiteral("/"));
-    if (m_switchIdentity) {
-        process.setChildProcessModifier(m_user.switcher());
-    }
+}
+
+std::function<void()> UserLaunch::inChild() const
+{
+    return m_switchIdentity ? m_user.switcher() : std::function<void()>();
 }

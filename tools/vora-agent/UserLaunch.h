@@ -5,6 +5,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QProcess;
@@ -24,9 +25,11 @@ public:
     // process may not switch to it (only root may start another user's dialog).
     static std::optional<UserLaunch> prepare(const QString& nameOrUid, QString* error);
 
-    // The environment, the working directory "/" and, as root, the switch
-    // of identity between fork and exec.
+    // The environment and the working directory "/".
     void apply(QProcess& process) const;
+    // What runs in the child between fork and exec: as root, the switch of
+    // identity (TargetUser::switcher()); otherwise nothing (empty).
+    std::function<void()> inChild() const;
 
     const TargetUser& user() const { return m_user; }
     const QProcessEnvironment& environment() const { return m_environment; }
