@@ -125,6 +125,7 @@ std::optional<SessionDisplay> LogindSessions::graphicalSession(uint uid, QString
         }
         SessionDisplay session;
         session.sessionId = entry.id;
+        session.userName = properties.value(QStringLiteral("Name")).toString();
         session.type = type;
         session.display = properties.value(QStringLiteral("Display")).toString();
         session.runtimeDir = runtimePath(uid);

@@ -11,6 +11,7 @@ class QDBusMessage;
 struct SessionDisplay
 {
     QString sessionId;
+    QString userName;       // the session's Name
     QString type;           // "x11" or "wayland"
     QString display;        // DISPLAY as logind has it; may be empty on Wayland
     QString waylandDisplay; // "wayland-0" on Wayland when the runtime directory has that socket

@@ -3,6 +3,7 @@
 #include "LogindSessions.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
@@ -67,14 +68,16 @@ std::optional<UserLaunch> UserLaunch::prepare(const QString& nameOrUid, QString*
     environment.insert(QStringLiteral("USER"), user->name());
     environment.insert(QStringLiteral("LOGNAME"), user->name());
 
-    const LogindSessions logind(QDBusConnection::systemBus());
-    QString why = QStringLiteral("logind is not on the system bus");
+    const QDBusConnection bus = QDBusConnection::systemBus();
+    const LogindSessions logind(bus);
+    QString why = bus.isConnected() ? QStringLiteral("logind is not on the system bus")
+                                    : QStringLiteral("no system bus: ") + bus.lastError().message();
     const std::optional<SessionDisplay> session =
         logind.isAvailable() ? logind.graphicalSession(user->uid(), &why) : std::nullopt;
     if (session) {
         takeSessionDisplay(*session, &environment);
-        Log(QStringLiteral("display environment from logind session %1 (%2): %3")
-                .arg(session->sessionId, session->type, DescribeDisplay(environment)));
+        Log(QStringLiteral("display environment from logind session %1 of %2 (%3): %4")
+                .arg(session->sessionId, session->userName, session->type, DescribeDisplay(environment)));
     } else {
         Log(QStringLiteral("display environment from the caller's environment (%1): %2")
                 .arg(why, DescribeDisplay(environment)));

@@ -146,8 +146,8 @@ TEST_F(DialogUserTest, SessionEnvironmentComesFromTheUsersActiveLocalGraphicalSe
     EXPECT_FALSE(identity.contains("WAYLAND_DISPLAY"));
     EXPECT_FALSE(identity.contains("XAUTHORITY"));
     EXPECT_EQ(identity.value("VORA_AGENT_ROOT"), QString::fromStdString(root.root()));
-    EXPECT_TRUE(
-        run.err.contains("vora-agent: display environment from logind session c7 (x11): DISPLAY=:77 "))
+    EXPECT_TRUE(run.err.contains(
+        "vora-agent: display environment from logind session c7 of alice (x11): DISPLAY=:77 "))
         << run.err.toStdString();
     EXPECT_TRUE(
         run.err.contains("vora-agent: the dialog runs as uid 4242 (no account), gid 4242, groups: none"));
