@@ -12,7 +12,10 @@ class FakeHelperProcess final
 public:
     explicit FakeHelperProcess(QString program);
     // For a helper on another bus than this process's (DBUS_SYSTEM_BUS_ADDRESS).
-    void setEnvironment(const QProcessEnvironment& environment) { m_process.setProcessEnvironment(environment); }
+    void setEnvironment(const QProcessEnvironment& environment)
+    {
+        m_process.setProcessEnvironment(environment);
+    }
     ~FakeHelperProcess();
     FakeHelperProcess(const FakeHelperProcess&) = delete;
     FakeHelperProcess& operator=(const FakeHelperProcess&) = delete;
