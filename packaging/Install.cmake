@@ -32,6 +32,8 @@ install(FILES
         ${PROJECT_SOURCE_DIR}/dbus/com.orvel.vora.AgentHelperProtocol.xml
         ${PROJECT_SOURCE_DIR}/dbus/com.orvel.vora.Notify.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/dbus-1/interfaces)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/polkit/com.orvel.vora.policy
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/polkit-1/actions)
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/vora-menubar.desktop.in ${PROJECT_BINARY_DIR}/vora-menubar.desktop @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vora-menubar.desktop DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart)

@@ -12,6 +12,7 @@ packages=(
   libboost-dev
   scdoc gzip file binutils lintian desktop-file-utils systemd man-db groff-base bsdextrautils
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libnss-wrapper
   dbus dbus-daemon dbus-bin
   xvfb xauth x11-utils xdotool trayer imagemagick
   python3

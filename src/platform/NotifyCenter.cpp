@@ -16,7 +16,11 @@ NotifyCenter* NotifyCenter::darwinNotifyCenter()
     return center;
 }
 
-NotifyCenter::NotifyCenter() : m_receiver(std::make_unique<NotifyCenterReceiver>(*this)) {}
+NotifyCenter::NotifyCenter()
+    : m_receiver(std::make_unique<NotifyCenterReceiver>(*this, QDBusConnection::systemBus(),
+                                                        QString::fromLatin1(kNotifyTrustedSender)))
+{
+}
 
 NotifyCenter::~NotifyCenter() = default;
 
@@ -27,14 +31,18 @@ void NotifyCenter::addObserver(void* observer, Callback callback, const QString&
     if (m_subscribed.count(name) != 0) {
         return;
     }
+    m_receiver->watchTrustedName();
     // One match rule per name: "type='signal',interface=...,member='Posted',arg0='<name>'".
     const bool subscribed = QDBusConnection::systemBus().connect(
         QString(), QString::fromLatin1(kNotifyPath), QString::fromLatin1(kNotifyInterface),
         QString::fromLatin1(kNotifySignal), QStringList{name}, QStringLiteral("s"), m_receiver.get(),
-        SLOT(posted(QString)));
-    if (subscribed) {
-        m_subscribed.insert(name);
+        SLOT(posted(QString, QDBusMessage)));
+    if (!subscribed) {
+        qWarning("Cannot observe notification %s: %s", qUtf8Printable(name),
+                 qUtf8Printable(QDBusConnection::systemBus().lastError().message()));
+        return;
     }
+    m_subscribed.insert(name);
 }
 
 void NotifyCenter::postNotification(const QString& name, const void* /*object*/, const QVariant* /*userInfo*/,

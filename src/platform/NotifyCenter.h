@@ -14,7 +14,9 @@ class QVariant;
 // Posted(s name) of the interface com.orvel.vora.Notify on the path
 // /com/orvel/vora/Notify on the system bus; observers subscribe per name
 // with an arg0 match rule, so only names someone observes are delivered.
-// A process receives its own postings.
+// A process receives its own postings; of everyone else's, only those
+// sent by the current owner of the agent helper's name are delivered
+// (anyone on the bus can send the signal; see NotifyCenterReceiver).
 class NotifyCenter final
 {
 public:
@@ -39,7 +41,7 @@ public:
     NotifyCenter(const NotifyCenter&) = delete;
     NotifyCenter& operator=(const NotifyCenter&) = delete;
 
-    // Called by the bus receiver for every posting of an observed name.
+    // Called by the bus receiver for every trusted posting of an observed name.
     void deliver(const QString& name);
 
 private:

@@ -17,7 +17,8 @@ RemoteObjectProxy::RemoteObjectProxy(std::weak_ptr<XPCConnection::State> connect
 void RemoteObjectProxy::fail(const QString& error) const
 {
     if (m_errorHandler) {
-        PostHandler([handler = m_errorHandler, error] { handler(error); });
+        PostHandler(
+            [handler = m_errorHandler, error] { handler(QDBusError(QDBusError::Disconnected, error)); });
     }
 }
 
@@ -43,7 +44,7 @@ void RemoteObjectProxy::call(const QString& method, const QVariantList& argument
                          watcher->deleteLater();
                          if (watcher->isError()) {
                              if (errorHandler) {
-                                 errorHandler(watcher->error().message());
+                                 errorHandler(watcher->error());
                              }
                              return;
                          }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusError>
 #include <QString>
 #include <QVariantList>
 
@@ -18,7 +19,7 @@ class RemoteObjectProxy final
 {
 public:
     using ReplyHandler = std::function<void(const QDBusMessage& reply)>;
-    using ErrorHandler = std::function<void(const QString& error)>;
+    using ErrorHandler = std::function<void(const QDBusError& error)>;
 
     RemoteObjectProxy(std::weak_ptr<XPCConnection::State> connection, ErrorHandler errorHandler);
 

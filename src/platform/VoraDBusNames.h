@@ -21,3 +21,11 @@ inline constexpr const char* kNotifyInterface = "com.orvel.vora.Notify";
 inline constexpr const char* kNotifySignal = "Posted";
 inline constexpr const char* kAgentWasRestarted = "com.orvel.vora.agentWasRestarted";
 inline constexpr const char* kAgentInventoryWasRun = "com.orvel.vora.agentInventoryWasRun";
+// Observers obey postings only from the current owner of this name (and
+// their own); the bus policy lets only root send them at all.
+inline constexpr const char* kNotifyTrustedSender = kHelperService;
+
+// Polkit actions the helper checks before it runs a command; GetConnectedStatus
+// needs none (packaging/polkit/com.orvel.vora.policy).
+inline constexpr const char* kRestartAgentAction = "com.orvel.vora.restart-agent";
+inline constexpr const char* kRunInventoryAction = "com.orvel.vora.run-inventory";

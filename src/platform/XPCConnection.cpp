@@ -66,7 +66,7 @@ void XPCConnection::setInvalidationHandler(std::function<void()> handler)
 }
 
 std::shared_ptr<RemoteObjectProxy>
-XPCConnection::remoteObjectProxyWithErrorHandler(std::function<void(const QString& error)> errorHandler)
+XPCConnection::remoteObjectProxyWithErrorHandler(std::function<void(const QDBusError& error)> errorHandler)
 {
     return std::make_shared<RemoteObjectProxy>(m_state, std::move(errorHandler));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QString>
 
 #include <functional>
@@ -48,9 +49,11 @@ public:
 
     // Messages through the proxy are asynchronous; every failure (the
     // connection invalidated, the service absent, an error reply, no reply
-    // within the time-out) reaches `errorHandler`.
+    // within the time-out) reaches `errorHandler`. An error reply keeps the
+    // service's error name ("org.freedesktop.DBus.Error.AccessDenied" for
+    // a refused call); failures on this side are Disconnected.
     std::shared_ptr<RemoteObjectProxy>
-    remoteObjectProxyWithErrorHandler(std::function<void(const QString& error)> errorHandler);
+    remoteObjectProxyWithErrorHandler(std::function<void(const QDBusError& error)> errorHandler);
 
     bool isValid() const;
     QString description() const;

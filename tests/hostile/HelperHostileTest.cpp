@@ -1,14 +1,19 @@
 // VORAMenuBar against a helper that is slow, hangs, crashes in a loop or
-// floods notifications: the status line and icon stay truthful, memory
-// stays flat and the program keeps responding.
+// floods notifications, and against another connection that floods forged
+// ones: the status line and icon stay truthful, memory stays flat and the
+// program keeps responding.
 #include "AppDelegate.h"
 #include "CapturedStdout.h"
 #include "FakeHelperProcess.h"
 #include "MenuBarInterface.h"
+#include "MessageLog.h"
 #include "TempAgentRoot.h"
+#include "VoraDBusNames.h"
 #include "WaitUntil.h"
 
 #include <QAction>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QFile>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -122,4 +127,39 @@ TEST_F(HelperHostileTest, NotificationFloodKeepsMemoryFlatAndStatusTruthful)
 #else
     EXPECT_LT(after - before, 16 * 1024);
 #endif
+}
+
+// Someone else on the bus sends the restart notification over and over:
+// the tray obeys none of it, says so once, and still obeys the helper.
+TEST_F(HelperHostileTest, ForgedNotificationFloodIsIgnoredWithOneLine)
+{
+    ASSERT_TRUE(helper.start(true));
+    launch();
+    ASSERT_TRUE(WaitUntil([&] { return status() == "Connected"; }));
+    MessageLog log;
+
+    QDBusConnection forger = QDBusConnection::connectToBus(QDBusConnection::SystemBus, "forger");
+    ASSERT_TRUE(forger.isConnected());
+    constexpr int kForged = 2000;
+    for (int i = 0; i < kForged; ++i) {
+        QDBusMessage signal = QDBusMessage::createSignal(kNotifyPath, kNotifyInterface, kNotifySignal);
+        signal << QString::fromLatin1(kAgentWasRestarted);
+        forger.send(signal);
+    }
+    // Answered only once the bus has passed every forged signal on, so
+    // they all reach the tray before the helper's posting below.
+    forger.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                               "org.freedesktop.DBus.Peer", "Ping"));
+    ASSERT_TRUE(helper.send("post restart"));
+    ASSERT_TRUE(WaitUntil([&] { return log.contains("Agent has restarted"); }, 30000));
+
+    EXPECT_EQ(log.count("Agent has restarted"), 1);
+    EXPECT_EQ(log.count("Notification Callback: com.orvel.vora.agentWasRestarted"), 1);
+    EXPECT_EQ(log.lines()
+                  .filter("Ignoring notification com.orvel.vora.agentWasRestarted from " +
+                          forger.baseService() + ":")
+                  .size(),
+              1);
+    EXPECT_EQ(status(), "Connected");
+    QDBusConnection::disconnectFromBus("forger");
 }

@@ -12,13 +12,14 @@ FakeHelperProcess::~FakeHelperProcess()
     kill();
 }
 
-bool FakeHelperProcess::start(bool connected)
+bool FakeHelperProcess::start(bool connected, const QStringList& options)
 {
     m_lines.clear();
     QStringList arguments{QStringLiteral("helper")};
     if (connected) {
         arguments.append(QStringLiteral("--connected"));
     }
+    arguments.append(options);
     m_process.start(m_program, arguments);
     if (!m_process.waitForStarted(10000)) {
         return false;
@@ -58,6 +59,12 @@ void FakeHelperProcess::drain()
     while (m_process.canReadLine()) {
         m_lines.append(QString::fromUtf8(m_process.readLine()).trimmed());
     }
+}
+
+QStringList FakeHelperProcess::lines()
+{
+    drain();
+    return m_lines;
 }
 
 QStringList FakeHelperProcess::calls()

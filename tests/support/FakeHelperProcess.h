@@ -11,12 +11,18 @@ class FakeHelperProcess final
 {
 public:
     explicit FakeHelperProcess(QString program);
+    // For a helper on another bus than this process's (DBUS_SYSTEM_BUS_ADDRESS).
+    void setEnvironment(const QProcessEnvironment& environment)
+    {
+        m_process.setProcessEnvironment(environment);
+    }
     ~FakeHelperProcess();
     FakeHelperProcess(const FakeHelperProcess&) = delete;
     FakeHelperProcess& operator=(const FakeHelperProcess&) = delete;
 
-    // Starts it and waits until it owns the helper's name.
-    bool start(bool connected);
+    // Starts it and waits until it owns the helper's name; `options` go to
+    // "vora-agent helper" as well ("--no-authorization").
+    bool start(bool connected, const QStringList& options = {});
     // Sends one command line and waits for its acknowledgement.
     bool send(const QByteArray& command);
     void kill();
@@ -25,6 +31,8 @@ public:
     // Names of the calls received so far ("GetConnectedStatus", ...).
     QStringList calls();
     int callCount(const QString& call) { return static_cast<int>(calls().count(call)); }
+    // Every line it has printed so far ("refused RestartAgent from :1.4: ...").
+    QStringList lines();
 
 private:
     void drain();

@@ -6,31 +6,83 @@
 #include <QFile>
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 PrivateSystemBus::PrivateSystemBus()
 {
+    if (makeDirectory(0700) && writeConfig(QStringLiteral(VORA_PRIVATE_BUS_CONFIG), QString()) && launch()) {
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toLocal8Bit().constData(), 1);
+    }
+}
+
+PrivateSystemBus::PrivateSystemBus(const QString& policyFile, uint knownUid)
+{
+    // Other users reach the socket only through a directory they may enter.
+    if (makeDirectory(0755) && writeConfig(QStringLiteral(VORA_POLICY_BUS_CONFIG), policyFile) &&
+        teachUser(knownUid)) {
+        launch();
+    }
+}
+
+bool PrivateSystemBus::makeDirectory(mode_t mode)
+{
     char pattern[] = "/tmp/vora-bus-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
-        return;
+        return false;
     }
     m_directory = QString::fromLocal8Bit(pattern);
-    const QString config = m_directory + QStringLiteral("/bus.conf");
-    QFile source(QStringLiteral(VORA_PRIVATE_BUS_CONFIG));
-    QFile file(config);
-    if (!source.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly)) {
-        return;
-    }
-    file.write(source.readAll().replace("@DIR@", m_directory.toUtf8()));
-    file.close();
+    return chmod(pattern, mode) == 0;
+}
 
+bool PrivateSystemBus::writeConfig(const QString& configTemplate, const QString& policyFile)
+{
+    QFile source(configTemplate);
+    QFile file(m_directory + QStringLiteral("/bus.conf"));
+    if (!source.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    return file.write(source.readAll()
+                          .replace("@DIR@", m_directory.toUtf8())
+                          .replace("@POLICY@", policyFile.toUtf8())) > 0;
+}
+
+// The machine's users and groups plus one, for the daemon alone.
+bool PrivateSystemBus::teachUser(uint uid)
+{
+    QFile passwd(m_directory + QStringLiteral("/passwd"));
+    QFile group(m_directory + QStringLiteral("/group"));
+    QFile systemPasswd(QStringLiteral("/etc/passwd"));
+    QFile systemGroup(QStringLiteral("/etc/group"));
+    if (!passwd.open(QIODevice::WriteOnly) || !group.open(QIODevice::WriteOnly) ||
+        !systemPasswd.open(QIODevice::ReadOnly) || !systemGroup.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    passwd.write(systemPasswd.readAll());
+    passwd.write(QStringLiteral("vora-test:x:%1:%1:VORA test user:/nonexistent:/usr/sbin/nologin\n")
+                     .arg(uid)
+                     .toUtf8());
+    group.write(systemGroup.readAll());
+    group.write(QStringLiteral("vora-test:x:%1:\n").arg(uid).toUtf8());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // Without the library the loader says so on the daemon's standard
+    // error, which the test output shows.
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral("libnss_wrapper.so"));
+    environment.insert(QStringLiteral("NSS_WRAPPER_PASSWD"), passwd.fileName());
+    environment.insert(QStringLiteral("NSS_WRAPPER_GROUP"), group.fileName());
+    m_daemon.setProcessEnvironment(environment);
+    return true;
+}
+
+bool PrivateSystemBus::launch()
+{
     m_daemon.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--config-file=") + config, QStringLiteral("--print-address"),
-                    QStringLiteral("--nofork")});
+                   {QStringLiteral("--config-file=") + m_directory + QStringLiteral("/bus.conf"),
+                    QStringLiteral("--print-address"), QStringLiteral("--nofork")});
     if (!m_daemon.waitForStarted(10000) || !m_daemon.waitForReadyRead(10000)) {
-        return;
+        return false;
     }
     m_address = QString::fromLocal8Bit(m_daemon.readLine()).trimmed();
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toLocal8Bit().constData(), 1);
+    return !m_address.isEmpty();
 }
 
 PrivateSystemBus::~PrivateSystemBus()

@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QProcess>
 
+#include <unistd.h>
+
 namespace {
 
 const QStringList kEncodedOptions = {QStringLiteral("-name"), QStringLiteral("-message"),
@@ -16,7 +18,10 @@ const QStringList kEncodedOptions = {QStringLiteral("-name"), QStringLiteral("-m
 
 } // namespace
 
-DialogRunner::DialogRunner(QString program) : m_program(std::move(program)) {}
+DialogRunner::DialogRunner(QString program, std::optional<UserLaunch> launch)
+    : m_program(std::move(program)), m_launch(std::move(launch))
+{
+}
 
 std::string DialogRunner::suffixFor(const QStringList& options)
 {
@@ -63,9 +68,20 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
     const std::string suffix = suffixFor(options);
     QProcess dialog;
     // The dialog's console lines go to our standard error, so standard
-    // output carries nothing but the report.
-    dialog.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    dialog.setStandardOutputFile(QStringLiteral("/dev/stderr"), QIODevice::Append);
+    // output carries nothing but the report. The descriptor is shared, not
+    // opened anew: a dialog of another user may not open ours.
+    dialog.setProcessChannelMode(QProcess::ForwardedChannels);
+    std::function<void()> inChild;
+    if (m_launch) {
+        m_launch->apply(dialog);
+        inChild = m_launch->inChild();
+    }
+    dialog.setChildProcessModifier([inChild] {
+        ::dup2(STDERR_FILENO, STDOUT_FILENO);
+        if (inChild) {
+            inChild();
+        }
+    });
     dialog.start(m_program, options);
     if (!dialog.waitForStarted(30000)) {
         *error = QStringLiteral("cannot start ") + m_program + QStringLiteral(": ") + dialog.errorString();

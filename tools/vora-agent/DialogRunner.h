@@ -1,9 +1,12 @@
 #pragma once
 
+#include "UserLaunch.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <string>
 
 class QIODevice;
@@ -12,10 +15,11 @@ class QIODevice;
 // while it runs, waits for its end and reports the answer:
 //   {"suffix": "...", "exitStatus": 0, "crashed": false,
 //    "result": "yes", "words": ["yes"], "snoozeChoices": []}
+// With a UserLaunch the dialog runs as that user, in that user's session.
 class DialogRunner final
 {
 public:
-    explicit DialogRunner(QString program);
+    explicit DialogRunner(QString program, std::optional<UserLaunch> launch = std::nullopt);
 
     QJsonObject run(const QStringList& options, QIODevice* script, QString* error);
 
@@ -29,4 +33,5 @@ public:
 
 private:
     QString m_program;
+    std::optional<UserLaunch> m_launch;
 };

@@ -10,9 +10,9 @@
 
 namespace {
 
-void Say(const char* line)
+void Say(const QString& line)
 {
-    std::printf("%s\n", line);
+    std::printf("%s\n", qUtf8Printable(line));
     std::fflush(stdout);
 }
 
@@ -23,6 +23,8 @@ void Post(const char* name)
 
 } // namespace
 
+HelperService::HelperService() : m_authorization(QDBusConnection::systemBus(), this) {}
+
 bool HelperService::publish()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
@@ -31,13 +33,14 @@ bool HelperService::publish()
            bus.registerService(QString::fromLatin1(kHelperService));
 }
 
-void HelperService::answerLater(const QDBusMessage& reply)
+// Every reply goes out explicitly, so the console's delay applies to all.
+void HelperService::answer(const QDBusMessage& reply)
 {
-    if (m_replyDelayMs == 0) {
+    if (m_replyDelayMs < 0) {
         return;
     }
-    setDelayedReply(true);
-    if (m_replyDelayMs < 0) {
+    if (m_replyDelayMs == 0) {
+        QDBusConnection::systemBus().send(reply);
         return;
     }
     QTimer::singleShot(m_replyDelayMs, this, [reply] { QDBusConnection::systemBus().send(reply); });
@@ -45,21 +48,48 @@ void HelperService::answerLater(const QDBusMessage& reply)
 
 void HelperService::RestartAgent()
 {
-    Say("call RestartAgent");
-    answerLater(message().createReply());
-    Post(kAgentWasRestarted);
+    runAuthorized({kHelperRestartAgent, kRestartAgentAction, kAgentWasRestarted,
+                   "Not allowed to restart the agent: an administrator must approve it"});
 }
 
 void HelperService::RunInventory()
 {
-    Say("call RunInventory");
-    answerLater(message().createReply());
-    Post(kAgentInventoryWasRun);
+    runAuthorized({kHelperRunInventory, kRunInventoryAction, kAgentInventoryWasRun,
+                   "Not allowed to run the inventory: an administrator must approve it"});
 }
 
 bool HelperService::GetConnectedStatus()
 {
-    Say("call GetConnectedStatus");
-    answerLater(message().createReply(QVariantList{m_connected}));
+    Say(QStringLiteral("call GetConnectedStatus"));
+    setDelayedReply(true);
+    answer(message().createReply(QVariantList{m_connected}));
     return m_connected;
+}
+
+void HelperService::runAuthorized(const Command& command)
+{
+    const QDBusMessage request = message();
+    setDelayedReply(true);
+    if (!m_authorizationRequired) {
+        carryOut(command, request);
+        return;
+    }
+    m_authorization.check(
+        QString::fromLatin1(command.action), request.service(),
+        [this, command, request](const PolkitAuthorization::Verdict& verdict) {
+            if (verdict.allowed) {
+                carryOut(command, request);
+                return;
+            }
+            Say(QStringLiteral("refused %1 from %2: %3")
+                    .arg(QLatin1String(command.method), request.service(), verdict.reason));
+            answer(request.createErrorReply(QDBusError::AccessDenied, QString::fromLatin1(command.refusal)));
+        });
+}
+
+void HelperService::carryOut(const Command& command, const QDBusMessage& request)
+{
+    Say(QStringLiteral("call %1").arg(QLatin1String(command.method)));
+    answer(request.createReply());
+    Post(command.notification);
 }

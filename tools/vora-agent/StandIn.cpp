@@ -99,9 +99,14 @@ QString StandIn::usage()
     return QStringLiteral(
         "usage: vora-agent COMMAND ...\n"
         "\n"
-        "  dialog [--encode] [--script FILE|-] [--program PATH] -- VUSERALERT-OPTIONS...\n"
+        "  dialog [--encode] [--script FILE|-] [--program PATH] [--user NAME|UID]\n"
+        "         -- VUSERALERT-OPTIONS...\n"
         "      start a dialog, steer it with the script while it runs, wait for its end\n"
         "      and print the answer as JSON\n"
+        "      --user: run it as that user (root only, unless it is the caller): its groups\n"
+        "      (a UID without an account: none, gid = UID), HOME, USER, LOGNAME, and the\n"
+        "      display variables of its active graphical session from logind (without\n"
+        "      logind or such a session: the caller's; standard error says which)\n"
         "  steer --suffix SUFFIX COMMAND [ARGUMENT]\n"
         "  steer --suffix SUFFIX --script FILE|-\n"
         "      steer a running dialog: message TEXT, append TEXT, showok, progon,\n"
@@ -112,10 +117,13 @@ QString StandIn::usage()
         "      and modes (as root; marker directory 1777, VAgent.log 0622)\n"
         "  suffix -- VUSERALERT-OPTIONS...   print the suffix the dialog will use\n"
         "  encode TEXT...                    print each text as an !ENC! value\n"
-        "  helper [--connected]              run the helper service on the system bus;\n"
-        "      standard input takes: connected true|false, delay MS,\n"
+        "  helper [--connected] [--no-authorization]\n"
+        "      run the helper service on the system bus; RestartAgent and RunInventory\n"
+        "      need polkit's consent (refused: AccessDenied) unless --no-authorization\n"
+        "      (test rigs only); standard input takes: connected true|false, delay MS,\n"
         "      post restart|inventory|NAME, crash, quit\n"
-        "  post NAME|restart|inventory       post an agent notification\n"
+        "  post NAME|restart|inventory       post an agent notification (observers obey\n"
+        "      only the helper's own postings: use the helper's \"post\" for those)\n"
         "  write-config KEY=VALUE...         write arn.conf into the agent data directory\n"
         "\n"
         "VORA_AGENT_ROOT and VEJBINSTANCE choose the agent directories, as for the programs.\n"
@@ -172,8 +180,10 @@ int StandIn::dialog(QStringList options)
     QStringList dialogOptions = AfterSeparator(options);
     QString scriptPath;
     QString program = userAlertProgram();
+    QString user;
     const bool hasScript = TakeOption(options, QStringLiteral("--script"), &scriptPath);
     TakeOption(options, QStringLiteral("--program"), &program);
+    const bool asUser = TakeOption(options, QStringLiteral("--user"), &user);
     if (TakeFlag(options, QStringLiteral("--encode"))) {
         dialogOptions = DialogRunner::encodeValues(dialogOptions);
     }
@@ -185,8 +195,12 @@ int StandIn::dialog(QStringList options)
         return Fail(QStringLiteral("cannot read script ") + scriptPath);
     }
     QString error;
+    std::optional<UserLaunch> launch;
+    if (asUser && !(launch = UserLaunch::prepare(user, &error))) {
+        return Fail(error);
+    }
     const QJsonObject report =
-        DialogRunner(program).run(dialogOptions, hasScript ? &script : nullptr, &error);
+        DialogRunner(program, std::move(launch)).run(dialogOptions, hasScript ? &script : nullptr, &error);
     if (!error.isEmpty()) {
         return Fail(error);
     }
@@ -229,6 +243,11 @@ int StandIn::helper(const QStringList& options)
 {
     HelperService service;
     service.setConnected(options.contains(QStringLiteral("--connected")));
+    if (options.contains(QStringLiteral("--no-authorization"))) {
+        service.setAuthorizationRequired(false);
+        Print(QStringLiteral("authorization off (--no-authorization): every caller may restart the agent "
+                             "and run the inventory"));
+    }
     if (!QDBusConnection::systemBus().isConnected()) {
         return Fail(QStringLiteral("no system bus"));
     }

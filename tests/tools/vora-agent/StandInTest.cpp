@@ -2,7 +2,9 @@
 // temporary agent root and the private system bus of this test program.
 #include "AnswerReader.h"
 #include "DarwinNotificationsManager.h"
+#include "FakeHelperProcess.h"
 #include "FileHelpers.h"
+#include "MessageLog.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
@@ -170,15 +172,29 @@ TEST_F(StandInTest, WriteConfigHonoursLoadTestingInstances)
     EXPECT_EQ(ReadFile(root.root() + "/Orvel/VORA/data-EJB-4/arn.conf"), "host=load.example\n");
 }
 
-TEST(StandInNotifications, PostReachesObservers)
+// Anyone may run "vora-agent post"; observers obey only the helper's postings.
+TEST(StandInNotifications, PostingsReachObserversFromTheHelperOnly)
 {
+    MessageLog log;
     int restarted = 0;
     DarwinNotificationsManager::sharedInstance()->registerForNotificationName(
         "com.orvel.vora.agentWasRestarted", [&] { ++restarted; });
+    FakeHelperProcess helper(VORA_AGENT_PATH);
+    ASSERT_TRUE(helper.start(true));
+
     QProcess post;
     post.start(VORA_AGENT_PATH, {"post", "restart"});
     ASSERT_TRUE(post.waitForFinished());
     EXPECT_EQ(post.exitCode(), 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        const QStringList lines = log.lines();
+        return std::any_of(lines.begin(), lines.end(), [](const QString& line) {
+            return line.startsWith("Ignoring notification com.orvel.vora.agentWasRestarted from :");
+        });
+    }));
+    EXPECT_EQ(restarted, 0);
+
+    ASSERT_TRUE(helper.send("post restart"));
     EXPECT_TRUE(WaitUntil([&] { return restarted == 1; }));
 }
 

@@ -18,14 +18,16 @@ std::unique_ptr<XPCConnection> AgentHelperProxy::makeConnection()
                                            XPCConnection::Privileged);
 }
 
-void AgentHelperProxy::restartAgent()
+void AgentHelperProxy::restartAgent(std::function<void()> done)
 {
-    m_proxy->call(QString::fromLatin1(kHelperRestartAgent), {}, nullptr);
+    m_proxy->call(QString::fromLatin1(kHelperRestartAgent), {},
+                  [done = std::move(done)](const QDBusMessage& /*reply*/) { done(); });
 }
 
-void AgentHelperProxy::runInventory()
+void AgentHelperProxy::runInventory(std::function<void()> done)
 {
-    m_proxy->call(QString::fromLatin1(kHelperRunInventory), {}, nullptr);
+    m_proxy->call(QString::fromLatin1(kHelperRunInventory), {},
+                  [done = std::move(done)](const QDBusMessage& /*reply*/) { done(); });
 }
 
 void AgentHelperProxy::getConnectedStatus(std::function<void(bool connected)> reply)

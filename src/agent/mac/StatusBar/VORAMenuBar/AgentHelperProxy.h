@@ -13,8 +13,8 @@ class AgentHelperProxy final : public AgentHelperProtocol
 public:
     explicit AgentHelperProxy(std::shared_ptr<RemoteObjectProxy> proxy);
 
-    void restartAgent() override;
-    void runInventory() override;
+    void restartAgent(std::function<void()> done) override;
+    void runInventory(std::function<void()> done) override;
     void getConnectedStatus(std::function<void(bool connected)> reply) override;
 
     // A connection to the helper's well-known name, object and interface.

@@ -39,6 +39,7 @@ AppDelegate::AppDelegate(QObject* parent)
       m_statusString(qtTrId("Status")), m_helperXPCErrorString(qtTrId("Helper XPC Error")),
       m_helperConnectionInterruptedString(qtTrId("Helper Connection Interrupted")),
       m_helperConnectionInvalidatedString(qtTrId("Helper Connection Invalidated")),
+      m_helperAccessDeniedString(qtTrId("Helper Access Denied")),
       m_sleeper([](unsigned seconds) { ::sleep(seconds); })
 {
 }
@@ -196,21 +197,15 @@ void AppDelegate::showStatus(const QIcon& image, const QString& title)
 void AppDelegate::inventoryClicked()
 {
     qInfo("About to send Agent inventory message");
-    if (const std::shared_ptr<AgentHelperProtocol> service = getAgentService()) {
-        service->runInventory();
-    }
+    sendCommand(&AgentHelperProtocol::runInventory);
     qInfo("Sent Agent inventory message");
-    updateConnectedStatus();
 }
 
 void AppDelegate::restartClicked()
 {
     qInfo("About to send Agent restart message");
-    if (const std::shared_ptr<AgentHelperProtocol> service = getAgentService()) {
-        service->restartAgent();
-    }
+    sendCommand(&AgentHelperProtocol::restartAgent);
     qInfo("Sent Agent restart message");
-    updateConnectedStatus();
 }
 
 void AppDelegate::quit()

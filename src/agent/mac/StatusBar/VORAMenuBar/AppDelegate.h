@@ -11,6 +11,7 @@
 class AgentHelperProtocol;
 class DarwinNotificationsManager;
 class QAction;
+class QDBusError;
 #include <QMenu>
 class QSystemTrayIcon;
 class QTimer;
@@ -68,7 +69,8 @@ private:
     void terminate();
     void showStatus(const QIcon& image, const QString& title);
     void installConnectionHandlers();
-    void handleXPCError();
+    void handleXPCError(const QDBusError& error);
+    void sendCommand(void (AgentHelperProtocol::*command)(std::function<void()> done));
 
     QPointer<QMenu> m_menu;
     const QIcon m_icon;
@@ -82,8 +84,9 @@ private:
     const QString m_helperXPCErrorString;
     const QString m_helperConnectionInterruptedString;
     const QString m_helperConnectionInvalidatedString;
+    const QString m_helperAccessDeniedString;
     std::unique_ptr<XPCConnection> m_xpcConnection;
-    std::function<void(const QString& error)> m_xpcErrorHandler;
+    std::function<void(const QDBusError& error)> m_xpcErrorHandler;
     std::shared_ptr<AgentHelperProtocol> m_agentService;
     QAction* m_connectedStatusMenuItem = nullptr;
     std::unique_ptr<QTimer> m_updateStatusTimer;

@@ -10,6 +10,7 @@
 #include "XPCConnection.h"
 
 #include <QAction>
+#include <QDBusError>
 #include <QSystemTrayIcon>
 
 #include <cstdio>
@@ -54,10 +55,17 @@ void AppDelegate::installConnectionHandlers()
     });
 }
 
-void AppDelegate::handleXPCError()
+void AppDelegate::handleXPCError(const QDBusError& error)
 {
     std::printf("xpcErrorHandler called\n");
     std::fflush(stdout);
+    if (error.type() == QDBusError::AccessDenied) {
+        // The helper answered: a refusal, not a broken connection. It
+        // stays in the status line until the next refresh.
+        qInfo("The helper refused the call: %s", qUtf8Printable(error.message()));
+        showStatus(m_icon, m_helperAccessDeniedString);
+        return;
+    }
     showStatus(m_icon, m_helperXPCErrorString);
     m_agentService.reset();
     if (XPCConnection* connection = getXPCConnection()) {
@@ -72,10 +80,10 @@ std::shared_ptr<AgentHelperProtocol> AppDelegate::getAgentService()
     }
     qInfo("Initializing agentService");
     QPointer<AppDelegate> self(this);
-    m_xpcErrorHandler = [self](const QString& /*error*/) {
-        DispatchAsyncMain([self] {
+    m_xpcErrorHandler = [self](const QDBusError& error) {
+        DispatchAsyncMain([self, error] {
             if (self) {
-                self->handleXPCError();
+                self->handleXPCError(error);
             }
         });
     };
@@ -105,6 +113,24 @@ void AppDelegate::updateConnectedStatus()
             }
             self->showStatus(connected ? self->m_connectedIcon : self->m_disconnectedIcon,
                              connected ? self->m_connectedString : self->m_disconnectedString);
+        });
+    });
+}
+
+// The state is refreshed once the helper has carried the command out, so
+// a refusal, which arrives instead, is what the status line shows last.
+void AppDelegate::sendCommand(void (AgentHelperProtocol::*command)(std::function<void()> done))
+{
+    const std::shared_ptr<AgentHelperProtocol> service = getAgentService();
+    if (!service) {
+        return;
+    }
+    QPointer<AppDelegate> self(this);
+    ((*service).*command)([self] {
+        DispatchAsyncMain([self] {
+            if (self) {
+                self->updateConnectedStatus();
+            }
         });
     });
 }

@@ -7,13 +7,18 @@
 #include "MenuBarInterface.h"
 #include "MessageLog.h"
 #include "QtPrinters.h"
+#include "ServiceProcess.h"
 #include "TempAgentRoot.h"
 #include "VoraDBusNames.h"
 #include "WaitUntil.h"
 #include "XPCConnection.h"
 
+#include "AgentHelperProtocol.h"
+
 #include <QAction>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -197,7 +202,7 @@ TEST_F(MenuBarTest, HelperKilledWhileConnectedRecoversThroughTheErrorBlock)
 
 TEST_F(MenuBarTest, MenuCommandsReachTheHelperAndNotificationsRefresh)
 {
-    ASSERT_TRUE(helper.start(true));
+    ASSERT_TRUE(helper.start(true, {"--no-authorization"}));
     ASSERT_TRUE(launch("launchmenu=true\n"));
     ASSERT_TRUE(waitForStatus("Connected"));
 
@@ -214,7 +219,7 @@ TEST_F(MenuBarTest, MenuCommandsReachTheHelperAndNotificationsRefresh)
     ASSERT_TRUE(WaitUntil([&] { return helper.callCount("RestartAgent") == 1; }));
     EXPECT_TRUE(log.contains("About to send Agent restart message"));
     ASSERT_TRUE(WaitUntil([&] { return log.contains("Agent has restarted"); }));
-    // One refresh from the command, one from the restart notification.
+    // One refresh once the command is carried out, one from the restart notification.
     EXPECT_TRUE(WaitUntil([&] { return helper.callCount("GetConnectedStatus") >= before + 2; }));
     ASSERT_TRUE(waitForStatus("Disconnected"));
 
@@ -227,7 +232,41 @@ TEST_F(MenuBarTest, MenuCommandsReachTheHelperAndNotificationsRefresh)
     EXPECT_TRUE(delegate().isTerminated());
 }
 
-TEST_F(MenuBarTest, CommandsWithoutAServiceAreStillLoggedAndRefresh)
+// The helper asks a polkit authority that says no: the status line tells
+// the user in plain words; the connection stays, and so does the proxy.
+TEST_F(MenuBarTest, RefusedCommandShowsThePlainFailure)
+{
+    ServiceProcess authority(QStringLiteral(FAKE_POLKIT_PATH), {"--verdict", "no"});
+    ASSERT_TRUE(authority.start());
+    ASSERT_TRUE(helper.start(true));
+    ASSERT_TRUE(launch("launchmenu=true\n"));
+    ASSERT_TRUE(waitForStatus("Connected"));
+    const std::shared_ptr<AgentHelperProtocol> service = delegate().agentService();
+
+    StdoutOf([&] { item("restartAgentItem")->trigger(); });
+    ASSERT_TRUE(waitForStatus("Not allowed: an administrator must approve this action"));
+    EXPECT_TRUE(shows(delegate().icon()));
+    EXPECT_TRUE(log.contains(
+        "The helper refused the call: Not allowed to restart the agent: an administrator must approve it"));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return authority.linesStartingWith("check com.orvel.vora.restart-agent ").size() == 1; }));
+    EXPECT_FALSE(helper.calls().contains("RestartAgent"));
+    EXPECT_EQ(delegate().agentService(), service);
+    EXPECT_NE(delegate().xpcConnection(), nullptr);
+
+    // The next refresh shows the state again.
+    delegate().updateConnectedStatus();
+    ASSERT_TRUE(waitForStatus("Connected"));
+
+    QTranslator german;
+    ASSERT_TRUE(german.load(":/i18n/VORAMenuBar_de.qm"));
+    QCoreApplication::installTranslator(&german);
+    EXPECT_EQ(qtTrId("Helper Access Denied"),
+              "Nicht erlaubt: Ein Administrator muss diese Aktion genehmigen");
+    QCoreApplication::removeTranslator(&german);
+}
+
+TEST_F(MenuBarTest, CommandsWithoutAServiceAreStillLoggedAndFail)
 {
     ASSERT_TRUE(launch("launchmenu=true\n"));
     StdoutOf([&] { WaitUntil([&] { return !delegate().agentService(); }); });
@@ -253,6 +292,60 @@ TEST(DarwinNotifications, LastBlockForANameWinsAndOwnPostsArrive)
     EXPECT_EQ(first, 0);
     EXPECT_TRUE(log.contains("Notification Callback: com.orvel.vora.test"));
     EXPECT_FALSE(log.contains("Notification Callback: com.orvel.vora.unobserved"));
+}
+
+// Anyone on the bus can send the signal; only the helper's name owner (and
+// the process itself) is obeyed, the owner followed as it changes.
+TEST(DarwinNotifications, OnlyTheHelpersOwnerIsObeyed)
+{
+    MessageLog log;
+    int restarts = 0;
+    DarwinNotificationsManager::sharedInstance()->registerForNotificationName(kAgentWasRestarted,
+                                                                              [&] { ++restarts; });
+    const auto post = [](QDBusConnection& connection) {
+        QDBusMessage signal = QDBusMessage::createSignal(kNotifyPath, kNotifyInterface, kNotifySignal);
+        signal << QString::fromLatin1(kAgentWasRestarted);
+        connection.send(signal);
+        // Once the bus has answered, it has passed the signal on: what
+        // any connection sends after this reaches us after it.
+        connection.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                       "org.freedesktop.DBus.Peer", "Ping"));
+    };
+    const auto ignored = [&](const QDBusConnection& sender) {
+        return static_cast<int>(log.lines().filter("from " + sender.baseService() + ":").size());
+    };
+    QDBusConnection intruder = QDBusConnection::connectToBus(QDBusConnection::SystemBus, "intruder");
+    QDBusConnection owner = QDBusConnection::connectToBus(QDBusConnection::SystemBus, "would-be-helper");
+    ASSERT_TRUE(intruder.isConnected() && owner.isConnected());
+
+    post(intruder);
+    post(intruder);
+    post(owner); // not the owner yet
+    ASSERT_TRUE(WaitUntil([&] { return ignored(owner) == 1; }));
+    EXPECT_EQ(ignored(intruder), 1); // said once per sender
+    EXPECT_TRUE(
+        log.contains("Ignoring notification com.orvel.vora.agentWasRestarted from " + intruder.baseService() +
+                     ": only the owner of com.orvel.vora.AgentHelperService (none now) may post it (said "
+                     "once per sender)"));
+    EXPECT_EQ(restarts, 0);
+
+    ASSERT_TRUE(owner.registerService(kHelperService));
+    post(owner);
+    ASSERT_TRUE(WaitUntil([&] { return restarts == 1; }));
+
+    // A former owner is nobody. The process's own posting, sent after the
+    // former owner's, arrives after it.
+    ASSERT_TRUE(owner.unregisterService(kHelperService));
+    post(owner);
+    bool marked = false;
+    DarwinNotificationsManager::sharedInstance()->registerForNotificationName("com.orvel.vora.test.marker",
+                                                                              [&] { marked = true; });
+    DarwinNotificationsManager::sharedInstance()->postNotificationWithName("com.orvel.vora.test.marker");
+    ASSERT_TRUE(WaitUntil([&] { return marked; }));
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(ignored(owner), 1); // already said
+    QDBusConnection::disconnectFromBus("intruder");
+    QDBusConnection::disconnectFromBus("would-be-helper");
 }
 
 TEST(AboutPanel, VersionLine)

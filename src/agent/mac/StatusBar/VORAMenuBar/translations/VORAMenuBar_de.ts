@@ -27,6 +27,10 @@
         <source>Helper Connection Invalidated</source>
         <translation>Verbindung zum Hilfsdienst ungültig</translation>
     </message>
+    <message id="Helper Access Denied">
+        <source>Not allowed: an administrator must approve this action</source>
+        <translation>Nicht erlaubt: Ein Administrator muss diese Aktion genehmigen</translation>
+    </message>
     <message id="Version">
         <source>Version</source>
         <translation>Version</translation>

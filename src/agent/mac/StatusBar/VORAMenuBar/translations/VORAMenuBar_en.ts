@@ -27,6 +27,10 @@
         <source>Helper Connection Invalidated</source>
         <translation>Helper Connection Invalidated</translation>
     </message>
+    <message id="Helper Access Denied">
+        <source>Not allowed: an administrator must approve this action</source>
+        <translation>Not allowed: an administrator must approve this action</translation>
+    </message>
     <message id="Version">
         <source>Version</source>
         <translation>Version</translation>

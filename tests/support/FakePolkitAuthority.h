@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QDBusArgument>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+// What CheckAuthorization takes and gives, as polkit declares them.
+struct PolkitSubject // (sa{sv})
+{
+    QString kind;
+    QVariantMap details;
+};
+struct PolkitResult // (bba{ss})
+{
+    bool authorized = false;
+    bool challenge = false;
+    QMap<QString, QString> details;
+};
+Q_DECLARE_METATYPE(PolkitSubject)
+Q_DECLARE_METATYPE(PolkitResult)
+
+QDBusArgument& operator<<(QDBusArgument& argument, const PolkitSubject& subject);
+const QDBusArgument& operator>>(const QDBusArgument& argument, PolkitSubject& subject);
+QDBusArgument& operator<<(QDBusArgument& argument, const PolkitResult& result);
+const QDBusArgument& operator>>(const QDBusArgument& argument, PolkitResult& result);
+
+// A polkit authority for tests: org.freedesktop.PolicyKit1.Authority on
+// /org/freedesktop/PolicyKit1/Authority, answering every CheckAuthorization
+// with the verdict it was given ("yes", "no" or "challenge") and printing
+//   check ACTION-ID SUBJECT-KIND SUBJECT-NAME FLAGS
+// for each, so a test sees who asked for what.
+class FakePolkitAuthority final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.PolicyKit1.Authority")
+
+public:
+    FakePolkitAuthority();
+
+    // False for a verdict it does not know.
+    bool setVerdict(const QByteArray& verdict);
+    // Owns org.freedesktop.PolicyKit1 on the system bus.
+    bool publish();
+
+public Q_SLOTS:
+    Q_SCRIPTABLE PolkitResult CheckAuthorization(const PolkitSubject& subject, const QString& actionId,
+                                                 const QMap<QString, QString>& details, uint flags,
+                                                 const QString& cancellationId);
+
+private:
+    QByteArray m_verdict = "yes";
+};

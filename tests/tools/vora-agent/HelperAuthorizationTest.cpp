@@ -1,0 +1,146 @@
+// The stand-in helper's authorization: RestartAgent and RunInventory ask
+// a polkit authority (a fake one on this test program's private system
+// bus) and refuse with AccessDenied unless it says yes.
+#include "FakeHelperProcess.h"
+#include "ServiceProcess.h"
+#include "VoraDBusNames.h"
+#include "WaitUntil.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QFile>
+#include <QMap>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kAccessDenied = QStringLiteral("org.freedesktop.DBus.Error.AccessDenied");
+
+class HelperAuthorizationTest : public ::testing::Test
+{
+protected:
+    static QDBusMessage callHelper(const char* method)
+    {
+        const QDBusMessage call = QDBusMessage::createMethodCall(
+            QString::fromLatin1(kHelperService), QString::fromLatin1(kHelperPath),
+            QString::fromLatin1(kHelperInterface), QString::fromLatin1(method));
+        return QDBusConnection::systemBus().call(call, QDBus::Block, 30000);
+    }
+    static QString self() { return QDBusConnection::systemBus().baseService(); }
+    bool helperSaid(const QString& line)
+    {
+        return WaitUntil([&] { return helper.lines().contains(line); });
+    }
+    bool helperSaidSomethingLike(const QString& start)
+    {
+        return WaitUntil([&] {
+            const QStringList lines = helper.lines();
+            return std::any_of(lines.begin(), lines.end(),
+                               [&](const QString& line) { return line.startsWith(start); });
+        });
+    }
+
+    FakeHelperProcess helper{QStringLiteral(VORA_AGENT_PATH)};
+};
+
+} // namespace
+
+TEST_F(HelperAuthorizationTest, AuthorizedCommandsRunAndTheAuthorityLearnsWhoAsked)
+{
+    ServiceProcess authority(QStringLiteral(FAKE_POLKIT_PATH), {"--verdict", "yes"});
+    ASSERT_TRUE(authority.start());
+    ASSERT_TRUE(helper.start(true));
+
+    EXPECT_EQ(callHelper(kHelperRestartAgent).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(callHelper(kHelperRunInventory).type(), QDBusMessage::ReplyMessage);
+    const QStringList expected{"check com.orvel.vora.restart-agent system-bus-name " + self() + " 1",
+                               "check com.orvel.vora.run-inventory system-bus-name " + self() + " 1"};
+    EXPECT_TRUE(WaitUntil([&] { return authority.linesStartingWith("check ") == expected; }))
+        << authority.lines().join('\n').toStdString();
+    EXPECT_TRUE(WaitUntil([&] { return helper.calls() == QStringList({"RestartAgent", "RunInventory"}); }));
+
+    // The connected state is open to everyone: nobody is asked.
+    const QDBusMessage status = callHelper(kHelperGetConnectedStatus);
+    ASSERT_EQ(status.type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(status.arguments().value(0), QVariant(true));
+    EXPECT_EQ(authority.linesStartingWith("check ").size(), 2);
+}
+
+TEST_F(HelperAuthorizationTest, RefusedCommandsGetAccessDeniedAndDoNotRun)
+{
+    ServiceProcess authority(QStringLiteral(FAKE_POLKIT_PATH), {"--verdict", "no"});
+    ASSERT_TRUE(authority.start());
+    ASSERT_TRUE(helper.start(true));
+
+    const QDBusMessage refused = callHelper(kHelperRestartAgent);
+    ASSERT_EQ(refused.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(refused.errorName(), kAccessDenied);
+    EXPECT_EQ(refused.errorMessage(), "Not allowed to restart the agent: an administrator must approve it");
+    EXPECT_TRUE(helperSaid("refused RestartAgent from " + self() + ": polkit refused"));
+
+    // An answer that asks for an authentication nobody gave is no yes.
+    ASSERT_TRUE(authority.send("verdict challenge"));
+    const QDBusMessage challenged = callHelper(kHelperRunInventory);
+    EXPECT_EQ(challenged.errorName(), kAccessDenied);
+    EXPECT_EQ(challenged.errorMessage(),
+              "Not allowed to run the inventory: an administrator must approve it");
+    EXPECT_TRUE(helperSaid("refused RunInventory from " + self() +
+                           ": polkit needs an authentication nobody provided"));
+
+    EXPECT_EQ(callHelper(kHelperGetConnectedStatus).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(WaitUntil([&] { return helper.calls() == QStringList{"GetConnectedStatus"}; }))
+        << helper.lines().join('\n').toStdString();
+}
+
+TEST_F(HelperAuthorizationTest, WithoutAnAuthorityCommandsAreRefused)
+{
+    ASSERT_TRUE(helper.start(true));
+    const QDBusMessage refused = callHelper(kHelperRestartAgent);
+    EXPECT_EQ(refused.errorName(), kAccessDenied);
+    EXPECT_TRUE(helperSaidSomethingLike(
+        "refused RestartAgent from " + self() +
+        ": no polkit authority answered (org.freedesktop.DBus.Error.ServiceUnknown: "));
+    EXPECT_EQ(callHelper(kHelperRunInventory).errorName(), kAccessDenied);
+    EXPECT_FALSE(helper.calls().contains("RestartAgent"));
+    EXPECT_FALSE(helper.calls().contains("RunInventory"));
+}
+
+TEST_F(HelperAuthorizationTest, NoAuthorizationOptionOpensTheCommandsAndSaysSo)
+{
+    ASSERT_TRUE(helper.start(true, {"--no-authorization"}));
+    EXPECT_TRUE(
+        helper.lines().contains("authorization off (--no-authorization): every caller may restart the "
+                                "agent and run the inventory"));
+    EXPECT_EQ(callHelper(kHelperRestartAgent).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(callHelper(kHelperRunInventory).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(WaitUntil([&] { return helper.calls() == QStringList({"RestartAgent", "RunInventory"}); }));
+}
+
+// The action file polkitd reads must name the actions the helper asks for.
+TEST(PolkitActionFile, DeclaresBothActionsWithTheirDefaults)
+{
+    QFile file(QStringLiteral(VORA_POLKIT_POLICY));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QMap<QString, QMap<QString, QString>> defaults; // action id -> allow_any/... -> value
+    QString action;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement()) {
+            continue;
+        }
+        if (xml.name() == QLatin1String("action")) {
+            action = xml.attributes().value("id").toString();
+        } else if (xml.name().startsWith(QLatin1String("allow_"))) {
+            defaults[action][xml.name().toString()] = xml.readElementText();
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    const QMap<QString, QString> expected{
+        {"allow_any", "auth_admin"}, {"allow_inactive", "auth_admin"}, {"allow_active", "yes"}};
+    EXPECT_EQ(defaults.keys(), QStringList({kRestartAgentAction, kRunInventoryAction}));
+    EXPECT_EQ(defaults.value(kRestartAgentAction), expected);
+    EXPECT_EQ(defaults.value(kRunInventoryAction), expected);
+}
