@@ -55,5 +55,9 @@ endforeach()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/tmpfiles.d/vora-desktop.conf.in ${VORA_PACKAGING_DIR}/vora-desktop.conf @ONLY)
 install(FILES ${VORA_PACKAGING_DIR}/vora-desktop.conf DESTINATION lib/tmpfiles.d)
 
+# The reason for each override is in the file itself.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/vora-desktop.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vora-desktop)
+
 include(${CMAKE_CURRENT_LIST_DIR}/Documents.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/Debian.cmake)

@@ -64,15 +64,24 @@ protected:
         }
     }
 
-    // An X server of its own on display :N, up when the function returns.
-    static std::unique_ptr<SpawnedProcess> startXvfb(int display)
+    // An X server of its own on a free display, ready when the function
+    // returns; it writes the display number it took to its output then.
+    static std::unique_ptr<SpawnedProcess> startXvfb(std::string* display)
     {
-        const std::string name = ":" + std::to_string(display);
         auto server = std::make_unique<SpawnedProcess>(SpawnedProcess::Options{
-            {"/usr/bin/Xvfb", name, "-nolisten", "tcp", "-ac", "-screen", "0", "800x600x24"},
+            {"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-ac", "-screen", "0", "800x600x24"},
             EnvironmentWith({})});
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-        for (int attempt = 0; attempt < 100 && !PathExists(socket); ++attempt) {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            // Its messages share the file: the number is the line of digits.
+            const std::string output = server->output();
+            for (size_t begin = 0, end; (end = output.find('\n', begin)) != std::string::npos;
+                 begin = end + 1) {
+                const std::string line = output.substr(begin, end - begin);
+                if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) {
+                    *display = ":" + line;
+                    return server;
+                }
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return server;
@@ -101,9 +110,11 @@ TEST_F(EdgeProcessTest, SuffixIsTheDigestOfTheNameBytesAsPassed)
 // showed a Yes/No dialog.
 TEST_F(EdgeProcessTest, QtOptionNamesReachTheParser)
 {
-    const auto server = startXvfb(95);
+    std::string display;
+    const auto server = startXvfb(&display);
+    ASSERT_FALSE(display.empty()) << server->output();
     auto dialog =
-        start({"-name", "-ok", "-yesno"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:95"}, {"WAYLAND_DISPLAY"});
+        start({"-name", "-ok", "-yesno"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display}, {"WAYLAND_DISPLAY"});
     expectCleanEnd(*dialog);
     EXPECT_NE(dialog->output().find("Invalid combination of parameters."), std::string::npos)
         << dialog->output();
@@ -144,10 +155,12 @@ TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
 
 TEST_F(EdgeProcessTest, DisplayGoingAwayEndsWithStatusZeroAndALogLine)
 {
-    const auto server = startXvfb(96);
+    std::string display;
+    const auto server = startXvfb(&display);
+    ASSERT_FALSE(display.empty()) << server->output();
     const VUAMarkerMgr agent(std::string("xlost"));
-    auto dialog = start({"-suffix=xlost", "-yesno", "-timeout=300"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=:96"},
-                        {"WAYLAND_DISPLAY", "XAUTHORITY"});
+    auto dialog = start({"-suffix=xlost", "-yesno", "-timeout=300"},
+                        {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display}, {"WAYLAND_DISPLAY", "XAUTHORITY"});
     ASSERT_TRUE(pollsMarkers(agent)) << dialog->output();
     server->signal(SIGKILL);
     expectCleanEnd(*dialog);
