@@ -188,6 +188,27 @@ TEST_F(MultiUserTest, AnotherUserCanNeitherSteerNorAnswerNorRemove)
     EXPECT_NE(answer.value("reason").toString().indexOf("belongs to a user who may not write it"), -1);
 }
 
+// The stand-in as the agent: the dialog runs as the user, the steering
+// markers are the user's to remove, and answers planted beforehand by
+// another user are cleared before the dialog starts.
+TEST_F(MultiUserTest, AgentStartsAndSteersAUsersDialog)
+{
+    attack("echo yes > VUSERALERT_YES.runner; echo cancel > VUSERALERT_CANCEL.runner");
+    const std::string script = root.root() + "/steer.txt";
+    WriteFile(script, "message Installing\nawait\nprogon\nawait\nshowok\nawait\n");
+    SpawnedProcess agent({{VORA_AGENT_PATH, "dialog", "--user", "4242", "--script", script, "--program",
+                           VUSERALERT_PATH, "--", "-suffix=runner", "-ok", "-default=yes", "-timeout=3"},
+                          environment()});
+    ASSERT_TRUE(agent.wait(kEndMs));
+    const std::string output = agent.output();
+    EXPECT_EQ(agent.exitCode(), 0) << output;
+    EXPECT_NE(output.find("\"result\": \"yes\""), std::string::npos) << output;
+    EXPECT_EQ(output.find("rejected"), std::string::npos) << output;
+    uid_t owner = 0;
+    ModeOf(root.userDir() + "VUSERALERT_YES.runner", &owner);
+    EXPECT_EQ(owner, kDialogUser);
+}
+
 TEST_F(MultiUserTest, RootFollowsNoLinkAndWaitsOnNoFifo)
 {
     const std::string secret = rootOnlyFile("topsecret\n");

@@ -63,9 +63,30 @@ QStringList DialogRunner::encodeValues(const QStringList& options)
     return encoded;
 }
 
+// The agent's side of one dialog's markers: what it creates belongs to the
+// dialog's user (who must be able to remove it), and answers are believed
+// from that user or root only.
+VUAMarkerMgr DialogRunner::markersFor(const std::string& suffix) const
+{
+    VUAMarkerMgr markers(suffix);
+    if (m_launch) {
+        markers.SetMarkerOwner(m_launch->user().uid(), m_launch->user().gid());
+        markers.SetTrustedOwner(m_launch->user().uid());
+    }
+    return markers;
+}
+
 QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QString* error)
 {
     const std::string suffix = suffixFor(options);
+    if (!suffix.empty()) {
+        // An earlier answer of this suffix, maybe another user's that the
+        // dialog may not remove, must not pass for this dialog's.
+        const VUAMarkerMgr markers = markersFor(suffix);
+        for (const VUA_MarkerType stale : {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE}) {
+            markers.Delete(stale);
+        }
+    }
     QProcess dialog;
     // The dialog's console lines go to our standard error, so standard
     // output carries nothing but the report. The descriptor is shared, not
@@ -89,6 +110,9 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
     }
     if (script != nullptr && !suffix.empty()) {
         DialogSteering steering(suffix);
+        if (m_launch) {
+            steering.setDialogUser(m_launch->user().uid(), m_launch->user().gid());
+        }
         if (!steering.runScript(*script, error, [&] { return dialog.state() == QProcess::Running; })) {
             dialog.kill();
             dialog.waitForFinished();
@@ -101,7 +125,7 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
     QJsonObject report = suffix.empty() ? QJsonObject{{"result", QJsonValue::Null},
                                                       {"words", QJsonArray()},
                                                       {"snoozeChoices", QJsonArray()}}
-                                        : AnswerReader(VUAMarkerMgr(suffix)).read();
+                                        : AnswerReader(markersFor(suffix)).read();
     report["suffix"] = QString::fromStdString(suffix);
     report["crashed"] = dialog.exitStatus() == QProcess::CrashExit;
     report["exitStatus"] = dialog.exitStatus() == QProcess::CrashExit ? QJsonValue::Null : dialog.exitCode();

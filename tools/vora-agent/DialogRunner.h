@@ -6,7 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "VUAMarkerMgr.h"
 #include <optional>
+
 #include <string>
 
 class QIODevice;
@@ -32,6 +34,8 @@ public:
     static QString encode(const QString& value);
 
 private:
+    VUAMarkerMgr markersFor(const std::string& suffix) const;
+
     QString m_program;
     std::optional<UserLaunch> m_launch;
 };

@@ -6,6 +6,7 @@
 #include "HelperService.h"
 #include "LayoutPreparer.h"
 #include "NotifyCenter.h"
+#include "TargetUser.h"
 #include "VoraDBusNames.h"
 #include "util.h"
 
@@ -19,7 +20,6 @@
 #include <QTextStream>
 
 #include <cstdio>
-#include <pwd.h>
 
 namespace {
 
@@ -61,24 +61,6 @@ QStringList AfterSeparator(QStringList& options)
     QStringList rest = options.mid(separator + 1);
     options = options.mid(0, separator);
     return rest;
-}
-
-// "alice" or "1000" -> uid and primary group; a number without an account
-// is taken as uid and gid alike.
-bool ResolveUser(const QString& user, uid_t* uid, gid_t* gid)
-{
-    bool numeric = false;
-    const uint number = user.toUInt(&numeric);
-    const struct passwd* account =
-        numeric ? ::getpwuid(static_cast<uid_t>(number)) : ::getpwnam(user.toLocal8Bit().constData());
-    if (account != nullptr) {
-        *uid = account->pw_uid;
-        *gid = account->pw_gid;
-        return true;
-    }
-    *uid = static_cast<uid_t>(number);
-    *gid = static_cast<gid_t>(number);
-    return numeric;
 }
 
 bool OpenScript(const QString& path, QFile& file)
@@ -217,12 +199,12 @@ int StandIn::steer(QStringList options)
     DialogSteering steering(suffix.toStdString());
     QString user;
     if (TakeOption(options, QStringLiteral("--user"), &user)) {
-        uid_t uid = 0;
-        gid_t gid = 0;
-        if (!ResolveUser(user, &uid, &gid)) {
-            return Fail(QStringLiteral("no such user: ") + user);
+        QString error;
+        const std::optional<TargetUser> target = TargetUser::resolve(user, &error);
+        if (!target) {
+            return Fail(error);
         }
-        steering.setDialogUser(uid, gid);
+        steering.setDialogUser(target->uid(), target->gid());
     }
     QString error;
     QString scriptPath;
