@@ -8,6 +8,7 @@ MainInterface::~MainInterface() = default;
 
 int ApplicationMain(int argc, char** argv, const char* stringTable, const InterfaceLoader& loadInterface)
 {
+    SelectDisplayPlatform();
     QApplication application(argc, argv);
     InstallStringTables(application, QString::fromLatin1(stringTable));
 
