@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBrowser>
@@ -88,9 +89,6 @@ void AppController::applyBrandPalette()
     date.setColor(QPalette::Active, QPalette::WindowText, kDateText);
     date.setColor(QPalette::Inactive, QPalette::WindowText, kDateText);
     m_dateTimeTxtFld->setPalette(date);
-    // The ring around the message shows the keyboard focus; without the
-    // focus it takes the background's colour.
-    m_messageView->setForegroundRole(QPalette::Window);
 }
 
 void AppController::describeForScreenReaders()
@@ -124,6 +122,7 @@ void AppController::setupKeyboard()
         button->installEventFilter(this);
     }
     m_messageTxtView->installEventFilter(this);
+    m_messageView->installEventFilter(this);
     m_snoozeOptionsCbo->installEventFilter(this);
 }
 
@@ -135,11 +134,16 @@ bool AppController::filterDesktopEvent(QObject* watched, QEvent* event)
         button->click();
         return true;
     }
+    // A ring in the accent colour, in the message view's 2 px margin, shows
+    // that the message has the keyboard focus.
     if (watched == m_messageTxtView &&
         (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
-        m_messageView->setForegroundRole(event->type() == QEvent::FocusIn ? QPalette::Highlight
-                                                                          : QPalette::Window);
         m_messageView->update();
+    }
+    if (watched == m_messageView && event->type() == QEvent::Paint && m_messageTxtView->hasFocus()) {
+        QPainter painter(m_messageView);
+        painter.setPen(QPen(kAccent, 2));
+        painter.drawRect(QRectF(m_messageView->rect()).adjusted(1, 1, -1, -1));
     }
     // The snooze list's label comes and goes with the list.
     if (watched == m_snoozeOptionsCbo &&
