@@ -49,7 +49,9 @@ DisplayPlatform SelectDisplayPlatform()
                      environment.waylandDisplay.c_str());
     } else if (choice == DisplayPlatform::Wayland) {
         setenv("QT_QPA_PLATFORM", "wayland", 1);
-        std::fprintf(stderr, "%s: Wayland display %s and no X display: running on Wayland\n",
+        std::fprintf(stderr,
+                     "%s: Wayland display %s and no X display: running on Wayland, where staying on top is "
+                     "left to the compositor and windows do not fade\n",
                      program_invocation_short_name, environment.waylandDisplay.c_str());
     }
     return choice;

@@ -147,8 +147,9 @@ float AppController::buttonRowMiddle() const
 void AppController::setupButtons()
 {
     const std::pair<QPushButton*, const char*> titles[] = {
-        {m_cancelBtn, "BUTTON_CANCEL"}, {m_snoozeBtn, "BUTTON_SNOOZE"}, {m_yesBtn, "BUTTON_YES"},
-        {m_noBtn, "BUTTON_NO"},         {m_backBtn, "BUTTON_BACK"},     {m_nextBtn, "BUTTON_NEXT"},
+        {m_okBtn, "BUTTON_OK"},     {m_cancelBtn, "BUTTON_CANCEL"}, {m_snoozeBtn, "BUTTON_SNOOZE"},
+        {m_yesBtn, "BUTTON_YES"},   {m_noBtn, "BUTTON_NO"},         {m_backBtn, "BUTTON_BACK"},
+        {m_nextBtn, "BUTTON_NEXT"},
     };
     for (const auto& [button, key] : titles) {
         button->setText(qtTrId(key));
