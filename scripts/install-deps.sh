@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus dbus-daemon dbus-bin
   xvfb xauth x11-utils xdotool trayer imagemagick
-  qt6-wayland weston openbox qt6-translations-l10n
+  qt6-wayland weston qt6-translations-l10n xfwm4 qt6-gtk-platformtheme
   at-spi2-core gir1.2-atspi-2.0 python3-gi
   python3
 )
