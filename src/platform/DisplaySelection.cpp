@@ -1,6 +1,8 @@
 #include "DisplaySelection.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -26,6 +28,18 @@ DisplayEnvironment ProcessEnvironment()
     return environment;
 }
 
+QString PlatformPluginDirectory()
+{
+    return QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms");
+}
+
+bool HasWaylandPlugin()
+{
+    return !QDir(PlatformPluginDirectory())
+                .entryList({QStringLiteral("libqwayland-*.so")}, QDir::Files)
+                .isEmpty();
+}
+
 } // namespace
 
 DisplayPlatform ChooseDisplayPlatform(const DisplayEnvironment& environment)
@@ -48,6 +62,14 @@ DisplayPlatform SelectDisplayPlatform()
                      program_invocation_short_name, environment.x11Display.c_str(),
                      environment.waylandDisplay.c_str());
     } else if (choice == DisplayPlatform::Wayland) {
+        if (!HasWaylandPlugin()) {
+            std::fprintf(stderr,
+                         "%s: Wayland display %s and no X display, but Qt has no Wayland plugin in %s "
+                         "(Debian: qt6-wayland)\n",
+                         program_invocation_short_name, environment.waylandDisplay.c_str(),
+                         qPrintable(PlatformPluginDirectory()));
+            return DisplayPlatform::Unchanged;
+        }
         setenv("QT_QPA_PLATFORM", "wayland", 1);
         std::fprintf(stderr,
                      "%s: Wayland display %s and no X display: running on Wayland, where staying on top is "

@@ -27,8 +27,9 @@ struct DisplayEnvironment
 DisplayPlatform ChooseDisplayPlatform(const DisplayEnvironment& environment);
 
 // Reads the environment, sets QT_QPA_PLATFORM to the choice and says on
-// standard error which display it took and why. Call once, before the
-// application object exists.
+// standard error which display it took and why (Wayland only when Qt's
+// Wayland plugin is installed; otherwise it says so and changes nothing).
+// Call once, before the application object exists.
 DisplayPlatform SelectDisplayPlatform();
 
 // Whether windows of the running application can be made translucent:
