@@ -2,6 +2,7 @@
 // server (Xvfb), a Wayland compositor (weston, headless), and both at once
 // as on a Wayland desktop with XWayland. Keys come through xdotool, window
 // properties through xprop, Wayland requests through WAYLAND_DEBUG.
+#include "Contrast.h"
 #include "FileHelpers.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
@@ -9,6 +10,9 @@
 #include "WestonServer.h"
 #include "XvfbServer.h"
 
+#include <QDir>
+#include <QImage>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -35,7 +39,7 @@ class DesktopProcessTest : public ::testing::Test
 protected:
     // The dialog on the given displays (empty: that one is not there).
     void start(const QStringList& options, const QString& x11, const WestonServer* wayland,
-               const QString& qtPlatform = QString())
+               const QString& qtPlatform = QString(), const QStringList& extraEnvironment = {})
     {
         root.writeConfig("companyname=Acme\n");
         environment = QProcessEnvironment::systemEnvironment();
@@ -55,6 +59,9 @@ protected:
             environment.insert("WAYLAND_DISPLAY", wayland->socket());
             environment.insert("WAYLAND_DEBUG", "client");
         }
+        for (const QString& variable : extraEnvironment) {
+            environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        }
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(QStringLiteral(VUSERALERT_PATH), options + QStringList{"-suffix=desktop"});
@@ -62,13 +69,17 @@ protected:
     }
 
     // Runs an X tool against the dialog's display; its standard output.
-    QString tool(const QString& program, const QStringList& arguments)
+    QByteArray rawTool(const QString& program, const QStringList& arguments)
     {
         QProcess run;
         run.setProcessEnvironment(environment);
         run.start(program, arguments);
         run.waitForFinished(30000);
-        return QString::fromLocal8Bit(run.readAllStandardOutput()).trimmed();
+        return run.readAllStandardOutput();
+    }
+    QString tool(const QString& program, const QStringList& arguments)
+    {
+        return QString::fromLocal8Bit(rawTool(program, arguments)).trimmed();
     }
 
     // The dialog's X window, once mapped.
@@ -250,4 +261,52 @@ TEST_F(DesktopProcessTest, OnWaylandAloneItRunsNativelyAnswersAndFadesNothing)
     // Said once, before the dialog's log exists (its debug lines go to no
     // file).
     EXPECT_EQ(said.count("left to the compositor"), 1) << said.toStdString();
+}
+
+// The scheme of the report: GTK's Adwaita-dark through Qt's GTK theme. The
+// dialog keeps its light look with dark text (measured on the X server's
+// own screenshot of the window), while Qt's menus follow the scheme.
+TEST_F(DesktopProcessTest, UnderGtkDarkSchemeTheDialogStaysReadable)
+{
+    XvfbServer x11;
+    const QString theme = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platformthemes/libqgtk3.so";
+    if (!x11.isRunning() || !HaveTools({"xdotool", "import"}) || !QFile::exists(theme)) {
+        GTEST_SKIP() << "needs Xvfb, xdotool, ImageMagick and Qt's GTK theme (qt6-gtk-platformtheme)";
+    }
+    start({"-name=Dark scheme", "-title=Installing security updates",
+           "-multisnoozemessage=PRE7^Editor 2.1^Update the editor^30^^8^Browser^Update the browser^30"},
+          x11.display(), nullptr, QString(), {"QT_QPA_PLATFORMTHEME=gtk3", "GTK_THEME=Adwaita:dark"});
+    const QString window = windowId("Dark scheme");
+    ASSERT_FALSE(window.isEmpty()) << output().toStdString();
+
+    const QImage shot = QImage::fromData(rawTool("import", {"-window", window, "png:-"}), "PNG");
+    ASSERT_EQ(shot.size(), QSize(500, 340));
+    // Regions of VUserAlertWindow.ui, inside frames and button edges.
+    const std::pair<const char*, QRect> texts[] = {
+        {"title", QRect(135, 18, 345, 26)},        {"date", QRect(135, 44, 345, 18)},
+        {"message", QRect(139, 72, 337, 176)},     {"snooze label", QRect(20, 254, 108, 34)},
+        {"snooze list", QRect(139, 262, 130, 18)}, {"page counter", QRect(380, 258, 100, 26)},
+        {"Next button", QRect(260, 298, 90, 22)},
+    };
+    for (const auto& [name, region] : texts) {
+        const DominantColours colours = FindDominantColours(shot, region);
+        ASSERT_TRUE(colours.text.isValid()) << name;
+        EXPECT_GE(ContrastRatio(colours.text, colours.background), 4.5)
+            << name << ": " << colours.text.name().toStdString() << " on "
+            << colours.background.name().toStdString();
+        EXPECT_GT(RelativeLuminance(colours.background), 0.5) << name << ": the dialog's own light look";
+    }
+
+    // The scheme is in force: the message's context menu is dark.
+    tool("xdotool", {"mousemove", "--window", window, "150", "150", "click", "3"});
+    const QString origin = tool("xdotool", {"getwindowgeometry", window});
+    ASSERT_TRUE(WaitUntil([&] {
+        const QImage screen = QImage::fromData(rawTool("import", {"-window", "root", "png:-"}), "PNG");
+        const QRegularExpression position("Position: (\\d+),(\\d+)");
+        const QRegularExpressionMatch at = position.match(origin);
+        const QRect menu(at.captured(1).toInt() + 160, at.captured(2).toInt() + 160, 80, 40);
+        return !screen.isNull() && RelativeLuminance(FindDominantColours(screen, menu).background) < 0.1;
+    }));
+    agent.Write(MARKER_EXIT);
+    expectCleanExit();
 }
