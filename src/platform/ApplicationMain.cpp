@@ -108,6 +108,7 @@ int ApplicationMain(int argc, char** argv, const char* stringTable, const Interf
     programPath = argc > 0 && argv[0] != nullptr ? argv[0] : "";
     programOnly[0] = programPath.data();
     programOnlyCount = 1;
+    SelectDisplayPlatform();
     int& qtArgc = options.programOwnsAllArguments ? programOnlyCount : argc;
     char** qtArgv = options.programOwnsAllArguments ? programOnly : argv;
     QApplication application(qtArgc, qtArgv);

@@ -2,6 +2,7 @@
 
 #include "AlertPanel.h"
 #include "BuiltInImage.h"
+#include "DisplaySelection.h"
 #include "GradientView.h"
 #include "VUAOptions.h"
 #include "VuaAPI.h"
@@ -10,6 +11,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLocale>
 
 namespace {
@@ -63,7 +65,9 @@ AppController::AppController(QStringList arguments, QObject* parent)
     m_dateTimeTxtFld = m_ui->dateTimeTxtFld;
     m_progressMeterBtn = m_ui->progressMeterBtn;
     m_pageCounterTxtFld = m_ui->pageCounterTxtFld;
+    m_snoozeLabel = m_ui->snoozeLabel;
     connectActions();
+    setupDesktopIntegration();
 }
 
 AppController::~AppController() = default;
@@ -105,9 +109,10 @@ void AppController::log(const QString& line)
 
 void AppController::setupDefaultState()
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             m_okBtn, m_cancelBtn, m_snoozeBtn, m_yesBtn, m_noBtn, m_messageView, m_progressMeterBtn,
-             m_dateTimeTxtFld, m_nextBtn, m_backBtn, m_pageCounterTxtFld, m_snoozeOptionsCbo}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{m_okBtn, m_cancelBtn, m_snoozeBtn, m_yesBtn, m_noBtn, m_messageView,
+                                         m_progressMeterBtn, m_dateTimeTxtFld, m_nextBtn, m_backBtn,
+                                         m_pageCounterTxtFld, m_snoozeOptionsCbo, m_snoozeLabel}) {
         control->hide();
     }
     m_opacity = 240;
@@ -127,8 +132,11 @@ void AppController::setupDefaultState()
     m_progressMeterBtn->setAccessibleName(qtTrId("ACCESSIBLE_PROGRESS"));
     m_messageTxtView->setAccessibleName(qtTrId("ACCESSIBLE_MESSAGE"));
     m_snoozeOptionsCbo->setAccessibleName(qtTrId("ACCESSIBLE_SNOOZE"));
-    m_pageCounterTxtFld->setAccessibleName(qtTrId("ACCESSIBLE_PAGE"));
-    m_dateTimeTxtFld->setAccessibleName(qtTrId("ACCESSIBLE_SHOWN_AT"));
+    m_snoozeLabel->setText(qtTrId("ACCESSIBLE_SNOOZE"));
+    // Named with their values ("Page 2 of 3", "Shown at 08.12.26 13:45:07");
+    // the plain word says what the value is.
+    m_pageCounterTxtFld->setAccessibleDescription(qtTrId("ACCESSIBLE_PAGE"));
+    m_dateTimeTxtFld->setAccessibleDescription(qtTrId("ACCESSIBLE_SHOWN_AT"));
 }
 
 float AppController::buttonRowMiddle() const
@@ -139,8 +147,9 @@ float AppController::buttonRowMiddle() const
 void AppController::setupButtons()
 {
     const std::pair<QPushButton*, const char*> titles[] = {
-        {m_cancelBtn, "BUTTON_CANCEL"}, {m_snoozeBtn, "BUTTON_SNOOZE"}, {m_yesBtn, "BUTTON_YES"},
-        {m_noBtn, "BUTTON_NO"},         {m_backBtn, "BUTTON_BACK"},     {m_nextBtn, "BUTTON_NEXT"},
+        {m_okBtn, "BUTTON_OK"},     {m_cancelBtn, "BUTTON_CANCEL"}, {m_snoozeBtn, "BUTTON_SNOOZE"},
+        {m_yesBtn, "BUTTON_YES"},   {m_noBtn, "BUTTON_NO"},         {m_backBtn, "BUTTON_BACK"},
+        {m_nextBtn, "BUTTON_NEXT"},
     };
     for (const auto& [button, key] : titles) {
         button->setText(qtTrId(key));
@@ -209,7 +218,9 @@ void AppController::setupProgress()
 
 void AppController::adjustTransparency(int opacity)
 {
-    m_mainWindow->setWindowOpacity(opacity / 255.0);
+    if (m_windowOpacity) {
+        m_mainWindow->setWindowOpacity(opacity / 255.0);
+    }
 }
 
 // --- start-up ----------------------------------------------------------------
@@ -259,14 +270,21 @@ void AppController::showStartupFailure(int result)
 
 void AppController::setupUI()
 {
-    // Window level 1000 (above ordinary windows) is "stays on top" here.
-    m_mainWindow->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    // Window level 1000 (above ordinary windows) is "stays on top" here. A
+    // dialog to the window manager, with a title and a close button only: the
+    // window has one size, so no maximise button.
+    m_mainWindow->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                  Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint);
+    m_windowOpacity = PlatformHasWindowOpacity();
+    if (!m_windowOpacity) {
+        log(QStringLiteral("VUserAlert:  on %1 staying on top and fading are left to the compositor")
+                .arg(QGuiApplication::platformName()));
+    }
     m_detectLinks = true;
     showCurrentDate();
     loadLogoBitmap();
 
-    m_fadeEnabled = m_vuaApi->isFade();
+    m_fadeEnabled = m_vuaApi->isFade() && m_windowOpacity;
     adjustTransparency(m_fadeEnabled ? 0 : m_opacity);
 
     const QString name = m_vuaApi->name();
@@ -278,6 +296,9 @@ void AppController::setupUI()
     setupButtons();
     setupProgress();
     displayMessageText(m_vuaApi->message(), false);
+    // Keys typed into another window as the dialog appears reach the
+    // message, which no key answers; Tab leads on to the controls.
+    m_messageTxtView->setFocus();
 
     if (!m_vuaApi->multiMessages().isEmpty()) {
         setupMultiMessages(m_vuaApi->multiMessages(), m_vuaApi->isMultiSnoozeMessageMode());
@@ -295,6 +316,7 @@ void AppController::showCurrentDate()
     const QString format =
         locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') + MediumTimeFormat(locale);
     m_dateTimeTxtFld->setText(locale.toString(QDateTime::currentDateTime(), format));
+    m_dateTimeTxtFld->setAccessibleName(qtTrId("ACCESSIBLE_SHOWN_AT_VALUE").arg(m_dateTimeTxtFld->text()));
     m_dateTimeTxtFld->show();
 }
 
@@ -399,5 +421,5 @@ bool AppController::eventFilter(QObject* watched, QEvent* event)
         QMetaObject::invokeMethod(this, &AppController::closeMainWindow, Qt::QueuedConnection);
         return true;
     }
-    return QObject::eventFilter(watched, event);
+    return filterDesktopEvent(watched, event) || QObject::eventFilter(watched, event);
 }

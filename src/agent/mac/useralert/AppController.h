@@ -120,11 +120,15 @@ public:
     QLabel* dateTimeTxtFld() const { return m_dateTimeTxtFld; }
     QPushButton* progressMeterBtn() const { return m_progressMeterBtn; }
     QLabel* pageCounterTxtFld() const { return m_pageCounterTxtFld; }
+    QLabel* snoozeLabel() const { return m_snoozeLabel; }
 
     // Properties.
     VuaAPI* vuaApi() const { return m_vuaApi.get(); }
     ExitState* exitState() const { return m_exitState.get(); }
     int opacity() const { return m_opacity; }
+    // False where the platform cannot make windows translucent (Wayland):
+    // there the window is opaque and -fade fades nothing.
+    bool hasWindowOpacity() const { return m_windowOpacity; }
     int currentOpacity() const { return m_currentOpacity; }
     bool isFadeEnabled() const { return m_fadeEnabled; }
     const QString& snoozeFilename() const { return m_snoozeFilename; }
@@ -165,6 +169,14 @@ private:
     void setTimedOutTimer(TimerPtr timer) { m_timedOutTimer = std::move(timer); }
 
     void connectActions();
+    // How the window fits the desktop (AppControllerDesktop.cpp): its own
+    // palette, keys, focus ring and what screen readers are told.
+    void setupDesktopIntegration();
+    void applyBrandPalette();
+    void describeForScreenReaders();
+    void setupKeyboard();
+    bool filterDesktopEvent(QObject* watched, QEvent* event);
+    QString pageCounterSpokenText() const;
     void showStartupFailure(int result);
     void showCurrentDate();
     void storeSnoozeSelection();
@@ -191,6 +203,7 @@ private:
     QLabel* m_dateTimeTxtFld = nullptr;
     QPushButton* m_progressMeterBtn = nullptr;
     QLabel* m_pageCounterTxtFld = nullptr;
+    QLabel* m_snoozeLabel = nullptr;
 
     QStringList m_arguments;
     std::unique_ptr<VuaAPI> m_vuaApi;
@@ -198,6 +211,7 @@ private:
     int m_opacity = 240;
     int m_currentOpacity = 0;
     bool m_fadeEnabled = false;
+    bool m_windowOpacity = true;
     QString m_snoozeFilename;
     QList<MessageChunk> m_messageChunks;
     int m_currentChoice = 0;

@@ -4,7 +4,6 @@
 
 #include "VuaAPI.h"
 
-#include <QFile>
 #include <QWidget>
 
 namespace {
@@ -82,14 +81,9 @@ bool AppController::writeSnoozeChoices()
                            .arg(chunk.isTimedOut() ? QLatin1Char('T') : QLatin1Char('F'));
     }
     choicesText.chop(1);
-
-    QFile file(m_snoozeFilename);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    const QByteArray ascii = choicesText.toLatin1();
-    const bool written = file.write(ascii) == ascii.size();
-    return file.flush() && written;
+    // Through the facade: the shared directory is never written through a
+    // link or into another user's file.
+    return m_vuaApi->writeSnoozeChoices(choicesText.toLatin1());
 }
 
 void AppController::closeDialog()

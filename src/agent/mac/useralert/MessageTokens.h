@@ -71,4 +71,6 @@ inline constexpr const char* kDialogStringKeys[] = {
     "ACCESSIBLE_SNOOZE",
     "ACCESSIBLE_PAGE",
     "ACCESSIBLE_SHOWN_AT",
+    "ACCESSIBLE_SHOWN_AT_VALUE",
+    "ACCESSIBLE_PAGE_OF",
 };

@@ -79,6 +79,14 @@
         <source>Shown at</source>
         <translation>Shown at</translation>
     </message>
+    <message id="ACCESSIBLE_SHOWN_AT_VALUE">
+        <source>Shown at %1</source>
+        <translation>Shown at %1</translation>
+    </message>
+    <message id="ACCESSIBLE_PAGE_OF">
+        <source>Page %1 of %2</source>
+        <translation>Page %1 of %2</translation>
+    </message>
     <message id="CBO_SNOOZEHOURS0">
         <source>Do not snooze</source>
         <translation>Do not snooze</translation>

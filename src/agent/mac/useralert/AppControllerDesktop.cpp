@@ -1,0 +1,154 @@
+// AppController: how the dialog fits the desktop. Its palette is its own,
+// so the light brand background keeps dark text in a dark scheme; keys close
+// and press as in any dialog; screen readers are told what each part is.
+#include "AppController.h"
+
+#include "AccessibleDescription.h"
+#include "ui_VUserAlertWindow.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextBrowser>
+
+namespace {
+
+// The brand look: light blue-grey like the background image, near-black
+// text. Every text colour reaches at least 4.5:1 against what lies behind it
+// (window text 15:1 on the background, the date 5.4:1, links 6.4:1 on white).
+const QColor kBackground(0xed, 0xf2, 0xf7);
+const QColor kText(0x1b, 0x1f, 0x24);
+const QColor kDateText(0x5a, 0x63, 0x6e);
+const QColor kAccent(0x1a, 0x5f, 0xb4);
+
+QPalette BrandPalette()
+{
+    QPalette palette(kBackground);
+    const std::pair<QPalette::ColorRole, QColor> roles[] = {
+        {QPalette::Window, kBackground},
+        {QPalette::WindowText, kText},
+        {QPalette::Base, Qt::white},
+        {QPalette::AlternateBase, QColor(0xf3, 0xf5, 0xf8)},
+        {QPalette::Text, kText},
+        {QPalette::Button, QColor(0xf6, 0xf7, 0xf9)},
+        {QPalette::ButtonText, kText},
+        {QPalette::BrightText, Qt::white},
+        {QPalette::Light, Qt::white},
+        {QPalette::Midlight, QColor(0xe3, 0xe7, 0xec)},
+        {QPalette::Mid, QColor(0xb8, 0xbf, 0xc8)},
+        {QPalette::Dark, QColor(0x8a, 0x93, 0x9e)},
+        {QPalette::Shadow, QColor(0x4a, 0x52, 0x5c)},
+        {QPalette::Highlight, kAccent},
+        {QPalette::HighlightedText, Qt::white},
+        {QPalette::Link, kAccent},
+        {QPalette::LinkVisited, QColor(0x61, 0x35, 0x83)},
+        {QPalette::ToolTipBase, Qt::white},
+        {QPalette::ToolTipText, kText},
+        {QPalette::PlaceholderText, kDateText},
+    };
+    // The same colours in an inactive window: the text stays as readable
+    // while another window has the focus.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        for (const auto& [role, colour] : roles) {
+            palette.setColor(group, role, colour);
+        }
+    }
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Disabled, role, QColor(0x7a, 0x82, 0x8c));
+    }
+    return palette;
+}
+
+bool IsEnterKey(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const Qt::KeyboardModifiers others = key->modifiers() & ~Qt::KeypadModifier;
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && others == Qt::NoModifier &&
+           !key->isAutoRepeat();
+}
+
+} // namespace
+
+void AppController::setupDesktopIntegration()
+{
+    applyBrandPalette();
+    describeForScreenReaders();
+    setupKeyboard();
+}
+
+void AppController::applyBrandPalette()
+{
+    m_mainWindow->setPalette(BrandPalette());
+    QPalette date = m_dateTimeTxtFld->palette();
+    date.setColor(QPalette::Active, QPalette::WindowText, kDateText);
+    date.setColor(QPalette::Inactive, QPalette::WindowText, kDateText);
+    m_dateTimeTxtFld->setPalette(date);
+}
+
+void AppController::describeForScreenReaders()
+{
+    AccessibleDescription::installFactory();
+    // A dialog named by its title, the message as its description: a
+    // screen reader announces it when it appears.
+    new AccessibleDescription(*m_mainWindow, QAccessible::Dialog);
+    connect(m_messageTxtView->document(), &QTextDocument::contentsChanged, this,
+            [this] { m_mainWindow->setAccessibleDescription(messageText()); });
+    new AccessibleDescription(*m_logoBtn, QAccessible::Graphic);
+    new AccessibleDescription(*m_progressMeterBtn, QAccessible::ProgressBar, {}, true);
+    // Its accessible name stays empty, so each new page text is announced
+    // as a name change, read through the name source.
+    new AccessibleDescription(*m_pageCounterTxtFld, QAccessible::StaticText,
+                              [this] { return pageCounterSpokenText(); });
+}
+
+// "Page 2 of 3"
+QString AppController::pageCounterSpokenText() const
+{
+    return qtTrId("ACCESSIBLE_PAGE_OF").arg(m_currentChoice + 1).arg(m_choices);
+}
+
+void AppController::setupKeyboard()
+{
+    // Escape is the title bar's close button: the same close event, reason 7.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_mainWindow.get());
+    connect(escape, &QShortcut::activated, this, [this] { m_mainWindow->close(); });
+    for (QPushButton* button : {m_okBtn, m_cancelBtn, m_snoozeBtn, m_yesBtn, m_noBtn, m_backBtn, m_nextBtn}) {
+        button->installEventFilter(this);
+    }
+    m_messageTxtView->installEventFilter(this);
+    m_messageView->installEventFilter(this);
+    m_snoozeOptionsCbo->installEventFilter(this);
+}
+
+bool AppController::filterDesktopEvent(QObject* watched, QEvent* event)
+{
+    // Return and Enter press the focused button (no button is a default,
+    // so they answer nothing while the message has the focus).
+    if (auto* button = qobject_cast<QPushButton*>(watched); button != nullptr && IsEnterKey(event)) {
+        button->click();
+        return true;
+    }
+    // A ring in the accent colour, in the message view's 2 px margin, shows
+    // that the message has the keyboard focus.
+    if (watched == m_messageTxtView &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        m_messageView->update();
+    }
+    if (watched == m_messageView && event->type() == QEvent::Paint && m_messageTxtView->hasFocus()) {
+        QPainter painter(m_messageView);
+        painter.setPen(QPen(kAccent, 2));
+        painter.drawRect(QRectF(m_messageView->rect()).adjusted(1, 1, -1, -1));
+    }
+    // The snooze list's label comes and goes with the list.
+    if (watched == m_snoozeOptionsCbo &&
+        (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
+        m_snoozeLabel->setVisible(event->type() == QEvent::ShowToParent);
+    }
+    return false;
+}

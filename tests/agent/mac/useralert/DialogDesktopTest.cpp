@@ -1,0 +1,192 @@
+// The dialog on a desktop: readable in light and dark schemes (contrast
+// measured on screenshots of the window), a fixed-size dialog to the window
+// manager, and what a screen reader is told about each part.
+#include "AlertPanel.h"
+#include "Contrast.h"
+#include "DialogFixture.h"
+#include "DisplaySelection.h"
+#include "QtPrinters.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
+
+namespace {
+
+QPalette DarkPalette()
+{
+    // Adwaita-dark's colours, as Qt's GTK theme hands them over.
+    QPalette dark(QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Window, QColor(0x24, 0x24, 0x24));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Button, QColor(0x30, 0x30, 0x30));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    return dark;
+}
+
+// Sets the application palette for a scope, as a colour scheme does.
+class SchemeScope final
+{
+public:
+    explicit SchemeScope(const QPalette& palette) : m_previous(QApplication::palette())
+    {
+        QApplication::setPalette(palette);
+    }
+    ~SchemeScope() { QApplication::setPalette(m_previous); }
+    SchemeScope(const SchemeScope&) = delete;
+    SchemeScope& operator=(const SchemeScope&) = delete;
+
+private:
+    QPalette m_previous;
+};
+
+struct Scheme
+{
+    const char* name;
+    QPalette palette;
+};
+
+// Each text of `widgets` against what lies behind it on a screenshot of
+// `window`; `inset` keeps frames and button edges out of the region.
+void ExpectReadable(QWidget* window, const std::vector<std::pair<QWidget*, int>>& widgets, const char* scheme)
+{
+    const QImage shot = window->grab().toImage();
+    for (const auto& [widget, inset] : widgets) {
+        const QRect region =
+            QRect(widget->mapTo(window, QPoint(0, 0)), widget->size()).adjusted(inset, inset, -inset, -inset);
+        const DominantColours colours = FindDominantColours(shot, region);
+        const std::string what = std::string(scheme) + " " + widget->objectName().toStdString();
+        ASSERT_TRUE(colours.text.isValid()) << what << ": no text found";
+        EXPECT_GT(colours.textPixels, 10) << what;
+        EXPECT_GE(ContrastRatio(colours.text, colours.background), 4.5)
+            << what << ": " << colours.text.name().toStdString() << " on "
+            << colours.background.name().toStdString();
+    }
+}
+
+class DialogDesktopTest : public DialogFixture
+{
+};
+
+} // namespace
+
+TEST_F(DialogDesktopTest, EveryTextIsReadableInLightAndDarkSchemes)
+{
+    const Scheme schemes[] = {{"light", QApplication::style()->standardPalette()}, {"dark", DarkPalette()}};
+    for (const Scheme& scheme : schemes) {
+        SchemeScope scope(scheme.palette);
+        open({"-name=Updates", "-title=Installing security updates",
+              "-multisnoozemessage=PRE7^Editor^Install the editor now^10^^8^Browser^Update it^10"});
+        controller->nextBtn()->click(); // page 2 of 2: Back, Continue and the counter
+        ASSERT_FALSE(controller->backBtn()->isHidden());
+        ExpectReadable(controller->mainWindow(),
+                       {{controller->titleTxtFld(), 0},
+                        {controller->dateTimeTxtFld(), 0},
+                        {controller->messageTxtView(), 3},
+                        {controller->pageCounterTxtFld(), 0},
+                        {controller->snoozeLabel(), 0},
+                        {controller->snoozeOptionsCbo(), 4},
+                        {controller->backBtn(), 5},
+                        {controller->nextBtn(), 5}},
+                       scheme.name);
+    }
+}
+
+TEST_F(DialogDesktopTest, StartupPanelIsReadableInLightAndDarkSchemes)
+{
+    const Scheme schemes[] = {{"light", QApplication::style()->standardPalette()}, {"dark", DarkPalette()}};
+    for (const Scheme& scheme : schemes) {
+        SchemeScope scope(scheme.palette);
+        bool measured = false;
+        QTimer::singleShot(0, [&] {
+            auto* panel = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(panel, nullptr);
+            std::vector<std::pair<QWidget*, int>> texts;
+            for (const char* name : {"qt_msgbox_label", "qt_msgbox_informativelabel"}) {
+                texts.emplace_back(panel->findChild<QLabel*>(name), 0);
+            }
+            texts.emplace_back(panel->findChild<QPushButton*>("alertPanelButton"), 5);
+            ExpectReadable(panel, texts, scheme.name);
+            measured = true;
+            panel->findChild<QPushButton*>("alertPanelButton")->click();
+        });
+        RunModalAlert(QStringLiteral("Missing parameters"), QStringLiteral("usage: VUserAlert -name=PKGNAME"),
+                      QStringLiteral("OK"));
+        EXPECT_TRUE(measured) << scheme.name;
+    }
+}
+
+TEST_F(DialogDesktopTest, WindowIsAFixedSizeDialogWithoutMaximise)
+{
+    open({"-ok", "-fade"});
+    const QWidget* window = controller->mainWindow();
+    EXPECT_EQ(window->windowType(), Qt::Dialog);
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    // The offscreen platform has window opacity, so the fade runs here.
+    EXPECT_TRUE(PlatformHasWindowOpacity());
+    EXPECT_TRUE(controller->hasWindowOpacity());
+    EXPECT_TRUE(controller->isFadeEnabled());
+}
+
+TEST_F(DialogDesktopTest, ScreenReadersGetRolesNamesAndValues)
+{
+    open({"-name=Updates", "-title=Installing",
+          "-multisnoozemessage=PRE7^Editor^Install^10^^8^Browser^Update^10^^9^Mail^Set up^10"});
+    const auto accessible = [](QObject* object) { return QAccessible::queryAccessibleInterface(object); };
+
+    QAccessibleInterface* window = accessible(controller->mainWindow());
+    EXPECT_EQ(window->role(), QAccessible::Dialog);
+    EXPECT_EQ(window->text(QAccessible::Name), "Updates");
+    EXPECT_EQ(window->text(QAccessible::Description), " * Editor:\nInstall");
+
+    EXPECT_EQ(accessible(controller->logoBtn())->role(), QAccessible::Graphic);
+    EXPECT_EQ(accessible(controller->logoBtn())->text(QAccessible::Name), "Company logo");
+    QAccessibleInterface* progress = accessible(controller->progressMeterBtn());
+    EXPECT_EQ(progress->role(), QAccessible::ProgressBar);
+    EXPECT_TRUE(progress->state().busy);
+    EXPECT_EQ(progress->text(QAccessible::Name), "Work in progress");
+
+    QAccessibleInterface* counter = accessible(controller->pageCounterTxtFld());
+    EXPECT_EQ(counter->text(QAccessible::Name), "Page 1 of 3");
+    controller->nextBtn()->click();
+    EXPECT_EQ(counter->text(QAccessible::Name), "Page 2 of 3");
+    EXPECT_EQ(window->text(QAccessible::Description), " * Browser:\nUpdate");
+    EXPECT_EQ(accessible(controller->dateTimeTxtFld())->text(QAccessible::Name),
+              "Shown at " + controller->dateTimeTxtFld()->text());
+
+    const auto labels = accessible(controller->snoozeOptionsCbo())->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels.front().first->text(QAccessible::Name), "Remind me in");
+    EXPECT_FALSE(controller->snoozeLabel()->isHidden());
+
+    for (QPushButton* button : {controller->okBtn(), controller->cancelBtn(), controller->snoozeBtn(),
+                                controller->yesBtn(), controller->noBtn(), controller->backBtn()}) {
+        EXPECT_EQ(accessible(button)->role(), QAccessible::Button);
+        EXPECT_FALSE(accessible(button)->text(QAccessible::Name).isEmpty())
+            << button->objectName().toStdString();
+    }
+}
+
+TEST_F(DialogDesktopTest, SnoozeLabelComesAndGoesWithTheList)
+{
+    open({"-ok"});
+    EXPECT_TRUE(controller->snoozeOptionsCbo()->isHidden());
+    EXPECT_TRUE(controller->snoozeLabel()->isHidden());
+    open({"-multisnoozemessage=PRE7^a^b"});
+    EXPECT_FALSE(controller->snoozeLabel()->isHidden());
+    EXPECT_EQ(controller->snoozeLabel()->buddy(), controller->snoozeOptionsCbo());
+    controller->snoozeOptionsCbo()->hide();
+    EXPECT_TRUE(controller->snoozeLabel()->isHidden());
+}
