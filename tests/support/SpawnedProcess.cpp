@@ -92,9 +92,14 @@ SpawnedProcess::SpawnedProcess(const Options& options)
 
 SpawnedProcess::~SpawnedProcess()
 {
+    // SIGTERM first, so that programs end through their exit path (leak
+    // checks included); SIGKILL when that does not end them.
     if (!m_finished && m_pid > 0) {
-        ::kill(m_pid, SIGKILL);
-        reap(0);
+        ::kill(m_pid, SIGTERM);
+        if (!wait(10000)) {
+            ::kill(m_pid, SIGKILL);
+            reap(0);
+        }
     }
     ::unlink(m_outputPath.c_str());
 }

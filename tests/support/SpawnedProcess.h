@@ -7,8 +7,8 @@
 // A child process started with exact argument bytes (no text decoding in
 // between), an explicit environment, and optionally as another user with a
 // numeric uid (groups cleared, gid = uid: no account needed). Standard
-// output and error go to one file, readable while it runs. Killed with
-// SIGKILL if still running when the object goes.
+// output and error go to one file, readable while it runs. Ended with
+// SIGTERM (then SIGKILL) if still running when the object goes.
 class SpawnedProcess final
 {
 public:

@@ -7,6 +7,7 @@
 #include "LayoutPreparer.h"
 #include "NotifyCenter.h"
 #include "TargetUser.h"
+#include "TerminationSignals.h"
 #include "VoraDBusNames.h"
 #include "util.h"
 
@@ -237,6 +238,12 @@ int StandIn::helper(const QStringList& options)
         return Fail(QStringLiteral("cannot own ") + QString::fromLatin1(kHelperService));
     }
     HelperConsole console(service);
+    // Stopped like a service: SIGTERM ends the loop and the process goes
+    // through its normal exit (leak checks included).
+    const TerminationSignals stop([](const char* signalName) {
+        Print(QStringLiteral("stopping on ") + QString::fromLatin1(signalName), stderr);
+        QCoreApplication::quit();
+    });
     Print(QStringLiteral("ready"));
     return QCoreApplication::exec();
 }
