@@ -21,7 +21,8 @@ cmake --build "$build_dir" --parallel "$(nproc 2>/dev/null || echo 2)" \
 # A display of its own: the start-up timer takes the first window mapped.
 if [ -z "${VORA_BENCH_UNDER_XVFB:-}" ]; then
     export VORA_BENCH_UNDER_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    # -noreset: the server stays up between the rounds' clients.
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 
 bin=$PWD/$build_dir/bin
