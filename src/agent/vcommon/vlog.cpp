@@ -158,6 +158,11 @@ void LogMsgEx(LogStruct* log, int flags, uint32_t /*reserved*/, const char* func
     if (!PassesDebugFilter(*log, flags)) {
         return;
     }
+    // A line for no destination would be formatted and dropped: the
+    // dialog's own debug lines (flags 4) cost nothing this way.
+    if ((flags & (LOG_FILE | LOG_CONSOLE)) == 0) {
+        return;
+    }
 
     va_list args;
     va_start(args, format);
