@@ -73,10 +73,12 @@ private:
     std::string m_path;
 };
 
+// Never destroyed: a program may still log from its exit handlers, after
+// the static objects are gone.
 LogDirectoryCache& LogDirectory()
 {
-    static LogDirectoryCache cache;
-    return cache;
+    static LogDirectoryCache* const cache = new LogDirectoryCache;
+    return *cache;
 }
 
 bool IsRoot()
