@@ -21,3 +21,6 @@ inline constexpr const char* kNotifyInterface = "com.orvel.vora.Notify";
 inline constexpr const char* kNotifySignal = "Posted";
 inline constexpr const char* kAgentWasRestarted = "com.orvel.vora.agentWasRestarted";
 inline constexpr const char* kAgentInventoryWasRun = "com.orvel.vora.agentInventoryWasRun";
+
+// One VORAMenuBar per session: the name it owns on the session bus.
+inline constexpr const char* kMenuBarSessionName = "com.orvel.vora.VORAMenuBar";

@@ -10,7 +10,6 @@
 #include "XPCConnection.h"
 
 #include <QAction>
-#include <QSystemTrayIcon>
 
 #include <cstdio>
 

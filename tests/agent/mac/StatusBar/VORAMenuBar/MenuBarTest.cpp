@@ -26,6 +26,11 @@
 
 namespace {
 
+// What the failure states read in English (keys "Helper XPC Error" and
+// "Helper Connection Invalidated").
+const QString kCannotReachHelper = QStringLiteral("Can't reach the VORA agent helper");
+const QString kLostHelper = QStringLiteral("Lost the connection to the VORA agent helper");
+
 class MenuBarTest : public ::testing::Test
 {
 protected:
@@ -149,7 +154,7 @@ TEST_F(MenuBarTest, AbsentHelperShowsAFailureUntilItAnswers)
     CapturedStdout out;
     ASSERT_TRUE(launch("launchmenu=true\n"));
     const bool failed = WaitUntil(
-        [&] { return status() == "Helper XPC Error" || status() == "Helper Connection Invalidated"; });
+        [&] { return status() == kCannotReachHelper || status() == kLostHelper; });
     const bool cleared = WaitUntil([&] { return !delegate().agentService(); });
     const std::string printed = out.release();
     ASSERT_TRUE(failed) << status().toStdString();
@@ -178,7 +183,7 @@ TEST_F(MenuBarTest, HelperKilledWhileConnectedRecoversThroughTheErrorBlock)
         return interrupted >= 0 && lines.indexOf("Connection invalidated", interrupted) > interrupted;
     }));
     ASSERT_TRUE(WaitUntil([&] { return delegate().xpcConnection() == nullptr; }));
-    EXPECT_EQ(status(), "Helper Connection Invalidated");
+    EXPECT_EQ(status(), kLostHelper);
     EXPECT_TRUE(shows(delegate().icon()));
     EXPECT_TRUE(delegate().agentService() != nullptr); // stale
 
@@ -235,7 +240,7 @@ TEST_F(MenuBarTest, CommandsWithoutAServiceAreStillLoggedAndRefresh)
     EXPECT_TRUE(log.contains("About to send Agent inventory message"));
     EXPECT_TRUE(log.contains("Sent Agent inventory message"));
     EXPECT_GE(log.count("Initializing agentService"), 2);
-    StdoutOf([&] { WaitUntil([&] { return status() == "Helper XPC Error"; }, 3000); });
+    StdoutOf([&] { WaitUntil([&] { return status() == kCannotReachHelper; }, 3000); });
 }
 
 TEST(DarwinNotifications, LastBlockForANameWinsAndOwnPostsArrive)

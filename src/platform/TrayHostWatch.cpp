@@ -1,0 +1,159 @@
+#include "TrayHostWatch.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+xcb_connection_t* X11Connection()
+{
+    const auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_atom_t InternAtom(xcb_connection_t* connection, const std::string& name)
+{
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str());
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return atom;
+}
+
+// The screen of $DISPLAY, as the tray selection is per screen (":0.1" → 1).
+int DisplayScreen()
+{
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &screen) == 0) {
+        return 0;
+    }
+    std::free(host);
+    return screen;
+}
+
+bool StatusNotifierHostRuns()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qInfo("No session bus (%s): StatusNotifierItem tray hosts cannot be found",
+              qUtf8Printable(bus.lastError().message()));
+        return false;
+    }
+    return bus.interface()->isServiceRegistered(kWatcherService).value();
+}
+
+} // namespace
+
+TrayHostWatch::TrayHostWatch(QObject* parent) : QObject(parent) {}
+
+TrayHostWatch::~TrayHostWatch()
+{
+    stopWatching();
+}
+
+const char* TrayHostWatch::describe(Host host)
+{
+    switch (host) {
+    case Host::StatusNotifier:
+        return "StatusNotifierItem host";
+    case Host::XEmbed:
+        return "X11 tray";
+    case Host::None:
+        break;
+    }
+    return "none";
+}
+
+bool TrayHostWatch::internTrayAtoms()
+{
+    xcb_connection_t* connection = X11Connection();
+    if (connection == nullptr) {
+        return false;
+    }
+    if (m_trayAtom == XCB_ATOM_NONE) {
+        m_trayAtom = InternAtom(connection, "_NET_SYSTEM_TRAY_S" + std::to_string(DisplayScreen()));
+        m_managerAtom = InternAtom(connection, "MANAGER");
+    }
+    return m_trayAtom != XCB_ATOM_NONE && m_managerAtom != XCB_ATOM_NONE;
+}
+
+TrayHostWatch::Host TrayHostWatch::currentHost()
+{
+    if (StatusNotifierHostRuns()) {
+        return Host::StatusNotifier;
+    }
+    if (!internTrayAtoms()) {
+        return Host::None;
+    }
+    xcb_connection_t* connection = X11Connection();
+    xcb_get_selection_owner_reply_t* reply =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, m_trayAtom), nullptr);
+    const bool owned = reply != nullptr && reply->owner != XCB_WINDOW_NONE;
+    std::free(reply);
+    return owned ? Host::XEmbed : Host::None;
+}
+
+void TrayHostWatch::watch()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && m_busWatch == nullptr) {
+        m_busWatch = new QDBusServiceWatcher(kWatcherService, bus, QDBusServiceWatcher::WatchForRegistration, this);
+        connect(m_busWatch, &QDBusServiceWatcher::serviceRegistered, this, [this] { report(Host::StatusNotifier); });
+    }
+    if (!m_filtering && internTrayAtoms()) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        m_filtering = true;
+    }
+}
+
+void TrayHostWatch::stopWatching()
+{
+    if (m_filtering) {
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+        m_filtering = false;
+    }
+    if (m_busWatch != nullptr) {
+        // This may run inside the watcher's own signal: it goes once that
+        // has returned (or with this object, its parent).
+        m_busWatch->disconnect(this);
+        m_busWatch->deleteLater();
+        m_busWatch = nullptr;
+    }
+}
+
+void TrayHostWatch::report(Host host)
+{
+    stopWatching();
+    emit hostAppeared(host);
+}
+
+// MANAGER client message (XEmbed tray and ICCCM manager selections):
+// data32 = {time, selection atom, owner window, ...}.
+bool TrayHostWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/)
+{
+    if (eventType != "xcb_generic_event_t") {
+        return false;
+    }
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
+        return false;
+    }
+    const auto* client = reinterpret_cast<const xcb_client_message_event_t*>(event);
+    if (client->format == 32 && client->type == m_managerAtom && client->data.data32[1] == m_trayAtom) {
+        report(Host::XEmbed);
+    }
+    return false;
+}
