@@ -9,7 +9,8 @@
 class SingleInstance final
 {
 public:
-    enum class State {
+    enum class State
+    {
         Claimed,        // this process owns the name
         AlreadyRunning, // another connection owns it
         Unchecked,      // no session bus, or the bus refused: logged

@@ -17,7 +17,8 @@ const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 xcb_connection_t* X11Connection()
 {
-    const auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    const auto* x11 =
+        qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
@@ -81,13 +82,17 @@ bool TrayHostWatch::internTrayAtoms()
 {
     xcb_connection_t* connection = X11Connection();
     if (connection == nullptr) {
-        return false;
+        return false; // not on X11: StatusNotifierItem hosts only
     }
-    if (m_trayAtom == XCB_ATOM_NONE) {
+    if (m_trayAtom == XCB_ATOM_NONE || m_managerAtom == XCB_ATOM_NONE) {
         m_trayAtom = InternAtom(connection, "_NET_SYSTEM_TRAY_S" + std::to_string(DisplayScreen()));
         m_managerAtom = InternAtom(connection, "MANAGER");
+        if (m_trayAtom == XCB_ATOM_NONE || m_managerAtom == XCB_ATOM_NONE) {
+            qWarning("The X server did not name the tray selection atoms: X11 trays cannot be found");
+            return false;
+        }
     }
-    return m_trayAtom != XCB_ATOM_NONE && m_managerAtom != XCB_ATOM_NONE;
+    return true;
 }
 
 TrayHostWatch::Host TrayHostWatch::currentHost()
@@ -110,8 +115,10 @@ void TrayHostWatch::watch()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && m_busWatch == nullptr) {
-        m_busWatch = new QDBusServiceWatcher(kWatcherService, bus, QDBusServiceWatcher::WatchForRegistration, this);
-        connect(m_busWatch, &QDBusServiceWatcher::serviceRegistered, this, [this] { report(Host::StatusNotifier); });
+        m_busWatch =
+            new QDBusServiceWatcher(kWatcherService, bus, QDBusServiceWatcher::WatchForRegistration, this);
+        connect(m_busWatch, &QDBusServiceWatcher::serviceRegistered, this,
+                [this] { report(Host::StatusNotifier); });
     }
     if (!m_filtering && internTrayAtoms()) {
         QCoreApplication::instance()->installNativeEventFilter(this);

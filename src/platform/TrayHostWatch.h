@@ -19,7 +19,12 @@ class TrayHostWatch final : public QObject, private QAbstractNativeEventFilter
     Q_OBJECT
 
 public:
-    enum class Host { None, StatusNotifier, XEmbed };
+    enum class Host
+    {
+        None,
+        StatusNotifier,
+        XEmbed
+    };
 
     explicit TrayHostWatch(QObject* parent = nullptr);
     ~TrayHostWatch() override;

@@ -37,7 +37,8 @@ bool FakeStatusNotifierWatcher::start()
 void FakeStatusNotifierWatcher::stop()
 {
     if (m_service) {
-        QMetaObject::invokeMethod(m_service.get(), &FakeWatcherService::withdraw, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(m_service.get(), &FakeWatcherService::withdraw,
+                                  Qt::BlockingQueuedConnection);
     }
 }
 

@@ -33,7 +33,8 @@ FakeWatcherService::~FakeWatcherService()
 bool FakeWatcherService::publish()
 {
     if (!m_connection.isConnected()) {
-        std::fprintf(stderr, "fake watcher: no bus connection: %s\n", qPrintable(m_connection.lastError().message()));
+        std::fprintf(stderr, "fake watcher: no bus connection: %s\n",
+                     qPrintable(m_connection.lastError().message()));
         return false;
     }
     if (!m_connection.registerObject(kWatcherPath, this,
@@ -43,7 +44,8 @@ bool FakeWatcherService::publish()
         return false;
     }
     if (!m_owners) {
-        m_owners = new QDBusServiceWatcher(QString(), m_connection, QDBusServiceWatcher::WatchForUnregistration, this);
+        m_owners = new QDBusServiceWatcher(QString(), m_connection,
+                                           QDBusServiceWatcher::WatchForUnregistration, this);
         connect(m_owners, &QDBusServiceWatcher::serviceUnregistered, this, &FakeWatcherService::ownerLeft);
     }
     if (!m_connection.registerService(kWatcherService)) {

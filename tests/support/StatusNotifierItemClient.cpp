@@ -49,8 +49,8 @@ StatusNotifierItemClient::StatusNotifierItemClient(QDBusConnection connection, c
 
 QVariant StatusNotifierItemClient::rawProperty(const QString& name) const
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(m_service, m_path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QStringLiteral("Get"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        m_service, m_path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     call << kItemInterface << name;
     const QDBusMessage reply = m_connection.call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
@@ -125,7 +125,8 @@ QStringList StatusNotifierItemClient::menuLabels() const
     if (menuPath.isEmpty()) {
         return labels;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(m_service, menuPath, kMenuInterface, QStringLiteral("GetLayout"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(m_service, menuPath, kMenuInterface, QStringLiteral("GetLayout"));
     call << 0 << -1 << QStringList{QStringLiteral("label")};
     const QDBusMessage reply = m_connection.call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {

@@ -7,9 +7,10 @@ XvfbDisplay::XvfbDisplay()
     // -displayfd: Xvfb picks a free display and writes its number there
     // once it accepts connections.
     m_server.setStandardErrorFile(QProcess::nullDevice());
-    m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                            QStringLiteral("0"), QStringLiteral("640x480x24"),
-                                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("640x480x24"), QStringLiteral("-nolisten"),
+                    QStringLiteral("tcp")});
     if (!m_server.waitForStarted(10000)) {
         std::fprintf(stderr, "Xvfb did not start: %s\n", qPrintable(m_server.errorString()));
         return;

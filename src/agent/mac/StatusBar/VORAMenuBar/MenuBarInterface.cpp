@@ -50,7 +50,8 @@ std::unique_ptr<MainInterface> MenuBarInterface::loadForSession()
 {
     auto session = std::make_unique<SingleInstance>(QString::fromLatin1(kMenuBarSessionName));
     if (session->state() == SingleInstance::State::AlreadyRunning) {
-        qInfo("VORAMenuBar already runs in this session (as %s): exiting", qUtf8Printable(session->runningOwner()));
+        qInfo("VORAMenuBar already runs in this session (as %s): exiting",
+              qUtf8Printable(session->runningOwner()));
         return nullptr;
     }
     return std::make_unique<MenuBarInterface>(std::move(session));

@@ -7,6 +7,7 @@
 #include "MenuBarInterface.h"
 #include "MessageLog.h"
 #include "QtPrinters.h"
+#include "StatusItem.h"
 #include "TempAgentRoot.h"
 #include "VoraDBusNames.h"
 #include "WaitUntil.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -22,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <numeric>
 
 namespace {
@@ -153,8 +156,7 @@ TEST_F(MenuBarTest, AbsentHelperShowsAFailureUntilItAnswers)
 {
     CapturedStdout out;
     ASSERT_TRUE(launch("launchmenu=true\n"));
-    const bool failed = WaitUntil(
-        [&] { return status() == kCannotReachHelper || status() == kLostHelper; });
+    const bool failed = WaitUntil([&] { return status() == kCannotReachHelper || status() == kLostHelper; });
     const bool cleared = WaitUntil([&] { return !delegate().agentService(); });
     const std::string printed = out.release();
     ASSERT_TRUE(failed) << status().toStdString();
@@ -289,5 +291,44 @@ TEST(MenuBarImages, AllImagesArePresent)
 {
     for (const char* name : {":/VORAMenuBar", ":/VoraConnected", ":/VoraDisconnected", ":/AboutIcon"}) {
         EXPECT_FALSE(QIcon(name).pixmap(22, 22).isNull()) << name;
+    }
+}
+
+// Equal up to the rounding of a pixmap's round trip, compared as
+// premultiplied pixels (the colour of a nearly transparent pixel means
+// nothing): a scaled drawing differs by far more.
+bool SameDrawing(const QImage& left, const QImage& right)
+{
+    const QImage a = left.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage b = right.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* rowA = reinterpret_cast<const uchar*>(a.constScanLine(y));
+        const auto* rowB = reinterpret_cast<const uchar*>(b.constScanLine(y));
+        for (int byte = 0; byte < a.width() * 4; ++byte) {
+            if (std::abs(rowA[byte] - rowB[byte]) > 2) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+TEST(MenuBarImages, TrayImagesComeDrawnAtEverySizeAHostAsksFor)
+{
+    const QList<int> sides{16, 22, 24, 32, 48, 64, 96, 128, 256};
+    for (const char* name : {"VORAMenuBar", "VoraConnected", "VoraDisconnected"}) {
+        const QIcon image = StatusItem::loadImage(QString::fromLatin1(name));
+        const QList<QSize> sizes = image.availableSizes();
+        EXPECT_EQ(sizes.size(), sides.size()) << name;
+        for (const int side : sides) {
+            EXPECT_TRUE(sizes.contains(QSize(side, side))) << name << " " << side;
+            // The drawing for that size, not another one scaled.
+            const QString file = QStringLiteral(":/sizes/%1/%2.png").arg(side).arg(QLatin1String(name));
+            const QImage drawn(QFile::exists(file) ? file : QStringLiteral(":/") + QLatin1String(name));
+            EXPECT_TRUE(SameDrawing(image.pixmap(side, side).toImage(), drawn)) << name << " " << side;
+        }
     }
 }

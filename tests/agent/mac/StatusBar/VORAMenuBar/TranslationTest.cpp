@@ -15,12 +15,14 @@
 
 namespace {
 
-struct Message {
+struct Message
+{
     QString translation;
     QString type; // "unfinished", "vanished", "obsolete" or empty
 };
 
-struct Program {
+struct Program
+{
     const char* name;
     const char* tsDirectory;
     const char* qmDirectory;
@@ -73,7 +75,8 @@ QStringList Languages(const Program& program)
 
 QString TablePath(const Program& program, const QString& language)
 {
-    return QStringLiteral("%1/%2_%3.ts").arg(QString::fromLatin1(program.tsDirectory), program.name, language);
+    return QStringLiteral("%1/%2_%3.ts")
+        .arg(QString::fromLatin1(program.tsDirectory), program.name, language);
 }
 
 // What must come through translation unchanged, sorted:
@@ -141,8 +144,9 @@ TEST(TranslationTables, CompiledTablesTranslateEveryKey)
         for (const QString& language : Languages(program)) {
             const std::string where = std::string(program.name) + "_" + language.toStdString();
             QTranslator compiled;
-            ASSERT_TRUE(compiled.load(QStringLiteral("%1/%2_%3.qm")
-                                          .arg(QString::fromLatin1(program.qmDirectory), program.name, language)))
+            ASSERT_TRUE(
+                compiled.load(QStringLiteral("%1/%2_%3.qm")
+                                  .arg(QString::fromLatin1(program.qmDirectory), program.name, language)))
                 << where << ".qm is not built: is the .ts in the program's CMakeLists?";
             const QMap<QString, Message> table = ReadTable(TablePath(program, language));
             for (const QString& key : english.keys()) {

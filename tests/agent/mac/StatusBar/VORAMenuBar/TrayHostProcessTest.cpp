@@ -23,10 +23,11 @@
 
 namespace {
 
-const QString kNoTrayLine =
-    QStringLiteral("No system tray is running in this session: the status item will appear as soon as one starts "
-                   "(GNOME shows tray items only with a StatusNotifierItem extension)");
-const QString kShownLine = QStringLiteral("Showing the status item in the system tray (StatusNotifierItem host)");
+const QString kNoTrayLine = QStringLiteral(
+    "No system tray is running in this session: the status item will appear as soon as one starts "
+    "(GNOME shows tray items only with a StatusNotifierItem extension)");
+const QString kShownLine =
+    QStringLiteral("Showing the status item in the system tray (StatusNotifierItem host)");
 const QString kLateHostLine =
     QStringLiteral("A system tray started (StatusNotifierItem host): showing the status item");
 const QString kLateX11TrayLine = QStringLiteral("A system tray started (X11 tray): showing the status item");
@@ -203,8 +204,8 @@ TEST_F(TrayHostProcessTest, X11TrayThatStartsLaterGetsTheItem)
     trayEnvironment.insert(QStringLiteral("DISPLAY"), display.name());
     tray.setProcessEnvironment(trayEnvironment);
     tray.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    tray.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--height"),
-                                          QStringLiteral("32")});
+    tray.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"),
+                                          QStringLiteral("--height"), QStringLiteral("32")});
     ASSERT_TRUE(tray.waitForStarted(10000));
     EXPECT_TRUE(bar->waitForLine(kLateX11TrayLine)) << bar->output().toStdString();
     tray.terminate();
@@ -236,11 +237,13 @@ TEST_F(TrayHostProcessTest, SecondStartEndsAtOnceAndACrashFreesTheSession)
 TEST_F(TrayHostProcessTest, MenuSpeaksTheUsersLanguageAndFallsBackToEnglish)
 {
     ASSERT_TRUE(watcher.start());
-    const struct {
+    const struct
+    {
         const char* locale;
         QStringList labels;
     } cases[] = {
-        {"fr_FR.UTF-8", {"Connecté", "Lancer l'inventaire", "Redémarrer l'agent", "À propos de VORA", "Quitter"}},
+        {"fr_FR.UTF-8",
+         {"Connecté", "Lancer l'inventaire", "Redémarrer l'agent", "À propos de VORA", "Quitter"}},
         {"ja_JP.UTF-8", {"接続済み", "インベントリを収集", "エージェントを再起動", "VORA について", "終了"}},
         {"it_IT.UTF-8", {"Connected", "Run Inventory", "Restart Agent", "About VORA", "Quit"}},
     };
