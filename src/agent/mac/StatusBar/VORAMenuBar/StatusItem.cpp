@@ -1,7 +1,10 @@
 #include "StatusItem.h"
 
+#include "SizedIconEngine.h"
+
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -17,15 +20,22 @@ StatusItem::~StatusItem() = default;
 
 QIcon StatusItem::loadImage(const QString& name)
 {
-    QIcon image(QStringLiteral(":/") + name);
+    QMap<int, QString> files;
+    const QString base = QStringLiteral(":/") + name;
+    const QSize baseSize = QImageReader(base, "PNG").size();
+    if (baseSize.isValid()) {
+        files.insert(baseSize.width(), base);
+    } else {
+        qWarning("Cannot read the image %s", qUtf8Printable(base));
+    }
     const QString file = name + QStringLiteral(".png");
-    for (const QString& size : QDir(QStringLiteral(":/sizes")).entryList(QDir::Dirs)) {
-        const QString path = QStringLiteral(":/sizes/%1/%2").arg(size, file);
+    for (const QString& side : QDir(QStringLiteral(":/sizes")).entryList(QDir::Dirs)) {
+        const QString path = QStringLiteral(":/sizes/%1/%2").arg(side, file);
         if (QFile::exists(path)) {
-            image.addFile(path, QSize(size.toInt(), size.toInt()));
+            files.insert(side.toInt(), path);
         }
     }
-    return image;
+    return QIcon(new SizedIconEngine(std::move(files)));
 }
 
 void StatusItem::setIcon(const QIcon& icon)

@@ -32,7 +32,7 @@ public:
 
     // The image `name` (":/<name>") with every other size drawn for it
     // (":/sizes/<N>/<name>.png"), so a host gets a sharp image at the size
-    // it asks for instead of a scaled one.
+    // it asks for instead of a scaled one. Files are read on first use.
     static QIcon loadImage(const QString& name);
 
     void setIcon(const QIcon& icon);
