@@ -3,17 +3,29 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// What xcb hands back is malloc'ed and freed by the caller.
+template <typename T>
+using XcbOwned = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+XcbOwned<T> Own(T* pointer)
+{
+    return XcbOwned<T>(pointer, &std::free);
+}
 
 xcb_connection_t* X11Connection()
 {
@@ -26,10 +38,8 @@ xcb_atom_t InternAtom(xcb_connection_t* connection, const std::string& name)
 {
     const xcb_intern_atom_cookie_t cookie =
         xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str());
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
+    const auto reply = Own(xcb_intern_atom_reply(connection, cookie, nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
 // The screen of $DISPLAY, as the tray selection is per screen (":0.1" → 1).
@@ -38,11 +48,9 @@ int DisplayScreen()
     char* host = nullptr;
     int display = 0;
     int screen = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screen) == 0) {
-        return 0;
-    }
-    std::free(host);
-    return screen;
+    const int parsed = xcb_parse_display(nullptr, &host, &display, &screen);
+    const auto hostName = Own(host); // not needed, only freed
+    return parsed != 0 ? screen : 0;
 }
 
 bool StatusNotifierHostRuns()
@@ -53,7 +61,12 @@ bool StatusNotifierHostRuns()
               qUtf8Printable(bus.lastError().message()));
         return false;
     }
-    return bus.interface()->isServiceRegistered(kWatcherService).value();
+    const QDBusReply<bool> registered = bus.interface()->isServiceRegistered(kWatcherService);
+    if (!registered.isValid()) {
+        qWarning("Cannot ask the session bus for a StatusNotifierItem host: %s",
+                 qUtf8Printable(registered.error().message()));
+    }
+    return registered.isValid() && registered.value();
 }
 
 } // namespace
@@ -104,11 +117,9 @@ TrayHostWatch::Host TrayHostWatch::currentHost()
         return Host::None;
     }
     xcb_connection_t* connection = X11Connection();
-    xcb_get_selection_owner_reply_t* reply =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, m_trayAtom), nullptr);
-    const bool owned = reply != nullptr && reply->owner != XCB_WINDOW_NONE;
-    std::free(reply);
-    return owned ? Host::XEmbed : Host::None;
+    const auto owner = Own(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, m_trayAtom), nullptr));
+    return owner && owner->owner != XCB_WINDOW_NONE ? Host::XEmbed : Host::None;
 }
 
 void TrayHostWatch::watch()
