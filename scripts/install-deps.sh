@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   dbus dbus-daemon dbus-bin
   xvfb xauth x11-utils xdotool trayer imagemagick
+  weston qt6-wayland
   python3
 )
 

@@ -1,5 +1,5 @@
 // VORAMenuBar as a desktop session runs it: the real program on an X
-// server of its own, a private session bus where a fake
+// server (or Wayland compositor) of its own, a private session bus where a fake
 // StatusNotifierItem watcher stands in for the desktop's tray host, and the
 // helper's stand-in on a private system bus. The item is read the way a
 // host reads it: its org.kde.StatusNotifierItem properties and the menu it
@@ -10,6 +10,7 @@
 #include "StatusNotifierItemClient.h"
 #include "TempAgentRoot.h"
 #include "WaitUntil.h"
+#include "WestonDisplay.h"
 #include "XvfbDisplay.h"
 
 #include <QDBusConnection>
@@ -189,6 +190,30 @@ TEST_F(TrayHostProcessTest, WithoutAHostItSaysSoAndShowsOnceOneStarts)
     const StatusNotifierItemClient host = client(item);
     EXPECT_TRUE(waitForToolTip(host, QStringLiteral("Connected")));
     EXPECT_EQ(host.menuLabels().value(0), "Connected");
+}
+
+// GNOME on Wayland without its extension: no X11 tray can exist, so the
+// item can only wait for a StatusNotifierItem host.
+TEST_F(TrayHostProcessTest, OnWaylandTheItemWaitsForAHostAndReachesIt)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty()) {
+        GTEST_SKIP() << "weston missing (scripts/install-deps.sh)";
+    }
+    WestonDisplay wayland;
+    ASSERT_TRUE(wayland.isRunning());
+    QProcessEnvironment waylandSession = environment();
+    waylandSession.remove(QStringLiteral("DISPLAY"));
+    waylandSession.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    waylandSession.insert(QStringLiteral("XDG_RUNTIME_DIR"), wayland.runtimeDirectory());
+    waylandSession.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland.socketName());
+    MenuBarProcess bar(waylandSession);
+    ASSERT_TRUE(bar.waitForLine(kNoTrayLine)) << bar.output().toStdString();
+
+    ASSERT_TRUE(watcher.start());
+    const QString item = waitForItem();
+    ASSERT_FALSE(item.isEmpty()) << bar.output().toStdString();
+    EXPECT_TRUE(bar.waitForLine(kLateHostLine));
+    EXPECT_TRUE(waitForToolTip(client(item), QStringLiteral("Connected")));
 }
 
 TEST_F(TrayHostProcessTest, X11TrayThatStartsLaterGetsTheItem)
