@@ -39,6 +39,12 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/vora-menubar.desktop.in ${PROJECT_BINAR
 install(FILES ${PROJECT_BINARY_DIR}/vora-menubar.desktop DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart)
 install(FILES ${PROJECT_SOURCE_DIR}/src/agent/mac/StatusBar/VORAMenuBar/resources/VORAMenuBar.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps RENAME vora-menubar.png)
+# The same image at the other sizes tools/artwork draws, so menus and
+# launchers never scale it.
+foreach(size 16 22 24 32 48 96 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/src/agent/mac/StatusBar/VORAMenuBar/resources/sizes/${size}/VORAMenuBar.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME vora-menubar.png)
+endforeach()
 
 # Desktop entries named after the programs' application ids, so that docks
 # and task bars show their names and icon. The dialog's is hidden from

@@ -29,3 +29,6 @@ inline constexpr const char* kNotifyTrustedSender = kHelperService;
 // needs none (packaging/polkit/com.orvel.vora.policy).
 inline constexpr const char* kRestartAgentAction = "com.orvel.vora.restart-agent";
 inline constexpr const char* kRunInventoryAction = "com.orvel.vora.run-inventory";
+
+// One VORAMenuBar per session: the name it owns on the session bus.
+inline constexpr const char* kMenuBarSessionName = "com.orvel.vora.VORAMenuBar";

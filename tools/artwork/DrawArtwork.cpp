@@ -2,12 +2,15 @@
 // writes them into the source tree where they are committed:
 //   VUserAlert:  VRlogo100w.bmp, prog1.bmp ... prog8.bmp, VRbackfade50vr2.bmp
 //   VORAMenuBar: VORAMenuBar.png, VoraConnected.png, VoraDisconnected.png,
-//                AboutIcon.png
+//                AboutIcon.png, and the three tray images again at every
+//                other size a tray host may ask for, as
+//                sizes/<N>/<name>.png (N = 16 ... 256)
 // The dialog's images are BMPs without transparency, so they are drawn on
 // the flat colour of the dialog's header band (kHeaderBand), where the logo
 // and the progress meter stand.
 #include <QColor>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -25,12 +28,15 @@ const QColor kBrandLight(0x22, 0x94, 0xe6);
 const QColor kConnected(0x2e, 0xb8, 0x5c);
 const QColor kDisconnected(0xd6, 0x3b, 0x3b);
 constexpr int kDialogHeight = 340;
+// Tray hosts ask for 16 to 256 pixels; each size is drawn at that size, as
+// a scaled one blurs the strokes (a 32-pixel "V" shrunk to 16 is grey mush).
+constexpr int kTraySizes[] = {16, 22, 24, 32, 48, 64, 96, 128, 256};
 constexpr int kHeaderHeight = 150;
 
 bool Save(const QImage& image, const QString& directory, const QString& name)
 {
     const QString path = QDir(directory).filePath(name);
-    if (!image.save(path)) {
+    if (!QDir().mkpath(QFileInfo(path).path()) || !image.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
@@ -63,7 +69,9 @@ void DrawBadge(QPainter& painter, const QRectF& box, const QColor& from, const Q
     vee.moveTo(box.left() + w * 0.24, box.top() + w * 0.26);
     vee.lineTo(box.left() + w * 0.47, box.top() + w * 0.74);
     vee.lineTo(box.left() + w * 0.72, box.top() + w * 0.26);
-    QPen stroke(Qt::white, w * 0.11, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    // At 16 pixels a tenth of the width is under two pixels: keep two so the
+    // "V" stays a solid white line instead of a grey one.
+    QPen stroke(Qt::white, qMax(w * 0.11, 2.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.setPen(stroke);
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(vee);
@@ -153,10 +161,33 @@ QImage StatusIcon(int size, bool connected)
     }
     const qreal dot = size * 0.2;
     const QPointF centre(size - dot - 0.5, size - dot - 0.5);
-    painter.setPen(QPen(Qt::white, size * 0.07));
+    painter.setPen(QPen(Qt::white, qMax(size * 0.07, 1.0)));
     painter.setBrush(connected ? kConnected : kDisconnected);
     painter.drawEllipse(centre, dot, dot);
     return image;
+}
+
+QImage ConnectedIcon(int size)
+{
+    return StatusIcon(size, true);
+}
+
+QImage DisconnectedIcon(int size)
+{
+    return StatusIcon(size, false);
+}
+
+// "<name>.png" at the base size the programs have always loaded, every
+// other size as "sizes/<N>/<name>.png".
+bool SaveTrayImage(QImage (*draw)(int), int baseSize, const QString& directory, const QString& name)
+{
+    bool ok = true;
+    for (const int size : kTraySizes) {
+        const QString file = size == baseSize ? name + QStringLiteral(".png")
+                                              : QStringLiteral("sizes/%1/%2.png").arg(size).arg(name);
+        ok = Save(draw(size), directory, file) && ok;
+    }
+    return ok;
 }
 
 } // namespace
@@ -176,9 +207,9 @@ int main(int argc, char** argv)
         ok = Save(ProgressFrame(frame), dialog, QStringLiteral("prog%1.bmp").arg(frame + 1)) && ok;
     }
     ok = Save(Background(), dialog, QStringLiteral("VRbackfade50vr2.bmp")) && ok;
-    ok = Save(Badge(64), menuBar, QStringLiteral("VORAMenuBar.png")) && ok;
-    ok = Save(StatusIcon(32, true), menuBar, QStringLiteral("VoraConnected.png")) && ok;
-    ok = Save(StatusIcon(32, false), menuBar, QStringLiteral("VoraDisconnected.png")) && ok;
     ok = Save(Badge(128), menuBar, QStringLiteral("AboutIcon.png")) && ok;
+    ok = SaveTrayImage(Badge, 64, menuBar, QStringLiteral("VORAMenuBar")) && ok;
+    ok = SaveTrayImage(ConnectedIcon, 32, menuBar, QStringLiteral("VoraConnected")) && ok;
+    ok = SaveTrayImage(DisconnectedIcon, 32, menuBar, QStringLiteral("VoraDisconnected")) && ok;
     return ok ? 0 : 1;
 }

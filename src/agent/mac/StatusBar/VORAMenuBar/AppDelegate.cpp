@@ -2,6 +2,7 @@
 
 #include "AgentHelperProtocol.h"
 #include "DarwinNotificationsManager.h"
+#include "StatusItem.h"
 #include "StreamReader.h"
 #include "VoraDBusNames.h"
 #include "XPCConnection.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMenu>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <unistd.h>
@@ -31,9 +31,10 @@ constexpr int kRefreshIntervalMs = 30000;
 } // namespace
 
 AppDelegate::AppDelegate(QObject* parent)
-    : QObject(parent), m_icon(QStringLiteral(":/VORAMenuBar")),
-      m_disconnectedIcon(QStringLiteral(":/VoraDisconnected")),
-      m_connectedIcon(QStringLiteral(":/VoraConnected")), m_statusItem(std::make_unique<QSystemTrayIcon>()),
+    : QObject(parent), m_icon(StatusItem::loadImage(QStringLiteral("VORAMenuBar"))),
+      m_disconnectedIcon(StatusItem::loadImage(QStringLiteral("VoraDisconnected"))),
+      m_connectedIcon(StatusItem::loadImage(QStringLiteral("VoraConnected"))),
+      m_statusItem(std::make_unique<StatusItem>()),
       m_darwinNotificationCenter(DarwinNotificationsManager::sharedInstance()),
       m_connectedString(qtTrId("Connected")), m_disconnectedString(qtTrId("Disconnected")),
       m_statusString(qtTrId("Status")), m_helperXPCErrorString(qtTrId("Helper XPC Error")),

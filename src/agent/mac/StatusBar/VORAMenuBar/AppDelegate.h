@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StatusItem.h"
+
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
@@ -13,7 +15,6 @@ class DarwinNotificationsManager;
 class QAction;
 class QDBusError;
 #include <QMenu>
-class QSystemTrayIcon;
 class QTimer;
 class XPCConnection;
 
@@ -50,7 +51,7 @@ public:
     void setSleeper(Sleeper sleeper) { m_sleeper = std::move(sleeper); }
     bool isTerminated() const { return m_terminated; }
 
-    QSystemTrayIcon* statusItem() const { return m_statusItem.get(); }
+    StatusItem* statusItem() const { return m_statusItem.get(); }
     QAction* connectedStatusMenuItem() const { return m_connectedStatusMenuItem; }
     const QIcon& icon() const { return m_icon; }
     const QIcon& connectedIcon() const { return m_connectedIcon; }
@@ -76,7 +77,7 @@ private:
     const QIcon m_icon;
     const QIcon m_disconnectedIcon;
     const QIcon m_connectedIcon;
-    std::unique_ptr<QSystemTrayIcon> m_statusItem;
+    std::unique_ptr<StatusItem> m_statusItem;
     DarwinNotificationsManager* const m_darwinNotificationCenter;
     const QString m_connectedString;
     const QString m_disconnectedString;

@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QDBusError>
-#include <QSystemTrayIcon>
 
 #include <cstdio>
 

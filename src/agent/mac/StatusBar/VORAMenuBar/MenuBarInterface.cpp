@@ -2,6 +2,8 @@
 
 #include "AboutViewController.h"
 #include "AppDelegate.h"
+#include "SingleInstance.h"
+#include "VoraDBusNames.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,8 +19,8 @@ QAction* AddItem(QMenu& menu, const char* key, const char* objectName)
 
 } // namespace
 
-MenuBarInterface::MenuBarInterface()
-    : m_menu(std::make_unique<QMenu>()),
+MenuBarInterface::MenuBarInterface(std::unique_ptr<SingleInstance> session)
+    : m_session(std::move(session)), m_menu(std::make_unique<QMenu>()),
       m_about(std::make_unique<AboutViewController>(AboutViewController::MainBundleInfo())),
       m_delegate(std::make_unique<AppDelegate>())
 {
@@ -43,6 +45,17 @@ MenuBarInterface::MenuBarInterface()
 }
 
 MenuBarInterface::~MenuBarInterface() = default;
+
+std::unique_ptr<MainInterface> MenuBarInterface::loadForSession()
+{
+    auto session = std::make_unique<SingleInstance>(QString::fromLatin1(kMenuBarSessionName));
+    if (session->state() == SingleInstance::State::AlreadyRunning) {
+        qInfo("VORAMenuBar already runs in this session (as %s): exiting",
+              qUtf8Printable(session->runningOwner()));
+        return nullptr;
+    }
+    return std::make_unique<MenuBarInterface>(std::move(session));
+}
 
 bool MenuBarInterface::launch()
 {

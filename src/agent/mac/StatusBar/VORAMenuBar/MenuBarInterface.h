@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ApplicationMain.h"
+#include "SingleInstance.h"
 
 #include <memory>
 
@@ -14,8 +15,13 @@ class QMenu;
 class MenuBarInterface final : public MainInterface
 {
 public:
-    MenuBarInterface();
+    // `session` holds the program's name on the session bus while it runs.
+    explicit MenuBarInterface(std::unique_ptr<SingleInstance> session = nullptr);
     ~MenuBarInterface() override;
+
+    // What the program loads: nothing when VORAMenuBar already runs in this
+    // session (logged), so the second start ends at once.
+    static std::unique_ptr<MainInterface> loadForSession();
 
     // Runs the configuration check; false when the program should end.
     bool launch() override;
@@ -25,6 +31,7 @@ public:
     AboutViewController& aboutPanel() const { return *m_about; }
 
 private:
+    std::unique_ptr<SingleInstance> m_session;
     std::unique_ptr<QMenu> m_menu;
     std::unique_ptr<AboutViewController> m_about;
     std::unique_ptr<AppDelegate> m_delegate;

@@ -86,6 +86,6 @@ int main(int argc, char** argv)
         // A status item lives on without windows: closing the About panel
         // must not end it.
         QApplication::setQuitOnLastWindowClosed(false);
-        return std::make_unique<MenuBarInterface>();
+        return MenuBarInterface::loadForSession();
     });
 }

@@ -8,6 +8,7 @@
 #include "MessageLog.h"
 #include "QtPrinters.h"
 #include "ServiceProcess.h"
+#include "StatusItem.h"
 #include "TempAgentRoot.h"
 #include "VoraDBusNames.h"
 #include "WaitUntil.h"
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -27,9 +29,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <numeric>
 
 namespace {
+
+// What the failure states read in English (keys "Helper XPC Error" and
+// "Helper Connection Invalidated").
+const QString kCannotReachHelper = QStringLiteral("Can't reach the VORA agent helper");
+const QString kLostHelper = QStringLiteral("Lost the connection to the VORA agent helper");
 
 class MenuBarTest : public ::testing::Test
 {
@@ -153,8 +161,7 @@ TEST_F(MenuBarTest, AbsentHelperShowsAFailureUntilItAnswers)
 {
     CapturedStdout out;
     ASSERT_TRUE(launch("launchmenu=true\n"));
-    const bool failed = WaitUntil(
-        [&] { return status() == "Helper XPC Error" || status() == "Helper Connection Invalidated"; });
+    const bool failed = WaitUntil([&] { return status() == kCannotReachHelper || status() == kLostHelper; });
     const bool cleared = WaitUntil([&] { return !delegate().agentService(); });
     const std::string printed = out.release();
     ASSERT_TRUE(failed) << status().toStdString();
@@ -183,7 +190,7 @@ TEST_F(MenuBarTest, HelperKilledWhileConnectedRecoversThroughTheErrorBlock)
         return interrupted >= 0 && lines.indexOf("Connection invalidated", interrupted) > interrupted;
     }));
     ASSERT_TRUE(WaitUntil([&] { return delegate().xpcConnection() == nullptr; }));
-    EXPECT_EQ(status(), "Helper Connection Invalidated");
+    EXPECT_EQ(status(), kLostHelper);
     EXPECT_TRUE(shows(delegate().icon()));
     EXPECT_TRUE(delegate().agentService() != nullptr); // stale
 
@@ -274,7 +281,7 @@ TEST_F(MenuBarTest, CommandsWithoutAServiceAreStillLoggedAndFail)
     EXPECT_TRUE(log.contains("About to send Agent inventory message"));
     EXPECT_TRUE(log.contains("Sent Agent inventory message"));
     EXPECT_GE(log.count("Initializing agentService"), 2);
-    StdoutOf([&] { WaitUntil([&] { return status() == "Helper XPC Error"; }, 3000); });
+    StdoutOf([&] { WaitUntil([&] { return status() == kCannotReachHelper; }, 3000); });
 }
 
 TEST(DarwinNotifications, LastBlockForANameWinsAndOwnPostsArrive)
@@ -377,5 +384,44 @@ TEST(MenuBarImages, AllImagesArePresent)
 {
     for (const char* name : {":/VORAMenuBar", ":/VoraConnected", ":/VoraDisconnected", ":/AboutIcon"}) {
         EXPECT_FALSE(QIcon(name).pixmap(22, 22).isNull()) << name;
+    }
+}
+
+// Equal up to the rounding of a pixmap's round trip, compared as
+// premultiplied pixels (the colour of a nearly transparent pixel means
+// nothing): a scaled drawing differs by far more.
+bool SameDrawing(const QImage& left, const QImage& right)
+{
+    const QImage a = left.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage b = right.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* rowA = reinterpret_cast<const uchar*>(a.constScanLine(y));
+        const auto* rowB = reinterpret_cast<const uchar*>(b.constScanLine(y));
+        for (int byte = 0; byte < a.width() * 4; ++byte) {
+            if (std::abs(rowA[byte] - rowB[byte]) > 2) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+TEST(MenuBarImages, TrayImagesComeDrawnAtEverySizeAHostAsksFor)
+{
+    const QList<int> sides{16, 22, 24, 32, 48, 64, 96, 128, 256};
+    for (const char* name : {"VORAMenuBar", "VoraConnected", "VoraDisconnected"}) {
+        const QIcon image = StatusItem::loadImage(QString::fromLatin1(name));
+        const QList<QSize> sizes = image.availableSizes();
+        EXPECT_EQ(sizes.size(), sides.size()) << name;
+        for (const int side : sides) {
+            EXPECT_TRUE(sizes.contains(QSize(side, side))) << name << " " << side;
+            // The drawing for that size, not another one scaled.
+            const QString file = QStringLiteral(":/sizes/%1/%2.png").arg(side).arg(QLatin1String(name));
+            const QImage drawn(QFile::exists(file) ? file : QStringLiteral(":/") + QLatin1String(name));
+            EXPECT_TRUE(SameDrawing(image.pixmap(side, side).toImage(), drawn)) << name << " " << side;
+        }
     }
 }

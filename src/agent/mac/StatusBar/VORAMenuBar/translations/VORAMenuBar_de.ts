@@ -17,15 +17,15 @@
     </message>
     <message id="Helper XPC Error">
         <source>Helper XPC Error</source>
-        <translation>Fehler beim Hilfsdienst</translation>
+        <translation>Der Hilfsdienst des VORA-Agenten ist nicht erreichbar</translation>
     </message>
     <message id="Helper Connection Interrupted">
         <source>Helper Connection Interrupted</source>
-        <translation>Verbindung zum Hilfsdienst unterbrochen</translation>
+        <translation>Der Hilfsdienst des VORA-Agenten wurde beendet</translation>
     </message>
     <message id="Helper Connection Invalidated">
         <source>Helper Connection Invalidated</source>
-        <translation>Verbindung zum Hilfsdienst ungültig</translation>
+        <translation>Verbindung zum Hilfsdienst des VORA-Agenten verloren</translation>
     </message>
     <message id="Helper Access Denied">
         <source>Not allowed: an administrator must approve this action</source>

@@ -17,15 +17,15 @@
     </message>
     <message id="Helper XPC Error">
         <source>Helper XPC Error</source>
-        <translation>Helper XPC Error</translation>
+        <translation>Can't reach the VORA agent helper</translation>
     </message>
     <message id="Helper Connection Interrupted">
         <source>Helper Connection Interrupted</source>
-        <translation>Helper Connection Interrupted</translation>
+        <translation>The VORA agent helper stopped</translation>
     </message>
     <message id="Helper Connection Invalidated">
         <source>Helper Connection Invalidated</source>
-        <translation>Helper Connection Invalidated</translation>
+        <translation>Lost the connection to the VORA agent helper</translation>
     </message>
     <message id="Helper Access Denied">
         <source>Not allowed: an administrator must approve this action</source>
