@@ -10,8 +10,8 @@
 #include "StatusNotifierItemClient.h"
 #include "TempAgentRoot.h"
 #include "WaitUntil.h"
-#include "WestonDisplay.h"
-#include "XvfbDisplay.h"
+#include "WestonServer.h"
+#include "XvfbServer.h"
 
 #include <QDBusConnection>
 #include <QProcess>
@@ -96,7 +96,7 @@ protected:
     QProcessEnvironment environment(const QString& language = QStringLiteral("en_US.UTF-8")) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), display.name());
+        environment.insert(QStringLiteral("DISPLAY"), display.display());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), session.address());
         environment.insert(QStringLiteral("LC_ALL"), language);
@@ -128,7 +128,7 @@ protected:
         return WaitUntil([&] { return item.toolTipTitle() == text; }, kProcessWaitMs);
     }
 
-    XvfbDisplay display;
+    XvfbServer display;
     PrivateSessionBus session;
     FakeStatusNotifierWatcher watcher{session.address()};
     TempAgentRoot root;
@@ -199,13 +199,13 @@ TEST_F(TrayHostProcessTest, OnWaylandTheItemWaitsForAHostAndReachesIt)
     if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty()) {
         GTEST_SKIP() << "weston missing (scripts/install-deps.sh)";
     }
-    WestonDisplay wayland;
+    WestonServer wayland;
     ASSERT_TRUE(wayland.isRunning());
     QProcessEnvironment waylandSession = environment();
     waylandSession.remove(QStringLiteral("DISPLAY"));
     waylandSession.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-    waylandSession.insert(QStringLiteral("XDG_RUNTIME_DIR"), wayland.runtimeDirectory());
-    waylandSession.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland.socketName());
+    waylandSession.insert(QStringLiteral("XDG_RUNTIME_DIR"), wayland.runtimeDir());
+    waylandSession.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland.socket());
     MenuBarProcess bar(waylandSession);
     ASSERT_TRUE(bar.waitForLine(kNoTrayLine)) << bar.output().toStdString();
 
@@ -226,7 +226,7 @@ TEST_F(TrayHostProcessTest, X11TrayThatStartsLaterGetsTheItem)
 
     QProcess tray;
     QProcessEnvironment trayEnvironment = QProcessEnvironment::systemEnvironment();
-    trayEnvironment.insert(QStringLiteral("DISPLAY"), display.name());
+    trayEnvironment.insert(QStringLiteral("DISPLAY"), display.display());
     tray.setProcessEnvironment(trayEnvironment);
     tray.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     tray.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"),
