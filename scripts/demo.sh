@@ -142,6 +142,16 @@ sleep 0.5
 "$bin/VORAMenuBar" >"$work/menubar.log" 2>&1 & pids+=($!)
 sleep 2
 shot 4-tray-connected
+if [ -n "$headless" ]; then
+    # The item's menu, opened as a user does: a right click on the icon,
+    # the last one in the tray at the screen's top right corner.
+    read -r width _ < <(xdotool getdisplaygeometry)
+    xdotool mousemove $((width - 14)) 14 click 3
+    sleep 0.5
+    import -window root -crop 360x220+$((width - 360))+0 +repage "$out_dir/4-tray-menu.png"
+    echo "screenshot: demo-output/4-tray-menu.png" >&2
+    xdotool key Escape
+fi
 echo "connected false" >&3
 echo "post restart" >&3           # the tray item refreshes on the helper's restart notification
 sleep 1

@@ -6,6 +6,7 @@
 #include "VoraDBusNames.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
 
 namespace {
@@ -24,6 +25,9 @@ MenuBarInterface::MenuBarInterface(std::unique_ptr<SingleInstance> session)
       m_about(std::make_unique<AboutViewController>(AboutViewController::MainBundleInfo())),
       m_delegate(std::make_unique<AppDelegate>())
 {
+    // Docks and task switchers find the icon and name through the app id:
+    // the desktop entry com.orvel.vora.VORAMenuBar.desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.orvel.vora.VORAMenuBar"));
     m_menu->setObjectName(QStringLiteral("statusMenu"));
     AddItem(*m_menu, "Status", "statusItem")->setEnabled(false);
     m_menu->addSeparator();

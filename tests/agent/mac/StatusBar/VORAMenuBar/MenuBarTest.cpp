@@ -21,6 +21,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -78,6 +79,17 @@ protected:
 };
 
 } // namespace
+
+// Docks and task switchers find the item's name and icon through its app
+// id, which must name the desktop entry the package installs.
+TEST_F(MenuBarTest, AppIdNamesTheInstalledDesktopEntry)
+{
+    ui = std::make_unique<MenuBarInterface>();
+    const QString appId = QGuiApplication::desktopFileName();
+    EXPECT_EQ(appId, QStringLiteral("com.orvel.vora.VORAMenuBar"));
+    EXPECT_TRUE(QFile::exists(QStringLiteral(VORA_SOURCE_DIR "/packaging/applications/") + appId +
+                              QStringLiteral(".desktop.in")));
+}
 
 TEST_F(MenuBarTest, MissingConfigurationEndsAtOnce)
 {
