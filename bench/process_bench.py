@@ -86,7 +86,9 @@ def map_ms(timer, command, env=None):
     out = subprocess.run([timer] + command, capture_output=True, text=True, env=env, timeout=30)
     if out.returncode != 0:
         raise RuntimeError(f"{command[0]}: {out.stderr.strip()}")
-    return float(out.stdout)
+    # The timer prints the figure last; the program's own lines (the dialog
+    # logs why it ends when the timer stops it) come before it.
+    return float(out.stdout.strip().splitlines()[-1])
 
 
 def percentile(samples, fraction):

@@ -5,6 +5,7 @@
 #include "TerminationSignals.h"
 
 #include <QApplication>
+#include <QThread>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -59,7 +60,11 @@ void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
         LogEnd("no usable display (" + text.toStdString() + ")");
         ::_exit(0);
     }
-    if (type == QtWarningMsg || type == QtCriticalMsg) {
+    // Warnings come from other threads too; only the main thread's are kept
+    // (the display connection's are).
+    const bool mainThread = QCoreApplication::instance() != nullptr &&
+                            QThread::currentThread() == QCoreApplication::instance()->thread();
+    if ((type == QtWarningMsg || type == QtCriticalMsg) && mainThread) {
         state.lastWarning = text.toStdString();
     }
 }
@@ -83,6 +88,7 @@ void OnUnexpectedExit()
 
 void WatchEarlyEnds(const TerminationLogger& logTermination)
 {
+    TerminationSignals::Install(); // a signal from now on waits for the loop
     EarlyEnd& state = State();
     state.fallback = logTermination;
     state.watching = true;

@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 int g_pipe[2] = {-1, -1};
-struct sigaction g_previous[3];
 
 void OnSignal(int number)
 {
@@ -40,36 +39,36 @@ const char* SignalName(int number)
 
 } // namespace
 
-TerminationSignals::TerminationSignals(Handler handler) : m_handler(std::move(handler))
+void TerminationSignals::Install()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
-        std::fprintf(stderr, "cannot watch for termination signals: %s\n", std::strerror(errno));
+    if (g_pipe[0] >= 0) {
         return;
     }
-    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::readSignal);
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
+        std::fprintf(stderr, "cannot watch for termination signals: %s\n", std::strerror(errno));
+        g_pipe[0] = g_pipe[1] = -1;
+        return;
+    }
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (size_t i = 0; i < std::size(kSignals); ++i) {
-        ::sigaction(kSignals[i], &action, &g_previous[i]);
+    for (const int number : kSignals) {
+        ::sigaction(number, &action, nullptr);
     }
 }
 
-TerminationSignals::~TerminationSignals()
+TerminationSignals::TerminationSignals(Handler handler) : m_handler(std::move(handler))
 {
-    if (!m_notifier) {
+    Install();
+    if (g_pipe[0] < 0) {
         return;
     }
-    for (size_t i = 0; i < std::size(kSignals); ++i) {
-        ::sigaction(kSignals[i], &g_previous[i], nullptr);
-    }
-    m_notifier.reset();
-    ::close(g_pipe[0]);
-    ::close(g_pipe[1]);
-    g_pipe[0] = g_pipe[1] = -1;
+    m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, this, &TerminationSignals::readSignal);
 }
+
+TerminationSignals::~TerminationSignals() = default;
 
 void TerminationSignals::readSignal()
 {

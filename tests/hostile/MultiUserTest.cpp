@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <future>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -165,7 +166,7 @@ TEST_F(MultiUserTest, AnotherUserCanNeitherSteerNorAnswerNorRemove)
     ASSERT_TRUE(taken(agent, MARKER_PROGON)) << process->output();
 
     attack("echo > VUSERALERT_EXIT.victim; echo injected > VUSERALERT_MESG.victim; "
-           "echo yes > VUSERALERT_YES.victim; chmod 666 VUSERALERT_YES.victim");
+           "touch VUSERALERT_APND.victim; echo yes > VUSERALERT_YES.victim; chmod 666 VUSERALERT_YES.victim");
     agent.Publish(MARKER_SHOWOK, "");
     ASSERT_TRUE(taken(agent, MARKER_SHOWOK)); // polled with the forged markers present
     EXPECT_TRUE(process->running()) << "obeyed another user's EXIT\n" << process->output();
@@ -232,6 +233,12 @@ TEST_F(MultiUserTest, RootFollowsNoLinkAndWaitsOnNoFifo)
     EXPECT_FALSE(PathExists(missing));
     EXPECT_EQ(ReadFile(agent.GetFilePath(MARKER_MESG)), "hello\n");
 
+    // A directory with something in it at a command's name: root's command
+    // still gets through.
+    attack("mkdir -p VUSERALERT_EXIT.links/x");
+    EXPECT_TRUE(agent.Publish(MARKER_EXIT, ""));
+    EXPECT_EQ(ReadFile(agent.GetFilePath(MARKER_EXIT)), "");
+
     // A link or a FIFO as the log: root moves it away and writes its own.
     ::unlink((root.userDir() + "VAgent.log").c_str());
     attack("ln -s '" + missing + "' VAgent.log");
@@ -242,6 +249,24 @@ TEST_F(MultiUserTest, RootFollowsNoLinkAndWaitsOnNoFifo)
     uid_t owner = 1;
     EXPECT_EQ(ModeOf(root.userDir() + "VAgent.log", &owner), 0622u);
     EXPECT_EQ(owner, 0u);
+    EXPECT_NE(logText().find("root's line"), std::string::npos);
+}
+
+// The log is open to every user for appending; one holding a lock on it
+// must not hang root's logging when the log is due for rollover.
+TEST_F(MultiUserTest, ALockOnTheLogDoesNotHangRoot)
+{
+    attack("head -c 5000 /dev/zero >> VAgent.log; (flock -s 9; sleep 30) 9>>VAgent.log & sleep 0.5");
+    const int32_t maxSize = LOG_MAX_SIZE;
+    LOG_MAX_SIZE = 1000;
+    std::future<void> logged = std::async(std::launch::async, [] {
+        LogStruct log{};
+        LogInitEx(&log, nullptr, "agent", true, 0x70);
+        LogMsgEx(&log, LOG_FILE, 0, "test", "root's line");
+    });
+    const bool done = logged.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    LOG_MAX_SIZE = maxSize;
+    ASSERT_TRUE(done) << "root's log line hangs on another user's lock";
     EXPECT_NE(logText().find("root's line"), std::string::npos);
 }
 

@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QProcess>
 
+#include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -85,6 +87,10 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
         const VUAMarkerMgr markers = markersFor(suffix);
         for (const VUA_MarkerType stale : {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE}) {
             markers.Delete(stale);
+            if (markers.Exists(stale)) {
+                std::fprintf(stderr, "vora-agent: cannot clear the earlier answer %s: %s\n",
+                             markers.GetFilePath(stale).c_str(), std::strerror(errno));
+            }
         }
     }
     QProcess dialog;
@@ -98,6 +104,10 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
         inChild = m_launch->inChild();
     }
     dialog.setChildProcessModifier([inChild] {
+        // A session of its own: the dialog shares our standard error, and
+        // without a controlling terminal another user's process cannot
+        // push input into the terminal it may name (TIOCSTI).
+        ::setsid();
         ::dup2(STDERR_FILENO, STDOUT_FILENO);
         if (inChild) {
             inChild();

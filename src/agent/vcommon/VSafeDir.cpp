@@ -170,22 +170,20 @@ ScopedFd VSafeDir::CreateExclusive(const std::string& name, mode_t mode, int ext
 ScopedFd VSafeDir::OpenAppend(const std::string& name, mode_t mode, const VOwners& owners,
                               VFileStatus* status) const
 {
-    // Two rounds: the entry may appear or vanish between the two opens.
+    // The file is there nearly always (a log line, a second answer line):
+    // opened first, created only when missing. Two rounds, since the entry
+    // may appear or vanish between the two calls.
     for (int round = 0; round < 2; ++round) {
-        ScopedFd created = CreateExclusive(name, mode, O_APPEND);
-        if (created.valid()) {
-            Set(status, VFileStatus::Ok);
-            return created;
-        }
-        if (errno != EEXIST) {
-            Set(status, StatusOfOpenError(errno));
-            return created;
-        }
         VFileStatus existing = VFileStatus::Failed;
         ScopedFd file = OpenRegular(name, O_WRONLY | O_APPEND, owners, nullptr, &existing);
         if (existing != VFileStatus::Missing) {
             Set(status, existing);
             return file;
+        }
+        ScopedFd created = CreateExclusive(name, mode, O_APPEND);
+        if (created.valid() || errno != EEXIST) {
+            Set(status, created.valid() ? VFileStatus::Ok : StatusOfOpenError(errno));
+            return created;
         }
     }
     Set(status, VFileStatus::Failed);
@@ -219,6 +217,12 @@ bool VSafeDir::Publish(const std::string& name, const std::string& content, mode
     if (ok && ::renameat(fd(), temporary.c_str(), fd(), name.c_str()) == 0) {
         return true;
     }
+    // A directory planted at the name (a file cannot replace one): moved
+    // out of the way, where the caller may (root in a sticky directory).
+    if (ok && (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST) && MoveAside(name) &&
+        ::renameat(fd(), temporary.c_str(), fd(), name.c_str()) == 0) {
+        return true;
+    }
     const int error = errno;
     ::unlinkat(fd(), temporary.c_str(), 0);
     errno = error;
@@ -235,9 +239,18 @@ bool VSafeDir::Remove(const std::string& name) const
         return true;
     }
     if (errno == EISDIR) {
-        return ::unlinkat(fd(), name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+        if (::unlinkat(fd(), name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT) {
+            return true;
+        }
+        // A directory with something in it: its name is freed all the same.
+        return (errno == ENOTEMPTY || errno == EEXIST) && MoveAside(name);
     }
     return false;
+}
+
+bool VSafeDir::MoveAside(const std::string& name) const
+{
+    return ::renameat(fd(), name.c_str(), fd(), RandomName(".vsafe-moved-").c_str()) == 0;
 }
 
 bool VSafeDir::Rename(const std::string& from, const std::string& to) const

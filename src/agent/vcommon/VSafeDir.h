@@ -94,12 +94,13 @@ public:
     VFileStatus ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
                          std::string* content, struct stat* info = nullptr) const;
     // Writes `content` to a new file under a random hidden name, gives it
-    // `owner`/`group` when those are not -1, and renames it over `name`.
+    // `owner`/`group` when those are not -1, and renames it over `name` (a
+    // directory standing there is first renamed to a hidden random name).
     bool Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner = -1,
                  gid_t group = -1) const;
 
-    // Removes the entry (an empty directory too); a missing one is not an
-    // error.
+    // Removes the entry (an empty directory too; one with something in it
+    // is renamed to a hidden random name); a missing one is not an error.
     bool Remove(const std::string& name) const;
     bool Rename(const std::string& from, const std::string& to) const;
 
@@ -112,6 +113,7 @@ public:
 
 private:
     VSafeDir(ScopedFd fd, int openError, std::string path);
+    bool MoveAside(const std::string& name) const;
 
     ScopedFd m_fd{-1};
     int m_openError = 0;

@@ -1,30 +1,11 @@
 #include "filecopy.h"
 
-#include "ScopedFd.h"
-
 #include <cerrno>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::string DestinationPath(const char* from, const char* to)
-{
-    struct stat info;
-    if (::stat(to, &info) != 0 || !S_ISDIR(info.st_mode)) {
-        return to;
-    }
-    std::string source(from);
-    const size_t slash = source.find_last_of('/');
-    const std::string base = slash == std::string::npos ? source : source.substr(slash + 1);
-    std::string target(to);
-    if (!target.empty() && target.back() != '/') {
-        target += '/';
-    }
-    return target + base;
-}
 
 bool CopyContents(int in, int out)
 {
@@ -40,38 +21,23 @@ bool CopyContents(int in, int out)
             }
             return false;
         }
-        ssize_t done = 0;
-        while (done < got) {
-            const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR) {
-                continue;
-            }
-            if (put <= 0) {
-                return false;
-            }
-            done += put;
+        if (!WriteAll(out, buffer, static_cast<size_t>(got))) {
+            return false;
         }
     }
 }
 
 } // namespace
 
-bool CopyFilePreserving(const char* from, const char* to)
+bool CopyFileInto(const VSafeDir& from, const std::string& name, const VSafeDir& to)
 {
-    if (from == nullptr || to == nullptr) {
-        return false;
-    }
-    ScopedFd in(::open(from, O_RDONLY | O_CLOEXEC));
+    struct stat info;
+    VFileStatus status = VFileStatus::Failed;
+    const ScopedFd in = from.OpenRegular(name, O_RDONLY, VOwners::RootOr(::geteuid()), &info, &status);
     if (!in.valid()) {
         return false;
     }
-    struct stat info;
-    if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
-    }
-
-    const std::string target = DestinationPath(from, to);
-    ScopedFd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.st_mode & 07777));
+    ScopedFd out = to.CreateExclusive(name, info.st_mode & 07777);
     if (!out.valid()) {
         return false;
     }
@@ -87,7 +53,7 @@ bool CopyFilePreserving(const char* from, const char* to)
     }
     ok = out.release() && ok;
     if (!ok) {
-        ::unlink(target.c_str());
+        ::unlinkat(to.fd(), name.c_str(), 0);
     }
     return ok;
 }

@@ -1,8 +1,14 @@
 #pragma once
 
-// Copies `from` to `to` in-process, keeping permission bits, owner (where the
-// caller may set it) and access/modification times, as `cp -p` does. When
-// `to` names an existing directory, the file keeps its base name inside it.
-// Returns false when the source cannot be read or the copy is incomplete; a
-// half-written destination is removed.
-bool CopyFilePreserving(const char* from, const char* to);
+#include "VSafeDir.h"
+
+#include <string>
+
+// Copies the plain file `name` of `from` to a new file of the same name in
+// `to`, keeping permission bits, owner (where the caller may set it) and
+// access/modification times, as `cp -p` does. The source is read only when
+// it is a regular file of root or this process's user; the copy is created
+// exclusively, so nothing planted at its name is written through. Returns
+// false when the source cannot be read or the copy is incomplete; a
+// half-written copy is removed.
+bool CopyFileInto(const VSafeDir& from, const std::string& name, const VSafeDir& to);

@@ -28,17 +28,11 @@ void FormatInto(char (&buffer)[N], const char* format, Args... args)
     std::snprintf(buffer, N, format, args...);
 }
 
-void CopyConfigurationFile(const char* dataDir, const char* fileName, const char* targetDir)
-{
-    const std::string source = std::string(dataDir) + fileName;
-    if (!FileExists(source.c_str())) {
-        return;
-    }
-    CopyFilePreserving(source.c_str(), targetDir);
-}
-
 // A load-testing instance starts from a copy of the main instance's
-// configuration, made only when its directory is created here.
+// configuration, made only when its directory is created here. Both
+// directories are opened without following a link, and the copies are
+// created exclusively: nothing planted in the new directory is written
+// through.
 void PrepareLoadTestingDir(const char* dataDir, const std::string& instanceDir)
 {
     if (VCmdFileUtils::file_exists(instanceDir)) {
@@ -47,8 +41,13 @@ void PrepareLoadTestingDir(const char* dataDir, const std::string& instanceDir)
     if (mkdir(instanceDir.c_str(), 0777) != 0) {
         return;
     }
-    CopyConfigurationFile(dataDir, "arn.conf", instanceDir.c_str());
-    CopyConfigurationFile(dataDir, "arn_auto.conf", instanceDir.c_str());
+    const VSafeDir from(dataDir);
+    const VSafeDir to(instanceDir);
+    for (const char* name : {"arn.conf", "arn_auto.conf"}) {
+        if (from.Exists(name)) {
+            CopyFileInto(from, name, to);
+        }
+    }
 }
 
 void CreateIfMissing(const char* path)

@@ -56,20 +56,26 @@ std::string FormatMessage(const char* format, va_list args)
 }
 
 // After a cut, a credential whose "@" fell past it must not leave its start
-// in clear:
+// in clear: every "//" followed by a ":" with no "@" anywhere after it loses
+// what follows the ":" up to the next "//".
 //   "... smb://bob:Secr" (cut) -> "... smb://bob:xxxxxx"
-std::string MaskCutCredential(std::string text)
+std::string MaskCutCredential(const std::string& text)
 {
-    const size_t slashes = text.rfind("//");
-    if (slashes == std::string::npos) {
-        return text;
+    std::string out;
+    size_t from = 0;
+    for (size_t slashes = text.find("//"); slashes != std::string::npos;) {
+        const size_t next = text.find("//", slashes + 2);
+        const size_t colon = text.find(':', slashes + 2);
+        const bool inSegment = colon != std::string::npos && (next == std::string::npos || colon < next);
+        if (inSegment && text.find('@', colon) == std::string::npos) {
+            out.append(text, from, colon - from);
+            out += ":xxxxxx";
+            from = next == std::string::npos ? text.size() : next;
+        }
+        slashes = next;
     }
-    const size_t colon = text.find(':', slashes + 2);
-    if (colon != std::string::npos && text.find('@', colon) == std::string::npos) {
-        text.resize(colon);
-        text += ":xxxxxx";
-    }
-    return text;
+    out.append(text, from, std::string::npos);
+    return out;
 }
 
 std::string CutMessage(std::string line, size_t prefixLength, bool wasCut)
@@ -78,7 +84,7 @@ std::string CutMessage(std::string line, size_t prefixLength, bool wasCut)
         line.resize(prefixLength + kMessageLimit);
         wasCut = true;
     }
-    return wasCut ? MaskCutCredential(std::move(line)) : line;
+    return wasCut ? MaskCutCredential(line) : line;
 }
 
 bool PassesDebugFilter(const LogStruct& log, int flags)

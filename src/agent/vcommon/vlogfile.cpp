@@ -43,34 +43,32 @@ class LogDirectoryCache final
 public:
     // Runs `use` with the directory of `path` and the file's name in it.
     template <typename Use>
-    auto with(const std::string& path, Use use)
+    auto with(const char* path, Use use)
     {
         const std::lock_guard<std::mutex> hold(m_mutex);
-        const size_t slash = path.find_last_of('/');
-        const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (!m_dir.valid() || directory != m_path) {
-            reopen(directory);
+        if (!m_dir.valid() || m_path != path) {
+            open(path);
         }
-        auto result = use(m_dir, name);
+        auto result = use(m_dir, m_name);
         if (!result.second && errno == ENOENT) {
             // The directory was removed or made again since it was opened.
-            reopen(directory);
-            result = use(m_dir, name);
+            open(path);
+            result = use(m_dir, m_name);
         }
         return result;
     }
 
 private:
-    void reopen(const std::string& directory)
+    void open(const char* path)
     {
-        m_dir = VSafeDir(directory);
-        m_path = directory;
+        m_path = path;
+        m_dir = VSafeDir::OpenParent(m_path, &m_name);
     }
 
     std::mutex m_mutex;
     VSafeDir m_dir;
-    std::string m_path;
+    std::string m_path; // the log file's
+    std::string m_name; // its name in m_dir
 };
 
 // Never destroyed: a program may still log from its exit handlers, after
@@ -81,14 +79,10 @@ LogDirectoryCache& LogDirectory()
     return *cache;
 }
 
-bool IsRoot()
-{
-    return ::geteuid() == 0;
-}
-
+// Root trusts only root's log; a user trusts root's or its own.
 VOwners WritersTrusted()
 {
-    return IsRoot() ? VOwners::RootOr(0) : VOwners::RootOr(::geteuid());
+    return VOwners::RootOr(::geteuid());
 }
 
 // The text before the path's first ".", skipping leading dots as strtok does:
@@ -148,8 +142,9 @@ void RenameFile(const std::string& from, const std::string& to)
 // history lost (about a third of all lines with eight busy writers). The
 // one that rolls holds an exclusive lock on the live file; the others wait,
 // then see that the path now names another file, or a small one, and leave
-// it alone. Only a plain file is locked: a FIFO or a link is rolled away
-// unopened.
+// it alone. Every user may open the log, so the wait is bounded: one holding
+// a lock on it must not hang root's logging. Only a plain file is locked: a
+// FIFO or a link is rolled away unopened.
 class RolloverLock final
 {
 public:
@@ -159,12 +154,12 @@ public:
         VFileStatus status = VFileStatus::Failed;
         m_file = dir.OpenRegular(m_name, O_RDONLY, VOwners::Anyone(), nullptr, &status);
         if (m_file.valid()) {
-            ::flock(m_file.get(), LOCK_EX);
+            m_held = Acquire(m_file.get());
         }
     }
     ~RolloverLock()
     {
-        if (m_file.valid()) {
+        if (m_held) {
             ::flock(m_file.get(), LOCK_UN);
         }
     }
@@ -177,6 +172,9 @@ public:
     {
         struct stat locked;
         struct stat current;
+        if (m_file.valid() && !m_held) {
+            return false; // another process rolls it over now
+        }
         if (!m_file.valid() || ::fstat(m_file.get(), &locked) != 0 || ::lstat(path, &current) != 0) {
             return !m_file.valid(); // unlockable: roll over as before
         }
@@ -187,21 +185,46 @@ public:
     }
 
 private:
+    // Waits up to a second for a rollover in another process to finish
+    // (they take milliseconds); a lock still held then belongs to someone
+    // who holds it on purpose, and this process no longer waits for it.
+    static bool Acquire(int fd)
+    {
+        static std::atomic<bool> gaveUp{false};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                return true;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                return false;
+            }
+            if (gaveUp.load()) {
+                return false;
+            }
+            ::usleep(10000);
+        }
+        gaveUp = true;
+        std::printf(
+            "Log rollover skipped: the log file is locked by another process for more than a second\n");
+        return false;
+    }
+
     std::string m_name;
     ScopedFd m_file{-1};
+    bool m_held = false;
 };
 
 // A live log that root must not write into (another user's, a link, a FIFO)
 // is moved out of the way as a full one would be.
-bool RootMustRollAway(const struct stat& info)
+bool RootMustRollAway(const struct stat& info, uid_t euid)
 {
-    return IsRoot() && (!S_ISREG(info.st_mode) || info.st_uid != 0 || info.st_nlink != 1);
+    return euid == 0 && (!S_ISREG(info.st_mode) || info.st_uid != 0 || info.st_nlink != 1);
 }
 
 // Rollover of a log the caller may not rename is its owner's task.
-bool LeftToItsOwner(const struct stat& info)
+bool LeftToItsOwner(const struct stat& info, uid_t euid)
 {
-    return !IsRoot() && info.st_uid != ::geteuid();
+    return euid != 0 && info.st_uid != euid;
 }
 
 void ShiftNumberedFiles(const char* path, const std::string& stem)
@@ -275,10 +298,11 @@ void LogFileRollover(LogStruct* log, bool force)
         }
         return;
     }
-    const bool foreign = RootMustRollAway(info);
+    const uid_t euid = ::geteuid();
+    const bool foreign = RootMustRollAway(info, euid);
     const unsigned long long limit = static_cast<unsigned long long>(LOG_MAX_SIZE < 0 ? 0 : LOG_MAX_SIZE);
     if ((!force && !foreign && static_cast<unsigned long long>(info.st_size) <= limit) ||
-        LeftToItsOwner(info)) {
+        LeftToItsOwner(info, euid)) {
         return;
     }
     std::string stem;

@@ -311,14 +311,43 @@ VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, si
     return result;
 }
 
+// Why a marker found is not to be believed, or nothing: another owner, or
+// a second name of someone's file (a hard link to a root-owned file has
+// root as its owner).
+std::string VUAMarkerMgr::Distrust(const struct stat& info) const
+{
+    if (!m_trusted.trusts(info.st_uid)) {
+        return "belongs to " + OwnerText(info) + ", not to root or this dialog's user";
+    }
+    if (S_ISREG(info.st_mode) && info.st_nlink != 1) {
+        return "is a second name of another file (a hard link)";
+    }
+    return std::string();
+}
+
+bool VUAMarkerMgr::IsTrusted(VUA_MarkerType type, std::string* note)
+{
+    struct stat info;
+    if (!IsValidType(type) || !dir().Stat(m_names[type], &info)) {
+        return false;
+    }
+    const std::string why = Distrust(info);
+    if (!why.empty()) {
+        *note = Refuse(type, info, why).note;
+        return false;
+    }
+    return true;
+}
+
 VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t maxBytes)
 {
     struct stat info;
     if (!IsValidType(type) || !dir().Stat(m_names[type], &info)) {
         return VUATake{};
     }
-    if (!m_trusted.trusts(info.st_uid)) {
-        return Refuse(type, info, "belongs to " + OwnerText(info) + ", not to root or this dialog's user");
+    const std::string why = Distrust(info);
+    if (!why.empty()) {
+        return Refuse(type, info, why);
     }
     if (content == nullptr) {
         if (dir().Remove(m_names[type])) {

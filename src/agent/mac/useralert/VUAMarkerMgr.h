@@ -80,6 +80,11 @@ public:
     // process may not remove (a sticky directory) is obeyed once.
     VUATake Take(VUA_MarkerType type, std::string* content = nullptr, size_t maxBytes = 0);
 
+    // True when the marker is there and may be believed (root's or the
+    // trusted user's, no second name of another file); otherwise `note`
+    // says why, the first time a given file is met.
+    bool IsTrusted(VUA_MarkerType type, std::string* note);
+
     void Delete(VUA_MarkerType type) const;
     void DeleteAll() const; // every kind but MARKER_DEBUG
 
@@ -110,6 +115,7 @@ private:
     };
     static Identity IdentityOf(const struct stat& info);
     static bool IsValidType(VUA_MarkerType type);
+    std::string Distrust(const struct stat& info) const;
     void ComposeFilePaths();
     VUATake Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why);
     VUATake TakeInPlace(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes);

@@ -316,7 +316,9 @@ std::optional<MessageState> VuaAPI::checkMessage()
     if (!markers.Exists(MARKER_MESG)) {
         return std::nullopt;
     }
-    const bool append = markers.Exists(MARKER_APND);
+    std::string note;
+    const bool append = markers.Exists(MARKER_APND) && markers.IsTrusted(MARKER_APND, &note);
+    noteMarker(note);
     if (append) {
         markers.Delete(MARKER_APND);
     }

@@ -141,7 +141,12 @@ TEST(MarkerMgr, PublishPutsTheWholeMarkerInPlaceAtOnce)
     EXPECT_EQ(ReadFile(agent.GetFilePath(MARKER_MESG)), "line\n");
     EXPECT_EQ(ListDir(root.userDir()),
               (std::vector<std::string>{"VUSERALERT_MESG.abc", "VUSERALERT_SETTIMEOUT.abc"}));
+    // A directory with something in it at the name (a user can plant one in
+    // the shared directory) is moved to a hidden name; the marker gets in.
     MakeDirs(agent.GetFilePath(MARKER_YES) + "/x");
-    EXPECT_FALSE(agent.Publish(MARKER_YES, "yes")); // a non-empty directory in the way
-    EXPECT_EQ(ListDir(root.userDir()).size(), 3u);  // no temporary file left behind
+    EXPECT_TRUE(agent.Publish(MARKER_YES, "yes"));
+    EXPECT_EQ(ReadFile(agent.GetFilePath(MARKER_YES)), "yes\n");
+    const std::vector<std::string> entries = ListDir(root.userDir());
+    ASSERT_EQ(entries.size(), 4u); // no temporary file left behind
+    EXPECT_EQ(entries.front().rfind(".vsafe-moved-", 0), 0u) << entries.front();
 }
