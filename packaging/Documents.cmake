@@ -45,12 +45,12 @@ vora_manual(VUserAlert.1 1 desktop)
 vora_manual(VORAMenuBar.1 1 desktop)
 vora_manual(vora-agent.1 1 standin)
 
-# What an administrator reads first; docs/deployment.md comes with the
-# deployment guide and is installed once it is there.
-set(VORA_GUIDES ${PROJECT_SOURCE_DIR}/docs/agent-integration.md ${PROJECT_SOURCE_DIR}/docs/dbus.md)
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/deployment.md)
-    list(PREPEND VORA_GUIDES ${PROJECT_SOURCE_DIR}/docs/deployment.md)
-endif()
+# What an administrator reads first.
+set(VORA_GUIDES
+    ${PROJECT_SOURCE_DIR}/docs/deployment.md
+    ${PROJECT_SOURCE_DIR}/docs/agent-integration.md
+    ${PROJECT_SOURCE_DIR}/docs/dbus.md
+    ${PROJECT_SOURCE_DIR}/docs/tray.md)
 foreach(guide IN LISTS VORA_GUIDES)
     get_filename_component(name ${guide} NAME)
     vora_gzip(${guide} ${VORA_DOCUMENTS_DIR}/doc/${name}.gz)
