@@ -168,19 +168,24 @@ ScopedFd VSafeDir::CreateExclusive(const std::string& name, mode_t mode, int ext
 }
 
 ScopedFd VSafeDir::OpenAppend(const std::string& name, mode_t mode, const VOwners& owners,
-                              VFileStatus* status) const
+                              VFileStatus* status, struct stat* info) const
 {
     // The file is there nearly always (a log line, a second answer line):
     // opened first, created only when missing. Two rounds, since the entry
     // may appear or vanish between the two calls.
     for (int round = 0; round < 2; ++round) {
         VFileStatus existing = VFileStatus::Failed;
-        ScopedFd file = OpenRegular(name, O_WRONLY | O_APPEND, owners, nullptr, &existing);
+        struct stat own;
+        struct stat* target = info != nullptr ? info : &own;
+        ScopedFd file = OpenRegular(name, O_WRONLY | O_APPEND, owners, target, &existing);
         if (existing != VFileStatus::Missing) {
             Set(status, existing);
             return file;
         }
         ScopedFd created = CreateExclusive(name, mode, O_APPEND);
+        if (created.valid() && ::fstat(created.get(), target) != 0) {
+            *target = {};
+        }
         if (created.valid() || errno != EEXIST) {
             Set(status, created.valid() ? VFileStatus::Ok : StatusOfOpenError(errno));
             return created;

@@ -85,8 +85,9 @@ public:
     // Opens a regular file for appending, creating it with exactly `mode`
     // (the umask does not narrow it) when missing. An existing entry must be
     // a regular file of a trusted owner with a single link.
-    ScopedFd OpenAppend(const std::string& name, mode_t mode, const VOwners& owners,
-                        VFileStatus* status) const;
+    // `info` (when given) receives the fstat of the file opened.
+    ScopedFd OpenAppend(const std::string& name, mode_t mode, const VOwners& owners, VFileStatus* status,
+                        struct stat* info = nullptr) const;
     // Creates a new regular file for writing, failing when the name exists.
     ScopedFd CreateExclusive(const std::string& name, mode_t mode, int extraFlags = 0) const;
 

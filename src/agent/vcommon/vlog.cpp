@@ -194,7 +194,6 @@ void LogMsgEx(LogStruct* log, int flags, uint32_t /*reserved*/, const char* func
         std::fflush(stdout);
     }
     if ((flags & LOG_FILE) != 0 && log->ready) {
-        LogFileRollover(log, false);
-        LogMsgWrite(log, line);
+        LogRolloverAndWrite(log, line);
     }
 }

@@ -243,37 +243,75 @@ void ShiftNumberedFiles(const char* path, const std::string& stem)
     RenameFile(path, NumberedPath(stem, 1));
 }
 
-ScopedFd OpenLiveLog(VSafeDir& dir, const std::string& name, VFileStatus* status)
+ScopedFd OpenLiveLog(VSafeDir& dir, const std::string& name, VFileStatus* status, struct stat* info)
 {
-    ScopedFd file = dir.OpenAppend(name, kLogMode, WritersTrusted(), status);
+    ScopedFd file = dir.OpenAppend(name, kLogMode, WritersTrusted(), status, info);
     if (!file.valid() && errno == EACCES && !g_permissionRetryUsed.exchange(true)) {
         LOG_RETRY_SLEEP(1);
-        file = dir.OpenAppend(name, kLogMode, WritersTrusted(), status);
+        file = dir.OpenAppend(name, kLogMode, WritersTrusted(), status, info);
     }
     return file;
 }
 
+enum class Appended
+{
+    Written,
+    RolloverDue, // nothing written: the log must be rolled over first
+    Failed,
+};
+
 // One open, one append, one close per line, with plain system calls: the
 // line goes out in one write, which O_APPEND keeps whole against the
 // appends of other processes. A short write (a full disk) is reported like
-// a failed open, with errno set: the line is lost.
-void AppendLine(LogStruct* log, const std::string& line)
+// a failed open, with errno set: the line is lost. With `checkRollover`, a
+// full log (or, for root, one root may not write into) is not written: the
+// caller rolls it over first. The size comes from the file opened for the
+// line, so the check costs no call of its own.
+Appended AppendLine(LogStruct* log, const std::string& line, bool checkRollover)
 {
     VFileStatus status = VFileStatus::Failed;
+    const uid_t euid = ::geteuid();
+    bool due = false;
     const auto result = LogDirectory().with(log->path, [&](VSafeDir& dir, const std::string& name) {
-        ScopedFd file = OpenLiveLog(dir, name, &status);
-        const bool written = file.valid() && WriteAll(file.get(), line.data(), line.size());
+        struct stat info = {};
+        ScopedFd file = OpenLiveLog(dir, name, &status, &info);
+        if (checkRollover) {
+            const off_t limit = LOG_MAX_SIZE < 0 ? 0 : LOG_MAX_SIZE;
+            due = file.valid() ? info.st_size > limit && !LeftToItsOwner(info, euid)
+                               : euid == 0 && (status == VFileStatus::ForeignOwner ||
+                                               (status == VFileStatus::NotRegular && errno != EACCES));
+        }
+        const bool written = file.valid() && !due && WriteAll(file.get(), line.data(), line.size());
         return std::make_pair(0, file.release() && written);
     });
     if (result.second) {
-        return;
+        return Appended::Written;
+    }
+    if (due) {
+        return Appended::RolloverDue;
     }
     const int error = errno;
     if (status == VFileStatus::ForeignOwner || (status == VFileStatus::NotRegular && error == EINVAL)) {
         std::printf("Error writing to log file: %s: it %s\n", log->path, VFileStatusText(status));
-        return;
+        return Appended::Failed;
     }
     std::printf("Error writing to log file: %s (%d) %s\n", log->path, error, std::strerror(error));
+    return Appended::Failed;
+}
+
+template <typename Write>
+void UnderLogLock(LogStruct* log, const std::string& line, Write write)
+{
+    const bool locked = log->debugFlags == 0;
+    if (locked && !AcquireLock(log->lock)) {
+        std::printf("Error acquiring lock to access log file: %s to log message %s\n", log->path,
+                    line.c_str());
+        return;
+    }
+    write();
+    if (locked) {
+        ReleaseLock(log->lock);
+    }
 }
 
 } // namespace
@@ -325,14 +363,18 @@ void LogMsgWrite(LogStruct* log, const std::string& line)
     if (log == nullptr) {
         return;
     }
-    const bool locked = log->debugFlags == 0;
-    if (locked && !AcquireLock(log->lock)) {
-        std::printf("Error acquiring lock to access log file: %s to log message %s\n", log->path,
-                    line.c_str());
+    UnderLogLock(log, line, [&] { AppendLine(log, line, false); });
+}
+
+void LogRolloverAndWrite(LogStruct* log, const std::string& line)
+{
+    if (log == nullptr) {
         return;
     }
-    AppendLine(log, line);
-    if (locked) {
-        ReleaseLock(log->lock);
-    }
+    UnderLogLock(log, line, [&] {
+        if (AppendLine(log, line, true) == Appended::RolloverDue) {
+            LogFileRollover(log, false);
+            AppendLine(log, line, false);
+        }
+    });
 }
