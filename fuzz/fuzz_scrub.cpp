@@ -6,11 +6,16 @@
 
 namespace {
 
-// Every "password=" left in a scrubbed line is followed by the mask.
+// Every "password=" left in a scrubbed line is followed by the mask, maybe
+// inside the value's opening quote: password=xxxxxx, password="xxxxxx".
 bool NoPasswordValueLeft(const std::string& text)
 {
     for (size_t at = text.find("password="); at != std::string::npos; at = text.find("password=", at + 1)) {
-        if (text.compare(at + 9, 6, "xxxxxx") != 0) {
+        size_t value = at + 9;
+        if (value < text.size() && (text[value] == '"' || text[value] == '\'')) {
+            ++value;
+        }
+        if (text.compare(value, 6, "xxxxxx") != 0) {
             return false;
         }
     }
