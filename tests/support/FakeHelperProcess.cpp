@@ -1,4 +1,5 @@
 #include "FakeHelperProcess.h"
+#include "StopProcess.h"
 
 #include "WaitUntil.h"
 
@@ -42,16 +43,7 @@ bool FakeHelperProcess::send(const QByteArray& command)
 
 void FakeHelperProcess::kill()
 {
-    if (m_process.state() == QProcess::NotRunning) {
-        return;
-    }
-    // SIGTERM first: the helper ends through its exit path, so that leak
-    // checking runs in it too.
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
+    StopProcess(m_process);
 }
 
 void FakeHelperProcess::drain()

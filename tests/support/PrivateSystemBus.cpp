@@ -1,4 +1,5 @@
 #include "PrivateSystemBus.h"
+#include "StopProcess.h"
 
 #include "TempAgentRoot.h"
 
@@ -87,13 +88,7 @@ bool PrivateSystemBus::launch()
 
 PrivateSystemBus::~PrivateSystemBus()
 {
-    if (m_daemon.state() != QProcess::NotRunning) {
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(5000)) {
-            m_daemon.kill();
-            m_daemon.waitForFinished();
-        }
-    }
+    StopProcess(m_daemon);
     if (!m_directory.isEmpty()) {
         RemoveTree(m_directory.toStdString());
     }

@@ -1,4 +1,5 @@
 #include "ServiceProcess.h"
+#include "StopProcess.h"
 
 #include "WaitUntil.h"
 
@@ -41,11 +42,7 @@ void ServiceProcess::stop()
     // The end of its input ends it normally; a signal only if it hangs.
     m_process.closeWriteChannel();
     if (!m_process.waitForFinished(10000)) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
+        StopProcess(m_process);
     }
 }
 

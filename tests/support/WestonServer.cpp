@@ -1,4 +1,5 @@
 #include "WestonServer.h"
+#include "StopProcess.h"
 
 #include "TempAgentRoot.h"
 #include "WaitUntil.h"
@@ -38,13 +39,7 @@ WestonServer::WestonServer()
 
 WestonServer::~WestonServer()
 {
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.terminate();
-        if (!m_server.waitForFinished(5000)) {
-            m_server.kill();
-            m_server.waitForFinished();
-        }
-    }
+    StopProcess(m_server);
     if (!m_runtimeDir.isEmpty()) {
         RemoveTree(m_runtimeDir.toStdString());
     }

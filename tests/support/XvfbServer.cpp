@@ -1,4 +1,5 @@
 #include "XvfbServer.h"
+#include "StopProcess.h"
 
 #include <QStandardPaths>
 
@@ -28,11 +29,11 @@ XvfbServer::XvfbServer()
 
 XvfbServer::~XvfbServer()
 {
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.terminate();
-        if (!m_server.waitForFinished(5000)) {
-            m_server.kill();
-            m_server.waitForFinished();
-        }
-    }
+    StopProcess(m_server);
+}
+
+void XvfbServer::kill()
+{
+    m_server.kill();
+    m_server.waitForFinished();
 }

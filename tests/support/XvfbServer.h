@@ -15,6 +15,8 @@ public:
 
     bool isRunning() const { return !m_display.isEmpty(); }
     const QString& display() const { return m_display; } // ":12"
+    // Ends the server at once (SIGKILL), as a crash would.
+    void kill();
 
 private:
     QProcess m_server;

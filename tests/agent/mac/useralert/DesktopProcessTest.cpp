@@ -4,6 +4,7 @@
 // properties through xprop, Wayland requests through WAYLAND_DEBUG.
 #include "Contrast.h"
 #include "FileHelpers.h"
+#include "StopProcess.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
@@ -111,16 +112,7 @@ protected:
         return WaitUntil([&] { return !agent.Exists(MARKER_SHOWOK); }, 30000);
     }
 
-    void TearDown() override
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(5000)) {
-                process.kill();
-                process.waitForFinished();
-            }
-        }
-    }
+    void TearDown() override { StopProcess(process); }
 
     TempAgentRoot root;
     VUAMarkerMgr agent{std::string("desktop")};

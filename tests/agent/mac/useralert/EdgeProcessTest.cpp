@@ -5,6 +5,7 @@
 #include "SpawnedProcess.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
+#include "XvfbServer.h"
 #include "md5.h"
 
 #include <gtest/gtest.h>
@@ -64,29 +65,6 @@ protected:
         }
     }
 
-    // An X server of its own on a free display, ready when the function
-    // returns; it writes the display number it took to its output then.
-    static std::unique_ptr<SpawnedProcess> startXvfb(std::string* display)
-    {
-        auto server = std::make_unique<SpawnedProcess>(SpawnedProcess::Options{
-            {"/usr/bin/Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-ac", "-screen", "0", "800x600x24"},
-            EnvironmentWith({})});
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            // Its messages share the file: the number is the line of digits.
-            const std::string output = server->output();
-            for (size_t begin = 0, end; (end = output.find('\n', begin)) != std::string::npos;
-                 begin = end + 1) {
-                const std::string line = output.substr(begin, end - begin);
-                if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) {
-                    *display = ":" + line;
-                    return server;
-                }
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return server;
-    }
-
     std::string logText() const
     {
         const std::string path = root.userDir() + "VAgent.log";
@@ -110,9 +88,9 @@ TEST_F(EdgeProcessTest, SuffixIsTheDigestOfTheNameBytesAsPassed)
 // showed a Yes/No dialog.
 TEST_F(EdgeProcessTest, QtOptionNamesReachTheParser)
 {
-    std::string display;
-    const auto server = startXvfb(&display);
-    ASSERT_FALSE(display.empty()) << server->output();
+    const XvfbServer server;
+    ASSERT_TRUE(server.isRunning());
+    const std::string display = server.display().toStdString();
     auto dialog =
         start({"-name", "-ok", "-yesno"}, {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display}, {"WAYLAND_DISPLAY"});
     expectCleanEnd(*dialog);
@@ -155,14 +133,14 @@ TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
 
 TEST_F(EdgeProcessTest, DisplayGoingAwayEndsWithStatusZeroAndALogLine)
 {
-    std::string display;
-    const auto server = startXvfb(&display);
-    ASSERT_FALSE(display.empty()) << server->output();
+    XvfbServer server;
+    ASSERT_TRUE(server.isRunning());
+    const std::string display = server.display().toStdString();
     const VUAMarkerMgr agent(std::string("xlost"));
     auto dialog = start({"-suffix=xlost", "-yesno", "-timeout=300"},
                         {"QT_QPA_PLATFORM=xcb", "DISPLAY=" + display}, {"WAYLAND_DISPLAY", "XAUTHORITY"});
     ASSERT_TRUE(pollsMarkers(agent)) << dialog->output();
-    server->signal(SIGKILL);
+    server.kill(); // gone at once, as a crashed X server
     expectCleanEnd(*dialog);
     EXPECT_NE(logText().find("the display connection was lost"), std::string::npos) << logText();
     expectNoAnswer(agent);

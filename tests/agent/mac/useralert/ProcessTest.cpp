@@ -1,6 +1,7 @@
 // VUserAlert as the agent runs it: a separate process on the offscreen
 // platform against a temporary agent root, steered through marker files.
 #include "FileHelpers.h"
+#include "StopProcess.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
@@ -43,17 +44,7 @@ protected:
         return WaitUntil([&] { return !agent.Exists(type); });
     }
 
-    void TearDown() override
-    {
-        // SIGTERM ends the dialog through its exit path (leak checks too).
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(10000)) {
-                process.kill();
-                process.waitForFinished();
-            }
-        }
-    }
+    void TearDown() override { StopProcess(process, 10000); }
 
     TempAgentRoot root;
     QProcess process;

@@ -8,6 +8,7 @@
 #include "FakeStatusNotifierWatcher.h"
 #include "PrivateSessionBus.h"
 #include "StatusNotifierItemClient.h"
+#include "StopProcess.h"
 #include "TempAgentRoot.h"
 #include "WaitUntil.h"
 #include "WestonServer.h"
@@ -45,16 +46,7 @@ public:
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.start(QStringLiteral(VORAMENUBAR_PATH), {});
     }
-    ~MenuBarProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(10000)) {
-                m_process.kill();
-                m_process.waitForFinished();
-            }
-        }
-    }
+    ~MenuBarProcess() { StopProcess(m_process, 10000); }
     MenuBarProcess(const MenuBarProcess&) = delete;
     MenuBarProcess& operator=(const MenuBarProcess&) = delete;
 

@@ -1,0 +1,15 @@
+#include "StopProcess.h"
+
+#include <QProcess>
+
+void StopProcess(QProcess& process, int graceMs)
+{
+    if (process.state() == QProcess::NotRunning) {
+        return;
+    }
+    process.terminate();
+    if (!process.waitForFinished(graceMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
