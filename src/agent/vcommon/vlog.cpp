@@ -1,6 +1,5 @@
 #include "vlog.h"
 
-#include "ScopedFd.h"
 #include "util.h"
 
 #include <algorithm>
@@ -9,10 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 int32_t LOG_MAX_SIZE = 4194304;
 int32_t LOG_MAX_FILES = 5;

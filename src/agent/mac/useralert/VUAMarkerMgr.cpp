@@ -271,7 +271,7 @@ VUATake VUAMarkerMgr::TakeInPlace(VUA_MarkerType type, const struct stat& info, 
     if (content != nullptr) {
         struct stat opened;
         VFileStatus status = VFileStatus::Failed;
-        const ScopedFd file = dir().OpenRegular(m_names[type], O_RDONLY, m_trusted, &opened, &status);
+        const ScopedFd file = m_dir.OpenRegular(m_names[type], O_RDONLY, m_trusted, &opened, &status);
         if (!file.valid() || !(IdentityOf(opened) == identity) ||
             ReadAll(file.get(), maxBytes, content) == VFileStatus::Failed) {
             return VUATake{};
@@ -288,18 +288,18 @@ VUATake VUAMarkerMgr::TakeInPlace(VUA_MarkerType type, const struct stat& info, 
 VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes)
 {
     const std::string taken = VSafeDir::RandomName(".vua-taken-");
-    if (!dir().Rename(m_names[type], taken)) {
+    if (!m_dir.Rename(m_names[type], taken)) {
         return VUATake{};
     }
     struct stat info;
     VFileStatus status = VFileStatus::Failed;
     {
-        const ScopedFd file = dir().OpenRegular(taken, O_RDONLY, m_trusted, &info, &status);
+        const ScopedFd file = m_dir.OpenRegular(taken, O_RDONLY, m_trusted, &info, &status);
         if (file.valid()) {
             status = ReadAll(file.get(), maxBytes, content);
         }
     }
-    dir().Remove(taken);
+    m_dir.Remove(taken);
     VUATake result;
     result.taken = status == VFileStatus::Ok || status == VFileStatus::TooLarge;
     if (status == VFileStatus::TooLarge) {
@@ -341,6 +341,8 @@ bool VUAMarkerMgr::IsTrusted(VUA_MarkerType type, std::string* note)
 
 VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t maxBytes)
 {
+    // dir() checks that the held directory is still the marker directory;
+    // the rest of this take uses it as it is.
     struct stat info;
     if (!IsValidType(type) || !dir().Stat(m_names[type], &info)) {
         return VUATake{};
@@ -350,7 +352,7 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
         return Refuse(type, info, why);
     }
     if (content == nullptr) {
-        if (dir().Remove(m_names[type])) {
+        if (m_dir.Remove(m_names[type])) {
             VUATake taken;
             taken.taken = true;
             return taken;
@@ -386,16 +388,17 @@ void VUAMarkerMgr::DeleteAll() const
 
 std::string VUAMarkerMgr::CheckUsable() const
 {
-    if (!dir().valid()) {
+    const VSafeDir& directory = dir();
+    if (!directory.valid()) {
         return "the marker directory " + m_directory + " cannot be opened (" +
-               std::strerror(dir().openError()) + "): the dialog can take no command and leave no answer";
+               std::strerror(directory.openError()) + "): the dialog can take no command and leave no answer";
     }
-    if (::faccessat(dir().fd(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
+    if (::faccessat(directory.fd(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
         return "the marker directory " + m_directory + " is not writable for uid " +
                std::to_string(static_cast<unsigned long>(::geteuid())) +
                ": the dialog can leave no answer (see the deployment guide for its owner and mode)";
     }
-    const long nameMax = ::fpathconf(dir().fd(), _PC_NAME_MAX);
+    const long nameMax = ::fpathconf(directory.fd(), _PC_NAME_MAX);
     const size_t longest = m_names[MARKER_SETTIMEOUT].size();
     if (nameMax > 0 && longest > static_cast<size_t>(nameMax)) {
         return "marker names for suffix " + m_suffix + " are up to " + std::to_string(longest) +
