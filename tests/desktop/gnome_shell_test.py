@@ -1,0 +1,278 @@
+#!/usr/bin/python3
+"""VORAMenuBar and VUserAlert on GNOME Shell 43, the desktop most users
+have: a headless shell of the test's own (gnome_session.py) with Debian's
+AppIndicator extension as its StatusNotifierItem host.
+
+Checks, each seen in the shell's own screenshots:
+- the tray item is registered by the host and its icon, with the connected
+  state's green dot, is in the top bar;
+- a right click on it opens its menu (the host tells the item "opened" over
+  com.canonical.dbusmenu and draws the menu below the top bar), Escape
+  closes it;
+- the icon follows the helper: the red dot once the helper reports
+  disconnected, the green one once it is back;
+- a dialog on Xwayland stays above an ordinary X11 window that is mapped and
+  activated after it.
+
+Usage: gnome_shell_test.py BIN_DIR OUTPUT_DIR [--sanitized]
+The screenshots are left in OUTPUT_DIR. Exit status 77: skipped.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from gnome_session import KEY_ESCAPE, GnomeSession, wait_until  # noqa: E402
+
+MISSING = [tool for tool in ("gnome-shell", "Xwayland", "dbus-daemon", "dbus-monitor", "gsettings", "unshare",
+                             "xdotool", "xmessage", "xdpyinfo", "xwininfo") if shutil.which(tool) is None]
+EXTENSION_DIR = "/usr/share/gnome-shell/extensions/ubuntu-appindicators@ubuntu.com"
+
+GREEN, RED = (0x2E, 0xB8, 0x5C), (0xD6, 0x3B, 0x3B)  # the state dots of the tray icons
+BLUE = (0x16, 0x70, 0xBF)  # the connected icon's body
+MAGENTA = (255, 0, 255)  # the ordinary window under the dialog
+TOP_BAR = (640, 0, 640, 32)  # its right half: status items and system menu
+MENU = (0x30, 0x30, 0x30)  # the background of the shell's popup menus
+MENU_LABELS = ["Connected", "Run Inventory", "Restart Agent", "About VORA", "Quit"]
+
+failures = []
+
+
+def check(condition, what):
+    print(f"{'ok' if condition else 'FAILED'}: {what}", flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def box_of(points):
+    xs, ys = [p[0] for p in points], [p[1] for p in points]
+    return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
+
+
+def read(path):
+    with open(path, errors="replace") as text:
+        return text.read()
+
+
+class Helper:
+    """The stand-in's helper service on the session's private system bus."""
+
+    def __init__(self, session, bin_dir, work):
+        self.out = os.path.join(work, "helper.out")
+        self.process = session.spawn([os.path.join(bin_dir, "vora-agent"), "helper", "--connected"],
+                                     session.env, self.out)
+        self.ready = wait_until(lambda: "ready" in read(self.out), 15)
+
+    def send(self, command):
+        self.process.stdin.write((command + "\n").encode())
+        self.process.stdin.flush()
+        return wait_until(lambda: f"ok {command}" in read(self.out), 10)
+
+    def report(self, connected):
+        return self.send(f"connected {'true' if connected else 'false'}") and self.send(
+            "post com.orvel.vora.agentWasRestarted")
+
+
+def item_icon(session, name, dot, seconds=20):
+    """The top bar's screenshot and the item's state dot in it, once the
+    dot shows (bounded wait: the host loads the icon after registering)."""
+    found = {}
+
+    def shows():
+        image = session.screenshot(name)
+        found["image"] = image
+        found["dot"] = image.points(TOP_BAR, dot)
+        return len(found["dot"]) >= 10
+
+    wait_until(shows, seconds, interval=0.3)
+    return found.get("image"), found.get("dot", [])
+
+
+def tray_item(session, bin_dir, work, root):
+    helper = Helper(session, bin_dir, work)
+    if not check(helper.ready, "the helper's stand-in owns its name on the private system bus"):
+        return
+    out = os.path.join(work, "menubar.out")
+    environment = dict(session.env, WAYLAND_DISPLAY="wayland-0", QT_QPA_PLATFORM="wayland", VORA_AGENT_ROOT=root)
+    menubar = session.spawn([os.path.join(bin_dir, "VORAMenuBar")], environment, out)
+    shown = "Showing the status item in the system tray (StatusNotifierItem host)"
+    if not check(wait_until(lambda: shown in read(out) and "Agent is CONNECTED" in read(out), 20),
+                 f"VORAMenuBar finds GNOME's tray host and the helper ({read(out).strip()!r})"):
+        return
+
+    def ours(item):
+        # "BUS_NAME@/PATH" (the AppIndicator host) or "BUS_NAME/PATH"
+        return session.name_pid(item.split("/")[0].rstrip("@")) == menubar.pid
+
+    check(wait_until(lambda: any(ours(item) for item in session.registered_items()), 10),
+          f"the AppIndicator host registered the item ({list(session.registered_items())})")
+
+    image, dot = item_icon(session, "tray-connected", GREEN)
+    if not check(len(dot) >= 10, f"the top bar shows the item's green dot ({len(dot)} pixels, {image.path})"):
+        return
+    x, y, w, h = box_of(dot)
+    body = image.count((x - 16, 0, w + 16, 32), BLUE)
+    check(body >= 20, f"the green dot sits on the connected icon's blue body ({body} pixels)")
+    check(image.count(TOP_BAR, RED) == 0, "no red dot while connected")
+
+    menu(session, work, (x + w // 2 - 4, y + h // 2 - 4))
+    check(helper.report(False), "the helper reports disconnected")
+    image, red = item_icon(session, "tray-disconnected", RED)
+    check(len(red) >= 10 and image.count(TOP_BAR, GREEN) == 0,
+          f"the item turns to the red dot ({len(red)} pixels, {image.path})")
+    check(helper.report(True), "the helper reports connected again")
+    image, green = item_icon(session, "tray-reconnected", GREEN)
+    check(len(green) >= 10, f"the item turns back to the green dot ({len(green)} pixels, {image.path})")
+
+
+def menu_entries(image, below):
+    """The entries of a popup menu drawn in area below (the shell's menu
+    background, text lines counted as bands of bright rows); None when no
+    menu shows there."""
+    background = image.points(below, MENU)
+    if len(background) < 20000:
+        return None
+    x, y, w, h = box_of(background)
+    bright = [any(sum(image.pixel(column, row)) > 360 for column in range(x, x + w)) for row in range(y, y + h)]
+    return sum(1 for row in range(len(bright)) if bright[row] and (row == 0 or not bright[row - 1]))
+
+
+def menu(session, work, at):
+    """Opens the item's menu with a right click, as a user does, and closes
+    it with Escape."""
+    log = os.path.join(work, "dbusmenu.log")
+    monitor = session.spawn(["dbus-monitor", "--address", session.env["DBUS_SESSION_BUS_ADDRESS"],
+                             "type='method_call',interface='com.canonical.dbusmenu'"], session.env, log)
+    wait_until(lambda: "NameAcquired" in read(log), 5)
+
+    def told(event):
+        return any(f'string "{event}"' in call for call in read(log).split("member=Event")[1:])
+
+    below = (max(at[0] - 320, 0), 32, 640, 320)
+    shown = {}
+
+    def drawn(name):
+        shown["image"] = session.screenshot(name)
+        shown["entries"] = menu_entries(shown["image"], below)
+        return shown["entries"] is not None
+
+    session.click(*at)
+    check(wait_until(lambda: told("opened"), 10), "a right click on the item opens its menu (dbusmenu \"opened\")")
+    check("member=AboutToShow" in read(log), "the host asks the item to prepare its menu (AboutToShow)")
+    wait_until(lambda: drawn("tray-menu"), 5, interval=0.2)
+    check(shown["entries"] == len(MENU_LABELS),
+          f"the top bar shows the menu below the item with its {len(MENU_LABELS)} entries "
+          f"({shown['entries']}, {shown['image'].path})")
+
+    session.key(KEY_ESCAPE)
+    check(wait_until(lambda: told("closed"), 10), "Escape closes the menu (dbusmenu \"closed\")")
+    check(wait_until(lambda: not drawn("tray-menu-closed"), 5, interval=0.2),
+          f"the menu is gone from the screen ({shown['image'].path})")
+    monitor.terminate()
+
+
+def dialog_above_window(session, bin_dir, work, root):
+    """A Yes/No dialog on Xwayland, then an ordinary X11 window mapped and
+    activated over the same place: the dialog must stay in front."""
+    x11 = dict(session.x11, QT_QPA_PLATFORM="xcb", VORA_AGENT_ROOT=root)
+    alert = session.spawn([os.path.join(bin_dir, "VUserAlert"), "-suffix=gnome", "-name=GNOME check",
+                           "-title=Software Deployment", "-message=Install the editor now?", "-yesno"],
+                          x11, os.path.join(work, "dialog.out"))
+    dialog = find_window(x11, "GNOME check")
+    if not check(dialog is not None, "the dialog's window is mapped on Xwayland"):
+        return
+    session.spawn(["xmessage", "-bg", "magenta", "-fg", "magenta", "-geometry", "1000x640+140+120",
+                   "an ordinary window"], x11, os.path.join(work, "xmessage.out"))
+    window = find_window(x11, "xmessage")
+    if not check(window is not None, "the ordinary window is mapped"):
+        return
+    subprocess.run(["xdotool", "windowactivate", window], env=x11, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    wait_until(lambda: active_window(x11) == window, 5)
+
+    area = geometry(x11, dialog)
+    shown = {}
+
+    def dialog_in_front():
+        image = session.screenshot("dialog-over-window")
+        shown.update(image=image, inside=image.count(inset(area, 4), MAGENTA, 0),
+                     around=image.count((0, 32, 1280, 768), MAGENTA, 0))
+        return shown["inside"] == 0 and shown["around"] > 0
+
+    wait_until(dialog_in_front, 10, interval=0.5)
+    check(shown["around"] >= 100000, f"the ordinary window shows around the dialog ({shown['around']} pixels)")
+    check(shown["inside"] == 0, f"the dialog at {area} is in front of it ({shown['inside']} pixels of the "
+          f"window show through, {shown['image'].path})")
+    alert.terminate()
+
+
+def inset(area, margin):
+    x, y, w, h = area
+    return x + margin, y + margin, w - 2 * margin, h - 2 * margin
+
+
+def find_window(x11, name):
+    found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", f"^{name}$"], env=x11,
+                           capture_output=True, text=True, timeout=20)
+    return found.stdout.split()[0] if found.returncode == 0 and found.stdout.split() else None
+
+
+def active_window(x11):
+    return subprocess.run(["xdotool", "getactivewindow"], env=x11, capture_output=True, text=True).stdout.strip()
+
+
+def geometry(x11, window):
+    """The window's area on the screen, frame excluded."""
+    info = subprocess.run(["xwininfo", "-id", window], env=x11, capture_output=True, text=True).stdout
+    values = dict(line.strip().split(":", 1) for line in info.splitlines() if ":" in line)
+    return tuple(int(values[key]) for key in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+
+
+def main():
+    if len(sys.argv) < 3:
+        print(__doc__)
+        return 2
+    bin_dir, output = sys.argv[1], sys.argv[2]
+    if "--sanitized" in sys.argv:
+        print("SKIP: GNOME Shell runs only against the normal build (its run time under the sanitizers "
+              "exceeds the test's bound)")
+        return 77
+    missing = MISSING + ([] if os.path.isdir(EXTENSION_DIR) else ["gnome-shell-extension-appindicator"])
+    if missing:
+        print(f"SKIP: {', '.join(missing)} missing (scripts/install-deps.sh)")
+        return 77
+
+    shutil.rmtree(output, ignore_errors=True)
+    os.makedirs(output)
+    work = tempfile.mkdtemp(prefix="vora-gnome-")
+    session = GnomeSession(work, output)
+    try:
+        error = session.start()
+        if not check(error is None, error or "GNOME Shell runs headless with its tray host"):
+            print(read(session.log_path)[-3000:])
+            return 1
+        root = os.path.join(work, "root")
+        os.makedirs(os.path.join(root, "Orvel", "VORA", "data"))
+        with open(os.path.join(root, "Orvel", "VORA", "data", "arn.conf"), "w") as conf:
+            conf.write("launchmenu=true\n")
+        tray_item(session, bin_dir, work, root)
+        dialog_above_window(session, bin_dir, work, root)
+    finally:
+        session.stop()
+        for name in os.listdir(work):
+            if name.endswith((".out", ".log")):
+                shutil.copy(os.path.join(work, name), output)
+        shutil.rmtree(work, ignore_errors=True)
+    print(f"screenshots and logs: {output}")
+    if failures:
+        print(f"{len(failures)} check(s) failed")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
