@@ -89,11 +89,13 @@ class Image:
 
 
 class GnomeSession:
-    def __init__(self, work, shots):
-        self.work, self.shots = work, shots
+    def __init__(self, work, output):
+        """work: a fresh directory for the session's files; output: where
+        its log and the screenshots are left."""
+        self.work, self.output = work, output
         self.runtime = os.path.join(work, "runtime")
         os.makedirs(self.runtime, mode=0o700)
-        self.log_path = os.path.join(work, "gnome-shell.log")
+        self.log_path = os.path.join(output, "gnome-shell.log")
         self._processes = []
         self._shots = {}
         self.env = {
@@ -123,18 +125,23 @@ class GnomeSession:
         # The screenshot interface answers only the screenshot tool's name.
         self._call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
                    GLib.Variant("(su)", ("org.gnome.Screenshot", 4)))
-        self._start_shell()
-        if not wait_until(lambda: self.has_name("org.gnome.Shell") and self._extension_state() == 1, 60):
-            return f"gnome-shell did not start with {APPINDICATOR} enabled (see {self.log_path})"
-        if not wait_until(lambda: self.has_name("org.kde.StatusNotifierWatcher"), 20):
-            return f"{APPINDICATOR} registered no StatusNotifierWatcher"
-        # The overview opens as the start-up animation; it is left once that ends.
-        if not wait_until(lambda: "GNOME Shell started at" in self._log(), 60):
-            return f"gnome-shell did not finish starting up (see {self.log_path})"
-        if not wait_until(self._leave_overview, 20):
-            return "the shell stays in its overview"
-        if not wait_until(self._find_xwayland, 20):
-            return f"no Xwayland display in the shell's log ({self.log_path})"
+        shell = self._start_shell()
+        steps = [
+            (lambda: self.has_name("org.gnome.Shell") and self._extension_state() == 1, 60,
+             f"gnome-shell did not start with {APPINDICATOR} enabled"),
+            (lambda: self.has_name("org.kde.StatusNotifierWatcher"), 20,
+             f"{APPINDICATOR} registered no StatusNotifierWatcher"),
+            # The overview opens as the start-up animation: left once that ends.
+            (lambda: "GNOME Shell started at" in self._log(), 60, "gnome-shell did not finish starting up"),
+            (self._leave_overview, 20, "the shell stays in its overview"),
+            (self._find_xwayland, 20, "no Xwayland display answers"),
+        ]
+        for condition, seconds, error in steps:
+            done = wait_until(lambda: shell.poll() is not None or condition(), seconds)
+            if shell.poll() is not None:
+                return f"gnome-shell ended (status {shell.returncode}) before: {error} (its log: {self.log_path})"
+            if not done:
+                return f"{error} (its log: {self.log_path})"
         self._desktop = RemoteDesktop(self)
         return None
 
@@ -186,7 +193,7 @@ class GnomeSession:
             os.chmod("/tmp/.X11-unix", 0o1777)
         script = ("if [ -d /run/systemd ]; then mount -t tmpfs tmpfs /run/systemd || exit 1; fi; "
                   f"exec gnome-shell --headless --wayland --virtual-monitor {WIDTH}x{HEIGHT}")
-        self.spawn(["unshare", "--mount", "--", "sh", "-c", script], self.env, self.log_path)
+        return self.spawn(["unshare", "--mount", "--", "sh", "-c", script], self.env, self.log_path)
 
     def _log(self):
         with open(self.log_path, errors="replace") as log:
@@ -246,7 +253,7 @@ class GnomeSession:
     def screenshot(self, name):
         # One file a name, numbered in order of first use: a poll keeps its last.
         number = self._shots.setdefault(name, len(self._shots) + 1)
-        path = os.path.join(self.shots, f"{number:02d}-{name}.png")
+        path = os.path.join(self.output, f"{number:02d}-{name}.png")
         ok, _ = self._call("org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot", "org.gnome.Shell.Screenshot",
                            "Screenshot", GLib.Variant("(bbs)", (False, False, path)))
         return Image(path) if ok else None

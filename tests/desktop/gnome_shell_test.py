@@ -36,7 +36,7 @@ BLUE = (0x16, 0x70, 0xBF)  # the connected icon's body
 MAGENTA = (255, 0, 255)  # the ordinary window under the dialog
 TOP_BAR = (640, 0, 640, 32)  # its right half: status items and system menu
 MENU = (0x30, 0x30, 0x30)  # the background of the shell's popup menus
-MENU_LABELS = ["Connected", "Run Inventory", "Restart Agent", "About VORA", "Quit"]
+MENU_ENTRIES = 5  # the state, Run Inventory, Restart Agent, About VORA, Quit
 
 failures = []
 
@@ -61,8 +61,8 @@ def read(path):
 class Helper:
     """The stand-in's helper service on the session's private system bus."""
 
-    def __init__(self, session, bin_dir, work):
-        self.out = os.path.join(work, "helper.out")
+    def __init__(self, session, bin_dir):
+        self.out = os.path.join(session.output, "helper.out")
         self.process = session.spawn([os.path.join(bin_dir, "vora-agent"), "helper", "--connected"],
                                      session.env, self.out)
         self.ready = wait_until(lambda: "ready" in read(self.out), 15)
@@ -92,11 +92,15 @@ def item_icon(session, name, dot, seconds=20):
     return found.get("image"), found.get("dot", [])
 
 
-def tray_item(session, bin_dir, work, root):
-    helper = Helper(session, bin_dir, work)
+def where(image):
+    return image.path if image is not None else "no screenshot"
+
+
+def tray_item(session, bin_dir, root):
+    helper = Helper(session, bin_dir)
     if not check(helper.ready, "the helper's stand-in owns its name on the private system bus"):
         return
-    out = os.path.join(work, "menubar.out")
+    out = os.path.join(session.output, "menubar.out")
     environment = dict(session.env, WAYLAND_DISPLAY="wayland-0", QT_QPA_PLATFORM="wayland", VORA_AGENT_ROOT=root)
     menubar = session.spawn([os.path.join(bin_dir, "VORAMenuBar")], environment, out)
     shown = "Showing the status item in the system tray (StatusNotifierItem host)"
@@ -112,21 +116,21 @@ def tray_item(session, bin_dir, work, root):
           f"the AppIndicator host registered the item ({list(session.registered_items())})")
 
     image, dot = item_icon(session, "tray-connected", GREEN)
-    if not check(len(dot) >= 10, f"the top bar shows the item's green dot ({len(dot)} pixels, {image.path})"):
+    if not check(len(dot) >= 10, f"the top bar shows the item's green dot ({len(dot)} pixels, {where(image)})"):
         return
     x, y, w, h = box_of(dot)
     body = image.count((x - 16, 0, w + 16, 32), BLUE)
     check(body >= 20, f"the green dot sits on the connected icon's blue body ({body} pixels)")
     check(image.count(TOP_BAR, RED) == 0, "no red dot while connected")
 
-    menu(session, work, (x + w // 2 - 4, y + h // 2 - 4))
+    menu(session, (x + w // 2 - 4, y + h // 2 - 4))
     check(helper.report(False), "the helper reports disconnected")
     image, red = item_icon(session, "tray-disconnected", RED)
     check(len(red) >= 10 and image.count(TOP_BAR, GREEN) == 0,
-          f"the item turns to the red dot ({len(red)} pixels, {image.path})")
+          f"the item turns to the red dot ({len(red)} pixels, {where(image)})")
     check(helper.report(True), "the helper reports connected again")
     image, green = item_icon(session, "tray-reconnected", GREEN)
-    check(len(green) >= 10, f"the item turns back to the green dot ({len(green)} pixels, {image.path})")
+    check(len(green) >= 10, f"the item turns back to the green dot ({len(green)} pixels, {where(image)})")
 
 
 def menu_entries(image, below):
@@ -141,10 +145,10 @@ def menu_entries(image, below):
     return sum(1 for row in range(len(bright)) if bright[row] and (row == 0 or not bright[row - 1]))
 
 
-def menu(session, work, at):
+def menu(session, at):
     """Opens the item's menu with a right click, as a user does, and closes
     it with Escape."""
-    log = os.path.join(work, "dbusmenu.log")
+    log = os.path.join(session.output, "dbusmenu.log")
     monitor = session.spawn(["dbus-monitor", "--address", session.env["DBUS_SESSION_BUS_ADDRESS"],
                              "type='method_call',interface='com.canonical.dbusmenu'"], session.env, log)
     wait_until(lambda: "NameAcquired" in read(log), 5)
@@ -153,7 +157,7 @@ def menu(session, work, at):
         return any(f'string "{event}"' in call for call in read(log).split("member=Event")[1:])
 
     below = (max(at[0] - 320, 0), 32, 640, 320)
-    shown = {}
+    shown = {"image": None, "entries": None}
 
     def drawn(name):
         shown["image"] = session.screenshot(name)
@@ -164,49 +168,52 @@ def menu(session, work, at):
     check(wait_until(lambda: told("opened"), 10), "a right click on the item opens its menu (dbusmenu \"opened\")")
     check("member=AboutToShow" in read(log), "the host asks the item to prepare its menu (AboutToShow)")
     wait_until(lambda: drawn("tray-menu"), 5, interval=0.2)
-    check(shown["entries"] == len(MENU_LABELS),
-          f"the top bar shows the menu below the item with its {len(MENU_LABELS)} entries "
-          f"({shown['entries']}, {shown['image'].path})")
+    check(shown["entries"] == MENU_ENTRIES,
+          f"the top bar shows the menu below the item with its {MENU_ENTRIES} entries "
+          f"({shown['entries']}, {where(shown['image'])})")
 
     session.key(KEY_ESCAPE)
     check(wait_until(lambda: told("closed"), 10), "Escape closes the menu (dbusmenu \"closed\")")
     check(wait_until(lambda: not drawn("tray-menu-closed"), 5, interval=0.2),
-          f"the menu is gone from the screen ({shown['image'].path})")
+          f"the menu is gone from the screen ({where(shown['image'])})")
     monitor.terminate()
 
 
-def dialog_above_window(session, bin_dir, work, root):
+def dialog_above_window(session, bin_dir, root):
     """A Yes/No dialog on Xwayland, then an ordinary X11 window mapped and
     activated over the same place: the dialog must stay in front."""
     x11 = dict(session.x11, QT_QPA_PLATFORM="xcb", VORA_AGENT_ROOT=root)
     alert = session.spawn([os.path.join(bin_dir, "VUserAlert"), "-suffix=gnome", "-name=GNOME check",
                            "-title=Software Deployment", "-message=Install the editor now?", "-yesno"],
-                          x11, os.path.join(work, "dialog.out"))
+                          x11, os.path.join(session.output, "dialog.out"))
     dialog = find_window(x11, "GNOME check")
     if not check(dialog is not None, "the dialog's window is mapped on Xwayland"):
         return
     session.spawn(["xmessage", "-bg", "magenta", "-fg", "magenta", "-geometry", "1000x640+140+120",
-                   "an ordinary window"], x11, os.path.join(work, "xmessage.out"))
+                   "an ordinary window"], x11, os.path.join(session.output, "xmessage.out"))
     window = find_window(x11, "xmessage")
     if not check(window is not None, "the ordinary window is mapped"):
         return
     subprocess.run(["xdotool", "windowactivate", window], env=x11, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
-    wait_until(lambda: active_window(x11) == window, 5)
+    check(wait_until(lambda: active_window(x11) == window, 5), "the ordinary window is the active one")
 
     area = geometry(x11, dialog)
-    shown = {}
+    shown = {"image": None, "inside": -1, "around": 0, "light": 0}
 
     def dialog_in_front():
         image = session.screenshot("dialog-over-window")
         shown.update(image=image, inside=image.count(inset(area, 4), MAGENTA, 0),
-                     around=image.count((0, 32, 1280, 768), MAGENTA, 0))
+                     around=image.count((0, 32, 1280, 768), MAGENTA, 0),
+                     light=len([p for p in image.points(area, (255, 255, 255), 150)]))
         return shown["inside"] == 0 and shown["around"] > 0
 
     wait_until(dialog_in_front, 10, interval=0.5)
     check(shown["around"] >= 100000, f"the ordinary window shows around the dialog ({shown['around']} pixels)")
     check(shown["inside"] == 0, f"the dialog at {area} is in front of it ({shown['inside']} pixels of the "
-          f"window show through, {shown['image'].path})")
+          f"window show through, {where(shown['image'])})")
+    check(shown["light"] >= area[2] * area[3] // 2, f"the dialog is drawn: its light face covers most of its area "
+          f"({shown['light']} of {area[2] * area[3]} pixels)")
     alert.terminate()
 
 
@@ -236,10 +243,11 @@ def main():
     if len(sys.argv) < 3:
         print(__doc__)
         return 2
-    bin_dir, output = sys.argv[1], sys.argv[2]
+    # The shell writes screenshots to absolute paths only.
+    bin_dir, output = sys.argv[1], os.path.abspath(sys.argv[2])
     if "--sanitized" in sys.argv:
-        print("SKIP: GNOME Shell runs only against the normal build (its run time under the sanitizers "
-              "exceeds the test's bound)")
+        print("SKIP: the GNOME Shell test runs in the normal build only (one GNOME session a CI run; "
+              "the sanitized programs run under the Xvfb and weston tests)")
         return 77
     missing = MISSING + ([] if os.path.isdir(EXTENSION_DIR) else ["gnome-shell-extension-appindicator"])
     if missing:
@@ -259,13 +267,10 @@ def main():
         os.makedirs(os.path.join(root, "Orvel", "VORA", "data"))
         with open(os.path.join(root, "Orvel", "VORA", "data", "arn.conf"), "w") as conf:
             conf.write("launchmenu=true\n")
-        tray_item(session, bin_dir, work, root)
-        dialog_above_window(session, bin_dir, work, root)
+        tray_item(session, bin_dir, root)
+        dialog_above_window(session, bin_dir, root)
     finally:
         session.stop()
-        for name in os.listdir(work):
-            if name.endswith((".out", ".log")):
-                shutil.copy(os.path.join(work, name), output)
         shutil.rmtree(work, ignore_errors=True)
     print(f"screenshots and logs: {output}")
     if failures:
