@@ -24,6 +24,7 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # nothing of the run lands in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gnome_session import KEY_ESCAPE, GnomeSession, wait_until  # noqa: E402
 
