@@ -107,6 +107,9 @@ class GnomeSession:
             "XDG_RUNTIME_DIR": self.runtime,
             "LANG": "C.UTF-8",
         }
+        # The environments of the session's clients, once it runs: native
+        # Wayland ones and X11 ones on its Xwayland.
+        self.wayland = self.x11 = None
         self.bus = None
         self._desktop = None
 
@@ -134,7 +137,7 @@ class GnomeSession:
             # The overview opens as the start-up animation: left once that ends.
             (lambda: "GNOME Shell started at" in self._log(), 60, "gnome-shell did not finish starting up"),
             (self._leave_overview, 20, "the shell stays in its overview"),
-            (self._find_xwayland, 20, "no Xwayland display answers"),
+            (self._find_xwayland, 20, "no Wayland and Xwayland displays in its log, or Xwayland does not answer"),
         ]
         for condition, seconds, error in steps:
             done = wait_until(lambda: shell.poll() is not None or condition(), seconds)
@@ -200,9 +203,12 @@ class GnomeSession:
             return log.read()
 
     def _find_xwayland(self):
+        wayland = re.search(r"Using Wayland display name '([^']+)'", self._log())
+        if wayland:
+            self.wayland = dict(self.env, WAYLAND_DISPLAY=wayland.group(1))
         found = re.search(r"Using public X11 display (:\d+)", self._log())
         auth = glob.glob(os.path.join(self.runtime, ".mutter-Xwaylandauth.*"))
-        if not found or not auth:
+        if not wayland or not found or not auth:
             return False
         self.x11 = dict(self.env, DISPLAY=found.group(1), XAUTHORITY=auth[0])
         return subprocess.run(["xdpyinfo"], env=self.x11, stdout=subprocess.DEVNULL,

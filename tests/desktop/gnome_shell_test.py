@@ -102,7 +102,7 @@ def tray_item(session, bin_dir, root):
     if not check(helper.ready, "the helper's stand-in owns its name on the private system bus"):
         return
     out = os.path.join(session.output, "menubar.out")
-    environment = dict(session.env, WAYLAND_DISPLAY="wayland-0", QT_QPA_PLATFORM="wayland", VORA_AGENT_ROOT=root)
+    environment = dict(session.wayland, QT_QPA_PLATFORM="wayland", VORA_AGENT_ROOT=root)
     menubar = session.spawn([os.path.join(bin_dir, "VORAMenuBar")], environment, out)
     shown = "Showing the status item in the system tray (StatusNotifierItem host)"
     if not check(wait_until(lambda: shown in read(out) and "Agent is CONNECTED" in read(out), 20),
