@@ -12,7 +12,8 @@ Checks, each seen in the shell's own screenshots:
 - the icon follows the helper: the red dot once the helper reports
   disconnected, the green one once it is back;
 - a dialog on Xwayland stays above an ordinary X11 window that is mapped and
-  activated after it.
+  activated after it;
+- the dialog shows as a native Wayland client too.
 
 Usage: gnome_shell_test.py BIN_DIR OUTPUT_DIR [--sanitized]
 The screenshots are left in OUTPUT_DIR. Exit status 77: skipped.
@@ -35,6 +36,7 @@ EXTENSION_DIR = "/usr/share/gnome-shell/extensions/ubuntu-appindicators@ubuntu.c
 GREEN, RED = (0x2E, 0xB8, 0x5C), (0xD6, 0x3B, 0x3B)  # the state dots of the tray icons
 BLUE = (0x16, 0x70, 0xBF)  # the connected icon's body
 MAGENTA = (255, 0, 255)  # the ordinary window under the dialog
+LIGHT = (255, 255, 255)  # near it: the dialog's face
 TOP_BAR = (640, 0, 640, 32)  # its right half: status items and system menu
 MENU = (0x30, 0x30, 0x30)  # the background of the shell's popup menus
 MENU_ENTRIES = 5  # the state, Run Inventory, Restart Agent, About VORA, Quit
@@ -190,7 +192,7 @@ def dialog_above_window(session, bin_dir, root):
     dialog = find_window(x11, "GNOME check")
     if not check(dialog is not None, "the dialog's window is mapped on Xwayland"):
         return
-    session.spawn(["xmessage", "-bg", "magenta", "-fg", "magenta", "-geometry", "1000x640+140+120",
+    ordinary = session.spawn(["xmessage", "-bg", "magenta", "-fg", "magenta", "-geometry", "1000x640+140+120",
                    "an ordinary window"], x11, os.path.join(session.output, "xmessage.out"))
     window = find_window(x11, "xmessage")
     if not check(window is not None, "the ordinary window is mapped"):
@@ -206,7 +208,7 @@ def dialog_above_window(session, bin_dir, root):
         image = session.screenshot("dialog-over-window")
         shown.update(image=image, inside=image.count(inset(area, 4), MAGENTA, 0),
                      around=image.count((0, 32, 1280, 768), MAGENTA, 0),
-                     light=len([p for p in image.points(area, (255, 255, 255), 150)]))
+                     light=image.count(area, LIGHT, 150))
         return shown["inside"] == 0 and shown["around"] > 0
 
     wait_until(dialog_in_front, 10, interval=0.5)
@@ -215,6 +217,31 @@ def dialog_above_window(session, bin_dir, root):
           f"window show through, {where(shown['image'])})")
     check(shown["light"] >= area[2] * area[3] // 2, f"the dialog is drawn: its light face covers most of its area "
           f"({shown['light']} of {area[2] * area[3]} pixels)")
+    for process in (alert, ordinary):
+        process.terminate()
+        process.wait(timeout=10)
+
+
+def light_area(image):
+    return image.count((0, 32, 1280, 768), LIGHT, 150)
+
+
+def dialog_native(session, bin_dir, root):
+    """The dialog as a native Wayland client of the shell: it shows."""
+    check(wait_until(lambda: light_area(session.screenshot("dialog-wayland-before")) < 1000, 10),
+          "the desktop is empty before the Wayland dialog")
+    alert = session.spawn([os.path.join(bin_dir, "VUserAlert"), "-suffix=gnome-wayland", "-name=GNOME check",
+                           "-title=Software Deployment", "-message=Install the editor now?", "-yesno"],
+                          dict(session.wayland, QT_QPA_PLATFORM="wayland", VORA_AGENT_ROOT=root),
+                          os.path.join(session.output, "dialog-wayland.out"))
+    shown = {"light": 0}
+
+    def drawn():
+        shown["light"] = light_area(session.screenshot("dialog-wayland"))
+        return shown["light"] >= 100000
+
+    check(wait_until(drawn, 15, interval=0.5),
+          f"the dialog shows as a native Wayland window ({shown['light']} pixels of its light face)")
     alert.terminate()
 
 
@@ -270,6 +297,7 @@ def main():
             conf.write("launchmenu=true\n")
         tray_item(session, bin_dir, root)
         dialog_above_window(session, bin_dir, root)
+        dialog_native(session, bin_dir, root)
     finally:
         session.stop()
         shutil.rmtree(work, ignore_errors=True)
