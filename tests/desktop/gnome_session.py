@@ -28,7 +28,7 @@ from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
 WIDTH, HEIGHT = 1280, 800
 APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
 SUPPORT_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")
-BUTTON_RIGHT = 0x111  # evdev BTN_RIGHT
+BUTTON_LEFT, BUTTON_RIGHT = 0x110, 0x111  # evdev BTN_LEFT, BTN_RIGHT
 KEY_ESCAPE = 0xFF1B
 
 # Before the shell starts: the tray host on, no notification banners (a root

@@ -6,9 +6,9 @@ AppIndicator extension as its StatusNotifierItem host.
 Checks, each seen in the shell's own screenshots:
 - the tray item is registered by the host and its icon, with the connected
   state's green dot, is in the top bar;
-- a right click on it opens its menu (the host tells the item "opened" over
-  com.canonical.dbusmenu and draws the menu below the top bar), Escape
-  closes it;
+- a right click and a left click on it open its menu (the host tells the
+  item "opened" over com.canonical.dbusmenu and draws the menu below the
+  top bar), Escape closes it;
 - the icon follows the helper: the red dot once the helper reports
   disconnected, the green one once it is back;
 - a dialog on Xwayland stays above an ordinary X11 window that is mapped and
@@ -27,7 +27,7 @@ import tempfile
 
 sys.dont_write_bytecode = True  # nothing of the run lands in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gnome_session import KEY_ESCAPE, GnomeSession, wait_until  # noqa: E402
+from gnome_session import BUTTON_LEFT, BUTTON_RIGHT, KEY_ESCAPE, GnomeSession, wait_until  # noqa: E402
 
 MISSING = [tool for tool in ("gnome-shell", "Xwayland", "dbus-daemon", "dbus-monitor", "gsettings", "unshare",
                              "xdotool", "xmessage", "xdpyinfo", "xwininfo") if shutil.which(tool) is None]
@@ -149,15 +149,15 @@ def menu_entries(image, below):
 
 
 def menu(session, at):
-    """Opens the item's menu with a right click, as a user does, and closes
-    it with Escape."""
+    """Opens the item's menu with a right click and with a left click, as a
+    user does, and closes it with Escape each time."""
     log = os.path.join(session.output, "dbusmenu.log")
     monitor = session.spawn(["dbus-monitor", "--address", session.env["DBUS_SESSION_BUS_ADDRESS"],
                              "type='method_call',interface='com.canonical.dbusmenu'"], session.env, log)
     wait_until(lambda: "NameAcquired" in read(log), 5)
 
     def told(event):
-        return any(f'string "{event}"' in call for call in read(log).split("member=Event")[1:])
+        return sum(f'string "{event}"' in call for call in read(log).split("member=Event")[1:])
 
     below = (max(at[0] - 320, 0), 32, 640, 320)
     shown = {"image": None, "entries": None}
@@ -167,18 +167,20 @@ def menu(session, at):
         shown["entries"] = menu_entries(shown["image"], below)
         return shown["entries"] is not None
 
-    session.click(*at)
-    check(wait_until(lambda: told("opened"), 10), "a right click on the item opens its menu (dbusmenu \"opened\")")
+    for side, button in (("right", BUTTON_RIGHT), ("left", BUTTON_LEFT)):
+        opened, closed = told("opened"), told("closed")
+        session.click(*at, button)
+        check(wait_until(lambda: told("opened") > opened, 10),
+              f"a {side} click on the item opens its menu (dbusmenu \"opened\")")
+        wait_until(lambda: drawn(f"tray-menu-{side}"), 5, interval=0.2)
+        check(shown["entries"] == MENU_ENTRIES,
+              f"the top bar shows the menu below the item with its {MENU_ENTRIES} entries "
+              f"({shown['entries']}, {where(shown['image'])})")
+        session.key(KEY_ESCAPE)
+        check(wait_until(lambda: told("closed") > closed, 10), "Escape closes the menu (dbusmenu \"closed\")")
+        check(wait_until(lambda: not drawn(f"tray-menu-{side}-closed"), 5, interval=0.2),
+              f"the menu is gone from the screen ({where(shown['image'])})")
     check("member=AboutToShow" in read(log), "the host asks the item to prepare its menu (AboutToShow)")
-    wait_until(lambda: drawn("tray-menu"), 5, interval=0.2)
-    check(shown["entries"] == MENU_ENTRIES,
-          f"the top bar shows the menu below the item with its {MENU_ENTRIES} entries "
-          f"({shown['entries']}, {where(shown['image'])})")
-
-    session.key(KEY_ESCAPE)
-    check(wait_until(lambda: told("closed"), 10), "Escape closes the menu (dbusmenu \"closed\")")
-    check(wait_until(lambda: not drawn("tray-menu-closed"), 5, interval=0.2),
-          f"the menu is gone from the screen ({where(shown['image'])})")
     monitor.terminate()
 
 
