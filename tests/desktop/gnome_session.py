@@ -55,6 +55,13 @@ def wait_until(condition, seconds=20.0, interval=0.1):
     return False
 
 
+def signal_group(process, number):
+    try:
+        os.killpg(process.pid, number)
+    except ProcessLookupError:
+        pass
+
+
 class Image:
     """A screenshot's pixels, read as RGB."""
 
@@ -151,14 +158,14 @@ class GnomeSession:
     def stop(self):
         if self._desktop is not None:
             self._desktop.stop()
+        # By group: what a process started (Xwayland, bus services) ends too.
         for process in reversed(self._processes):
-            if process.poll() is None:
-                os.killpg(process.pid, signal.SIGTERM)
+            signal_group(process, signal.SIGTERM)
         for process in reversed(self._processes):
             try:
                 process.wait(timeout=10)
             except subprocess.TimeoutExpired:
-                os.killpg(process.pid, signal.SIGKILL)
+                signal_group(process, signal.SIGKILL)
                 process.wait()
 
     def spawn(self, argv, env, output):

@@ -27,7 +27,11 @@ import tempfile
 
 sys.dont_write_bytecode = True  # nothing of the run lands in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gnome_session import BUTTON_LEFT, BUTTON_RIGHT, KEY_ESCAPE, GnomeSession, wait_until  # noqa: E402
+try:
+    from gnome_session import BUTTON_LEFT, BUTTON_RIGHT, KEY_ESCAPE, GnomeSession, wait_until
+except (ImportError, ValueError) as error:
+    print(f"SKIP: no GObject bindings for Gio and GdkPixbuf ({error}); Debian: python3-gi gir1.2-gdkpixbuf-2.0")
+    sys.exit(77)
 
 MISSING = [tool for tool in ("gnome-shell", "Xwayland", "dbus-daemon", "dbus-monitor", "gsettings", "unshare",
                              "xdotool", "xmessage", "xdpyinfo", "xwininfo") if shutil.which(tool) is None]
