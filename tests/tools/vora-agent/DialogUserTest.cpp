@@ -241,6 +241,27 @@ TEST_F(DialogUserTest, OnlyRootChoosesAnotherUser)
     EXPECT_TRUE(unknown.err.contains("vora-agent: no such user: no-such-user-here"));
 }
 
+// A dialog that hangs and shrugs off SIGTERM (its user's doing, or a
+// fault) is killed 5 s after the SIGTERM, with whatever it started.
+TEST_F(DialogUserTest, HungDialogIsKilledAtItsWaitLimit)
+{
+    const QString hung = QString::fromStdString(root.root()) + "/hung-dialog";
+    WriteFile(hung.toStdString(), "#!/bin/sh\ntrap '' TERM\necho hanging\nwhile :; do sleep 1; done\n");
+    ASSERT_EQ(chmod(root.root().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(hung).constData(), 0755), 0);
+    const AgentRun run =
+        agent({"dialog", "--user", "4242", "--program", hung, "--", "-name=Hung", "-timeout=1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(report["endedByAgent"].toObject(), (QJsonObject{{"state", "running"}, {"signal", "SIGKILL"}}))
+        << run.out.toStdString();
+    EXPECT_TRUE(report["crashed"].toBool());
+    EXPECT_TRUE(run.err.contains("\nhanging\n")) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.err.contains("did not end within its wait limit of 16 s (it was running): ended with SIGKILL"))
+        << run.err.toStdString();
+}
+
 // The dialog's /proc entries, read while it runs.
 struct DialogView
 {
