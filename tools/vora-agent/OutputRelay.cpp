@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <system_error>
 
 namespace {
 
@@ -36,7 +38,13 @@ OutputRelay::OutputRelay(ScopedFd source, int destination)
         m_wakeWrite = ScopedFd(wake[1]);
     }
     ::fcntl(m_source.get(), F_SETFL, ::fcntl(m_source.get(), F_GETFL) | O_NONBLOCK);
-    m_thread = std::thread([this] { run(); });
+    try {
+        m_thread = std::thread([this] { run(); });
+    } catch (const std::system_error& failure) {
+        // The child's output then stays in the pipe; once that is full the
+        // child waits, and its wait limit ends it.
+        std::fprintf(stderr, "vora-agent: cannot relay the dialog's output: %s\n", failure.what());
+    }
 }
 
 OutputRelay::~OutputRelay()
