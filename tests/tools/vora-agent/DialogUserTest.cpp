@@ -18,12 +18,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <iterator>
+
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -311,6 +318,23 @@ DialogView ViewOf(qint64 pid)
     return view;
 }
 
+// From here on, in this process and every process it starts, close_range
+// fails with ENOSYS, as on kernels before 5.9.
+void RefuseCloseRange()
+{
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_close_range, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program = {static_cast<unsigned short>(std::size(filter)), filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+        ::_exit(126);
+    }
+}
+
 // Whether the process has its SIGTERM handler in place ("SigCgt:" in
 // /proc/PID/status): from then on SIGTERM lets it end through its exit path.
 bool CatchesSigterm(const QString& status)
@@ -375,14 +399,20 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         const char* name;
         int timeoutSeconds;
         bool stopIt;
-    } cases[] = {{"ends at its own time-out", 2, false}, {"stopped by its user", 1, true}};
+        bool refuseCloseRange;
+    } cases[] = {{"ends at its own time-out", 2, false, false},
+                 {"stopped by its user", 1, true, false},
+                 {"on a kernel without close_range", 2, false, true}};
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
         QProcess standIn;
         standIn.setProcessEnvironment(environment);
-        standIn.setChildProcessModifier([secret] {
+        standIn.setChildProcessModifier([secret, refuse = test.refuseCloseRange] {
             ::umask(077);
             ::dup2(secret, 42); // the copy is inheritable
+            if (refuse) {
+                RefuseCloseRange();
+            }
         });
         standIn.start(VORA_AGENT_PATH,
                       {"dialog", "--user", "4242", "--", "-name=As the user", "-message=Hello", "-noButtons",
