@@ -5,9 +5,10 @@
 #include "VUAConfig.h"
 #include "strutil.h"
 
+#include <QFile>
 #include <QJsonArray>
-#include <QProcess>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -18,6 +19,23 @@ const QStringList kEncodedOptions = {QStringLiteral("-name"), QStringLiteral("-m
                                      QStringLiteral("-title"), QStringLiteral("-multimessage"),
                                      QStringLiteral("-multisnoozemessage")};
 
+// The options as the dialog parses them; nullopt when they start no dialog.
+std::optional<VUAConfig> Parse(const QStringList& options)
+{
+    std::vector<std::string> args{"VUserAlert"};
+    for (const QString& option : options) {
+        args.push_back(option.toStdString());
+    }
+    if (args.size() == 2 && args[1] == "-vcrash") {
+        return std::nullopt;
+    }
+    VUAConfig config;
+    if (ParseCommandLineArgs(args, &config) != 0) {
+        return std::nullopt;
+    }
+    return config;
+}
+
 } // namespace
 
 DialogRunner::DialogRunner(QString program, std::optional<UserLaunch> launch)
@@ -27,18 +45,16 @@ DialogRunner::DialogRunner(QString program, std::optional<UserLaunch> launch)
 
 std::string DialogRunner::suffixFor(const QStringList& options)
 {
-    std::vector<std::string> args{"VUserAlert"};
-    for (const QString& option : options) {
-        args.push_back(option.toStdString());
-    }
-    if (args.size() == 2 && args[1] == "-vcrash") {
-        return std::string();
-    }
-    VUAConfig config;
-    if (ParseCommandLineArgs(args, &config) != 0) {
-        return std::string();
-    }
-    return sanitizeFilename(config.suffix);
+    const std::optional<VUAConfig> config = Parse(options);
+    return config ? sanitizeFilename(config->suffix) : std::string();
+}
+
+std::chrono::seconds DialogRunner::waitLimitFor(const QStringList& options)
+{
+    const std::optional<VUAConfig> config = Parse(options);
+    const bool pages = config && (config->multiMessageMode || config->multiSnoozeMessageMode);
+    const bool timed = config && !pages && config->timeout >= 1;
+    return (timed ? std::chrono::seconds(config->timeout) : kLongestDialog) + kGrace;
 }
 
 QString DialogRunner::encode(const QString& value)
@@ -93,29 +109,10 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
             }
         }
     }
-    QProcess dialog;
-    // The dialog's console lines go to our standard error, so standard
-    // output carries nothing but the report. The descriptor is shared, not
-    // opened anew: a dialog of another user may not open ours.
-    dialog.setProcessChannelMode(QProcess::ForwardedChannels);
-    std::function<void()> inChild;
-    if (m_launch) {
-        m_launch->apply(dialog);
-        inChild = m_launch->inChild();
-    }
-    dialog.setChildProcessModifier([inChild] {
-        // A session of its own: the dialog shares our standard error, and
-        // without a controlling terminal another user's process cannot
-        // push input into the terminal it may name (TIOCSTI).
-        ::setsid();
-        ::dup2(STDERR_FILENO, STDOUT_FILENO);
-        if (inChild) {
-            inChild();
-        }
-    });
-    dialog.start(m_program, options);
-    if (!dialog.waitForStarted(30000)) {
-        *error = QStringLiteral("cannot start ") + m_program + QStringLiteral(": ") + dialog.errorString();
+    std::string startError;
+    const std::unique_ptr<ChildProcess> dialog = ChildProcess::start(planFor(options), &startError);
+    if (!dialog) {
+        *error = QString::fromStdString(startError);
         return QJsonObject();
     }
     if (script != nullptr && !suffix.empty()) {
@@ -123,21 +120,63 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
         if (m_launch) {
             steering.setDialogUser(m_launch->user().uid(), m_launch->user().gid());
         }
-        if (!steering.runScript(*script, error, [&] { return dialog.state() == QProcess::Running; })) {
-            dialog.kill();
-            dialog.waitForFinished();
+        if (!steering.runScript(*script, error, [&] { return dialog->running(); })) {
+            dialog->stop();
             return QJsonObject();
         }
     }
-    dialog.waitForFinished(-1);
+    const std::chrono::seconds limit = waitLimitFor(options);
+    const ChildProcess::Ending ending = dialog->wait(limit);
+    if (ending.endedByAgent) {
+        std::fprintf(
+            stderr,
+            "vora-agent: the dialog (pid %d) did not end within its wait limit of %lld s (it was %s): "
+            "ended with SIG%s\n",
+            static_cast<int>(dialog->pid()), static_cast<long long>(limit.count()),
+            ending.wasStopped ? "stopped" : "running", sigabbrev_np(ending.endSignal));
+    }
+    return reportFor(suffix, ending, limit);
+}
 
+QJsonObject DialogRunner::reportFor(const std::string& suffix, const ChildProcess::Ending& ending,
+                                    std::chrono::seconds limit) const
+{
     // Options that start no dialog leave no answer to look for.
     QJsonObject report = suffix.empty() ? QJsonObject{{"result", QJsonValue::Null},
                                                       {"words", QJsonArray()},
                                                       {"snoozeChoices", QJsonArray()}}
                                         : AnswerReader(markersFor(suffix)).read();
     report["suffix"] = QString::fromStdString(suffix);
-    report["crashed"] = dialog.exitStatus() == QProcess::CrashExit;
-    report["exitStatus"] = dialog.exitStatus() == QProcess::CrashExit ? QJsonValue::Null : dialog.exitCode();
+    report["crashed"] = !ending.exited;
+    report["exitStatus"] = ending.exited ? QJsonValue(ending.exitCode) : QJsonValue::Null;
+    report["waitLimitSeconds"] = static_cast<qint64>(limit.count());
+    report["endedByAgent"] = describeEnding(ending);
     return report;
+}
+
+// The caller's environment and working directory, or the user's (UserLaunch).
+ChildProcess::Plan DialogRunner::planFor(const QStringList& options) const
+{
+    ChildProcess::Plan plan;
+    plan.program = QFile::encodeName(m_program).toStdString();
+    for (const QString& option : options) {
+        plan.arguments.push_back(QFile::encodeName(option).toStdString());
+    }
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        plan.environment.emplace_back(*entry);
+    }
+    if (m_launch) {
+        m_launch->apply(&plan);
+    }
+    return plan;
+}
+
+QJsonValue DialogRunner::describeEnding(const ChildProcess::Ending& ending)
+{
+    if (!ending.endedByAgent) {
+        return QJsonValue::Null;
+    }
+    return QJsonObject{
+        {"state", ending.wasStopped ? "stopped" : "running"},
+        {"signal", QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(ending.endSignal))}};
 }

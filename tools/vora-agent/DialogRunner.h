@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChildProcess.h"
 #include "UserLaunch.h"
 
 #include <QJsonObject>
@@ -9,14 +10,21 @@
 #include "VUAMarkerMgr.h"
 #include <optional>
 
+#include <chrono>
 #include <string>
 
 class QIODevice;
 
-// Starts VUserAlert as the agent does, optionally steers it with a script
-// while it runs, waits for its end and reports the answer:
+// Starts VUserAlert as the agent does (through ChildProcess: nothing of
+// ours open in it, its output relayed to our standard error), optionally
+// steers it with a script while it runs, waits for its end and reports the
+// answer:
 //   {"suffix": "...", "exitStatus": 0, "crashed": false,
-//    "result": "yes", "words": ["yes"], "snoozeChoices": []}
+//    "result": "yes", "words": ["yes"], "snoozeChoices": [],
+//    "waitLimitSeconds": 315, "endedByAgent": null}
+// The wait is bounded (waitLimitFor), counted from the start or from the
+// end of the script: a dialog still there then, stopped or hung, is ended
+// and "endedByAgent" says so: {"state": "stopped", "signal": "SIGTERM"}.
 // With a UserLaunch the dialog runs as that user, in that user's session.
 class DialogRunner final
 {
@@ -32,9 +40,22 @@ public:
     // Wraps the values of the text options in "!ENC!" Base64 tags.
     static QStringList encodeValues(const QStringList& options);
     static QString encode(const QString& value);
+    // The dialog's own time-out plus kGrace: its "-timeout" (1 s or more)
+    // for a single message; kLongestDialog when it has none (the dialog
+    // then closes after a day), for pages (each page restarts its own
+    // time-out as the user pages back and forth), and for options that
+    // start no dialog.
+    static std::chrono::seconds waitLimitFor(const QStringList& options);
+
+    static constexpr std::chrono::seconds kGrace{15};
+    static constexpr std::chrono::seconds kLongestDialog{86400};
 
 private:
     VUAMarkerMgr markersFor(const std::string& suffix) const;
+    ChildProcess::Plan planFor(const QStringList& options) const;
+    QJsonObject reportFor(const std::string& suffix, const ChildProcess::Ending& ending,
+                          std::chrono::seconds limit) const;
+    static QJsonValue describeEnding(const ChildProcess::Ending& ending);
 
     QString m_program;
     std::optional<UserLaunch> m_launch;

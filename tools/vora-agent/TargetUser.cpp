@@ -6,9 +6,6 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <array>
-#include <string>
-
 namespace {
 
 // getpwnam_r/getpwuid_r with a buffer that grows until the entry fits.
@@ -37,13 +34,6 @@ std::vector<gid_t> GroupsOf(const char* name, gid_t gid)
     }
     groups.resize(static_cast<size_t>(count));
     return groups;
-}
-
-[[noreturn]] void Die(const std::string& message)
-{
-    const ssize_t written = ::write(STDERR_FILENO, message.data(), message.size());
-    (void)written;
-    ::_exit(127);
 }
 
 } // namespace
@@ -77,7 +67,7 @@ std::optional<TargetUser> TargetUser::resolve(const QString& nameOrUid, QString*
         return std::nullopt;
     }
     user.m_uid = number;
-    user.m_gid = number;
+    user.m_gid = kOverflowGid;
     user.m_name = QString::number(number);
     user.m_home = QStringLiteral("/");
     return user;
@@ -93,28 +83,4 @@ QString TargetUser::describe() const
         .arg(QString::number(m_uid), m_hasAccount ? m_name : QStringLiteral("no account"),
              QString::number(m_gid),
              groups.isEmpty() ? QStringLiteral("none") : groups.join(QLatin1Char(',')));
-}
-
-std::function<void()> TargetUser::switcher() const
-{
-    // Everything the child needs is made here, in the parent: after fork
-    // only async-signal-safe calls are allowed.
-    const std::string prefix = "vora-agent: cannot switch the dialog to " + describe().toStdString() + ": ";
-    const std::array<std::string, 4> failures = {prefix + "setgroups failed\n", prefix + "setgid failed\n",
-                                                 prefix + "setuid failed\n",
-                                                 prefix + "root could be regained\n"};
-    return [uid = m_uid, gid = m_gid, groups = m_groups, failures] {
-        if (::setgroups(groups.size(), groups.data()) != 0) {
-            Die(failures[0]);
-        }
-        if (::setgid(gid) != 0) {
-            Die(failures[1]);
-        }
-        if (::setuid(uid) != 0) {
-            Die(failures[2]);
-        }
-        if (uid != 0 && ::setuid(0) == 0) {
-            Die(failures[3]);
-        }
-    };
 }

@@ -4,15 +4,15 @@
 
 #include <sys/types.h>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
 // The account a dialog runs as when the agent, as root, starts it for a
-// user: looked up by name or by number. A number without an account is
-// taken as it is, with no supplementary groups and its own number as gid:
+// user: looked up by name or by number. A number without an account runs
+// with the overflow group and no supplementary groups: its own number as
+// gid could be an existing group with rights of its own.
 //   "alice" -> uid 1000, gid 1000, groups of alice (getgrouplist)
-//   "4242"  -> uid 4242, gid 4242, groups cleared (no passwd entry)
+//   "4242"  -> uid 4242, gid 65534, groups cleared (no passwd entry)
 class TargetUser final
 {
 public:
@@ -27,13 +27,11 @@ public:
     // The account's home, or "/" without an account.
     const QString& home() const { return m_home; }
     const std::vector<gid_t>& groups() const { return m_groups; }
-    // "uid 4242 (no account), gid 4242, groups: none"
+    // "uid 4242 (no account), gid 65534, groups: none"
     QString describe() const;
 
-    // Runs in the child between fork and exec: setgroups, setgid, setuid,
-    // and a check that root cannot be regained. Only system calls there;
-    // on failure it writes why to standard error and ends with status 127.
-    std::function<void()> switcher() const;
+    // The group of a uid without an account ("nogroup").
+    static constexpr gid_t kOverflowGid = 65534;
 
 private:
     TargetUser() = default;

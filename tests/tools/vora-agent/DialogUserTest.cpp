@@ -7,6 +7,7 @@
 #include "ServiceProcess.h"
 #include "TempAgentRoot.h"
 #include "WaitUntil.h"
+#include "XvfbServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,10 +18,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <iterator>
+
+#include <fcntl.h>
 #include <grp.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -132,8 +142,10 @@ TEST_F(DialogUserTest, SessionEnvironmentComesFromTheUsersActiveLocalGraphicalSe
     const AgentRun run = identityAs("4242");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QMap<QString, QString> identity = run.identity();
+    // No account: the overflow group, no supplementary groups (gid 4242
+    // could be a group with rights of its own).
     EXPECT_EQ(identity.value("uid"), "4242,4242,4242");
-    EXPECT_EQ(identity.value("gid"), "4242,4242,4242");
+    EXPECT_EQ(identity.value("gid"), "65534,65534,65534");
     EXPECT_EQ(identity.value("groups"), "");
     EXPECT_EQ(identity.value("cwd"), "/");
     // No account: the number stands for the name, the home is "/".
@@ -150,7 +162,7 @@ TEST_F(DialogUserTest, SessionEnvironmentComesFromTheUsersActiveLocalGraphicalSe
         "vora-agent: display environment from logind session c7 of alice (x11): DISPLAY=:77 "))
         << run.err.toStdString();
     EXPECT_TRUE(
-        run.err.contains("vora-agent: the dialog runs as uid 4242 (no account), gid 4242, groups: none"));
+        run.err.contains("vora-agent: the dialog runs as uid 4242 (no account), gid 65534, groups: none"));
     // Standard output carries the report alone.
     EXPECT_TRUE(QJsonDocument::fromJson(run.out).object()["crashed"].isBool()) << run.out.toStdString();
 }
@@ -206,6 +218,11 @@ TEST_F(DialogUserTest, WithoutLogindTheCallersDisplayStays)
     EXPECT_EQ(identity.value("uid"), "4242,4242,4242");
     EXPECT_EQ(identity.value("DISPLAY"), ":1");
     EXPECT_EQ(identity.value("WAYLAND_DISPLAY"), "caller-wayland");
+    // Files the caller names pass only when they are the user's: not root's X cookie.
+    EXPECT_FALSE(identity.contains("XAUTHORITY"));
+    EXPECT_TRUE(run.err.contains("vora-agent: the caller's XAUTHORITY=/root/.Xauthority is not passed on: it "
+                                 "names no file of uid 4242"))
+        << run.err.toStdString();
     EXPECT_TRUE(
         run.err.contains("vora-agent: display environment from the caller's environment (logind is not "
                          "on the system bus): DISPLAY=:1 "))
@@ -231,69 +248,235 @@ TEST_F(DialogUserTest, OnlyRootChoosesAnotherUser)
     EXPECT_TRUE(unknown.err.contains("vora-agent: no such user: no-such-user-here"));
 }
 
-// The real dialog as uid 4242 on an X server of its own, which only the
-// session from logind names: the caller's DISPLAY points nowhere.
-TEST_F(DialogUserTest, RealDialogRunsAsTheUserOnTheSessionsDisplay)
+// A dialog that hangs and shrugs off SIGTERM (its user's doing, or a
+// fault) is killed 5 s after the SIGTERM, with whatever it started.
+TEST_F(DialogUserTest, HungDialogIsKilledAtItsWaitLimit)
 {
-    QProcess xserver;
-    xserver.start("Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-    if (!xserver.waitForStarted(10000)) {
+    const QString hung = QString::fromStdString(root.root()) + "/hung-dialog";
+    WriteFile(hung.toStdString(), "#!/bin/sh\ntrap '' TERM\necho hanging\nwhile :; do sleep 1; done\n");
+    ASSERT_EQ(chmod(root.root().c_str(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(hung).constData(), 0755), 0);
+    const AgentRun run =
+        agent({"dialog", "--user", "4242", "--program", hung, "--", "-name=Hung", "-timeout=1"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(report["endedByAgent"].toObject(), (QJsonObject{{"state", "running"}, {"signal", "SIGKILL"}}))
+        << run.out.toStdString();
+    EXPECT_TRUE(report["crashed"].toBool());
+    EXPECT_TRUE(run.err.contains("\nhanging\n")) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.err.contains("did not end within its wait limit of 16 s (it was running): ended with SIGKILL"))
+        << run.err.toStdString();
+}
+
+// The dialog's /proc entries, read while it runs.
+struct DialogView
+{
+    QString status;
+    QList<QByteArray> environment;
+    QMap<int, QString> descriptors; // number -> link target
+};
+
+// readlink() itself: QFile::symLinkTarget makes "pipe:[12]" a path.
+QString ReadLink(const QString& path)
+{
+    char target[4096];
+    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    return size > 0 ? QString::fromLocal8Bit(target, static_cast<int>(size)) : QString();
+}
+
+// The pid of the child of `parent` named `name`, or 0.
+qint64 ChildNamed(qint64 parent, const QByteArray& name)
+{
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + pid + "/stat");
+        if (!stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QList<QByteArray> fields = stat.readAll().split(' ');
+        if (fields.value(1) == "(" + name + ")" && fields.value(3).toLongLong() == parent) {
+            return pid.toLongLong();
+        }
+    }
+    return 0;
+}
+
+DialogView ViewOf(qint64 pid)
+{
+    const QString base = "/proc/" + QString::number(pid);
+    DialogView view;
+    QFile status(base + "/status");
+    QFile environ(base + "/environ");
+    if (status.open(QIODevice::ReadOnly) && environ.open(QIODevice::ReadOnly)) {
+        view.status = QString::fromUtf8(status.readAll());
+        view.environment = environ.readAll().split('\0');
+        view.environment.removeAll(QByteArray());
+    }
+    for (const QString& fd : QDir(base + "/fd").entryList(QDir::Files | QDir::System)) {
+        view.descriptors.insert(fd.toInt(), ReadLink(base + "/fd/" + fd));
+    }
+    return view;
+}
+
+// From here on, in this process and every process it starts, close_range
+// fails with ENOSYS, as on kernels before 5.9.
+void RefuseCloseRange()
+{
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_close_range, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program = {static_cast<unsigned short>(std::size(filter)), filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+        ::_exit(126);
+    }
+}
+
+// Whether the process has its SIGTERM handler in place ("SigCgt:" in
+// /proc/PID/status): from then on SIGTERM lets it end through its exit path.
+bool CatchesSigterm(const QString& status)
+{
+    const qsizetype at = status.indexOf("\nSigCgt:\t");
+    return at >= 0 && (status.mid(at + 9, 16).toULongLong(nullptr, 16) & (1ull << (SIGTERM - 1))) != 0;
+}
+
+// What may reach a dialog started for a user; anything else of the caller
+// must not.
+bool AllowedVariable(const QByteArray& entry)
+{
+    static const QList<QByteArray> names = {"HOME", "USER", "LOGNAME", "PATH", "LANG", "LANGUAGE", "DISPLAY",
+                                            "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS",
+                                            "XAUTHORITY", "VORA_AGENT_ROOT", "VEJBINSTANCE",
+                                            "QT_QPA_PLATFORM",
+                                            // sanitizer builds only, where the dialog is built alike
+                                            "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"};
+    const QByteArray name = entry.left(entry.indexOf('='));
+    return names.contains(name) || name.startsWith("LC_");
+}
+
+// The real dialog as uid 4242 on an X server of its own, which only the
+// session from logind names (the caller's DISPLAY points nowhere), started
+// by a caller as root would be: umask 077, a root-only file open and
+// inheritable at descriptor 42, secrets and root's library and plugin paths
+// in its environment. A dialog its user stops (SIGSTOP) is ended at the
+// wait limit, and the report says so.
+TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
+{
+    const XvfbServer xserver;
+    if (!xserver.isRunning()) {
         GTEST_SKIP() << "Xvfb missing";
     }
-    ASSERT_TRUE(WaitUntil([&] { return xserver.canReadLine(); }, 30000));
-    const QString display = ":" + QString::fromUtf8(xserver.readLine()).trimmed();
-
     // The dialog writes below the agent root as the user, so the root is
     // open to it; its runtime directory is its own.
     ASSERT_EQ(chmod(root.root().c_str(), 01777), 0);
     ASSERT_EQ(chown(QFile::encodeName(runtime.path()).constData(), 4242, 4242), 0);
-    ASSERT_TRUE(
-        startLogind({"id=x1,uid=4242,name=alice,type=x11,display=" + display + ",active=yes,remote=no"}));
-    environment.insert("QT_QPA_PLATFORM", "xcb");
+    ASSERT_TRUE(startLogind(
+        {"id=x1,uid=4242,name=alice,type=x11,display=" + xserver.display() + ",active=yes,remote=no"}));
+    // The layout with its modes, whatever the umask of the agent below.
+    QProcess prepare;
+    prepare.setProcessEnvironment(environment);
+    prepare.start(VORA_AGENT_PATH, {"prepare"});
+    ASSERT_TRUE(prepare.waitForFinished(30000));
+    ASSERT_EQ(prepare.exitCode(), 0) << prepare.readAllStandardError().toStdString();
+    QTemporaryDir rootOnly;
+    ASSERT_TRUE(rootOnly.isValid());
+    const QString secretPath = rootOnly.filePath("secret");
+    WriteFile(secretPath.toStdString(), "root's secret\n");
+    ASSERT_EQ(chmod(QFile::encodeName(secretPath).constData(), 0600), 0);
+    const int secret = ::open(QFile::encodeName(secretPath).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(secret, 0);
     environment.insert("VUSERALERT", VUSERALERT_PATH);
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.insert("LD_LIBRARY_PATH", "/root/private-libraries");
+    environment.insert("QT_PLUGIN_PATH", "/root/private-plugins");
+    environment.insert("AGENT_ENROLMENT_TOKEN", "s3cr3t-t0k3n");
 
-    QProcess standIn;
-    standIn.setProcessEnvironment(environment);
-    standIn.start(VORA_AGENT_PATH, {"dialog", "--user", "4242", "--", "-name=As the user", "-message=Hello",
-                                    "-noButtons", "-timeout=2"});
-    ASSERT_TRUE(standIn.waitForStarted());
-    // The dialog, a child of the stand-in: who it runs as and where it shows.
-    QString status;
-    QByteArray dialogEnvironment;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-                QFile stat("/proc/" + pid + "/stat");
-                if (!stat.open(QIODevice::ReadOnly)) {
-                    continue;
-                }
-                const QList<QByteArray> fields = stat.readAll().split(' ');
-                if (fields.value(1) == "(VUserAlert)" &&
-                    fields.value(3).toLongLong() == standIn.processId()) {
-                    QFile statusFile("/proc/" + pid + "/status");
-                    QFile environ("/proc/" + pid + "/environ");
-                    if (statusFile.open(QIODevice::ReadOnly) && environ.open(QIODevice::ReadOnly)) {
-                        status = QString::fromUtf8(statusFile.readAll());
-                        dialogEnvironment = environ.readAll();
-                        return true;
-                    }
-                }
+    const struct
+    {
+        const char* name;
+        int timeoutSeconds;
+        bool stopIt;
+        bool refuseCloseRange;
+    } cases[] = {{"ends at its own time-out", 2, false, false},
+                 {"stopped by its user", 1, true, false},
+                 {"on a kernel without close_range", 2, false, true}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        QProcess standIn;
+        standIn.setProcessEnvironment(environment);
+        standIn.setChildProcessModifier([secret, refuse = test.refuseCloseRange] {
+            ::umask(077);
+            ::dup2(secret, 42); // the copy is inheritable
+            if (refuse) {
+                RefuseCloseRange();
             }
-            return false;
-        },
-        30000));
-    EXPECT_TRUE(status.contains("\nUid:\t4242\t4242\t4242\t4242\n")) << status.toStdString();
-    EXPECT_TRUE(status.contains("\nGid:\t4242\t4242\t4242\t4242\n")) << status.toStdString();
-    const QString groups = status.mid(status.indexOf("\nGroups:") + 8).section('\n', 0, 0);
-    EXPECT_EQ(groups.trimmed(), "") << status.toStdString();
-    EXPECT_TRUE(dialogEnvironment.split('\0').contains("DISPLAY=" + display.toUtf8()));
+        });
+        standIn.start(VORA_AGENT_PATH,
+                      {"dialog", "--user", "4242", "--", "-name=As the user", "-message=Hello", "-noButtons",
+                       QStringLiteral("-timeout=%1").arg(test.timeoutSeconds)});
+        ASSERT_TRUE(standIn.waitForStarted());
+        qint64 dialog = 0;
+        DialogView view;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                dialog = ChildNamed(standIn.processId(), "VUserAlert");
+                view = dialog != 0 ? ViewOf(dialog) : DialogView();
+                return CatchesSigterm(view.status);
+            },
+            30000));
+        if (test.stopIt) {
+            ASSERT_EQ(::kill(static_cast<pid_t>(dialog), SIGSTOP), 0);
+        }
 
-    ASSERT_TRUE(WaitUntil([&] { return standIn.state() == QProcess::NotRunning; }, 60000));
-    EXPECT_EQ(standIn.exitCode(), 0) << standIn.readAllStandardError().toStdString();
-    const QJsonObject report = QJsonDocument::fromJson(standIn.readAllStandardOutput()).object();
-    // An X client that cannot reach its display aborts; this one ended on its own.
-    EXPECT_FALSE(report["crashed"].toBool(true));
-    EXPECT_EQ(report["exitStatus"].toInt(-1), 0);
-    xserver.terminate();
-    xserver.waitForFinished(10000);
+        EXPECT_TRUE(view.status.contains("\nUid:\t4242\t4242\t4242\t4242\n")) << view.status.toStdString();
+        EXPECT_TRUE(view.status.contains("\nGid:\t65534\t65534\t65534\t65534\n"))
+            << view.status.toStdString();
+        const QString groups = view.status.mid(view.status.indexOf("\nGroups:") + 8).section('\n', 0, 0);
+        EXPECT_EQ(groups.trimmed(), "") << view.status.toStdString();
+        EXPECT_TRUE(view.status.contains("\nUmask:\t0022\n")) << view.status.toStdString();
+        EXPECT_TRUE(view.environment.contains("DISPLAY=" + xserver.display().toUtf8()));
+        for (const QByteArray& entry : view.environment) {
+            EXPECT_TRUE(AllowedVariable(entry)) << entry.toStdString();
+            EXPECT_FALSE(entry.contains("/root/") || entry.contains("s3cr3t")) << entry.toStdString();
+        }
+        // Nothing of the caller's descriptors: not the root-only file, not
+        // its standard output or error; input from /dev/null, output into
+        // pipes of the agent.
+        const QString agentFd = "/proc/" + QString::number(standIn.processId()) + "/fd/";
+        EXPECT_EQ(view.descriptors.value(0), "/dev/null");
+        for (const int fd : view.descriptors.keys()) {
+            EXPECT_NE(view.descriptors.value(fd), secretPath) << fd;
+            EXPECT_NE(view.descriptors.value(fd), ReadLink(agentFd + "1")) << fd;
+            EXPECT_NE(view.descriptors.value(fd), ReadLink(agentFd + "2")) << fd;
+        }
+        EXPECT_TRUE(view.descriptors.value(1).startsWith("pipe:")) << view.descriptors.value(1).toStdString();
+        EXPECT_TRUE(view.descriptors.value(2).startsWith("pipe:")) << view.descriptors.value(2).toStdString();
+
+        // Within its wait limit (time-out + 15 s, then 5 s for SIGTERM).
+        ASSERT_TRUE(WaitUntil([&] { return standIn.state() == QProcess::NotRunning; },
+                              (test.timeoutSeconds + 15 + 5 + 30) * 1000));
+        const QByteArray err = standIn.readAllStandardError();
+        EXPECT_EQ(standIn.exitCode(), 0) << err.toStdString();
+        const QJsonObject report = QJsonDocument::fromJson(standIn.readAllStandardOutput()).object();
+        EXPECT_EQ(report["waitLimitSeconds"].toInt(), test.timeoutSeconds + 15);
+        // An X client that cannot reach its display aborts; this one ended
+        // on its own or through its SIGTERM handler, with status 0.
+        EXPECT_FALSE(report["crashed"].toBool(true));
+        EXPECT_EQ(report["exitStatus"].toInt(-1), 0);
+        if (test.stopIt) {
+            EXPECT_EQ(report["endedByAgent"].toObject(),
+                      (QJsonObject{{"state", "stopped"}, {"signal", "SIGTERM"}}));
+            EXPECT_TRUE(err.contains(
+                "did not end within its wait limit of 16 s (it was stopped): ended with SIGTERM"))
+                << err.toStdString();
+            // The dialog's own last line, relayed through the agent.
+            EXPECT_TRUE(err.contains("VUserAlert:  ended by signal SIGTERM")) << err.toStdString();
+        } else {
+            EXPECT_TRUE(report["endedByAgent"].isNull()) << err.toStdString();
+        }
+    }
+    ::close(secret);
 }

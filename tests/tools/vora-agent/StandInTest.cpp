@@ -2,6 +2,7 @@
 // temporary agent root and the private system bus of this test program.
 #include "AnswerReader.h"
 #include "DarwinNotificationsManager.h"
+#include "DialogRunner.h"
 #include "FakeHelperProcess.h"
 #include "FileHelpers.h"
 #include "MessageLog.h"
@@ -196,6 +197,29 @@ TEST(StandInNotifications, PostingsReachObserversFromTheHelperOnly)
 
     ASSERT_TRUE(helper.send("post restart"));
     EXPECT_TRUE(WaitUntil([&] { return restarted == 1; }));
+}
+
+// How long the agent waits before it ends a dialog that has not closed
+// itself: its time-out plus the grace, or a day when it has none of its own.
+TEST(DialogRunner, WaitLimitIsTheDialogsTimeOutPlusGrace)
+{
+    const struct
+    {
+        QStringList options;
+        long long seconds;
+    } cases[] = {
+        {{"-name=A", "-timeout=3"}, 3 + 15},
+        {{"-name=A", "-timeout=0"}, 86400 + 15},
+        {{"-name=A"}, 86400 + 15},
+        // Pages restart their own time-outs as the user pages.
+        {{"-multimessage=PRE7^A^B^1", "-timeout=3"}, 86400 + 15},
+        {{"-multisnoozemessage=PRE7^A^B^1", "-timeout=3"}, 86400 + 15},
+        {{"-ok", "-yesno", "-timeout=3"}, 86400 + 15}, // no dialog; the program is the judge
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(DialogRunner::waitLimitFor(test.options).count(), test.seconds)
+            << test.options.join(' ').toStdString();
+    }
 }
 
 TEST(AnswerReader, SnoozeChoicesText)

@@ -1,0 +1,402 @@
+#include "ChildProcess.h"
+
+#include "ScopedFd.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+// The steps of the child between fork and exec, as reported back.
+enum class Step : int
+{
+    Descriptors,
+    Umask,
+    Groups,
+    Gid,
+    Uid,
+    RootRegained,
+    WorkingDirectory,
+    Exec
+};
+
+const char* Describe(Step step)
+{
+    switch (step) {
+    case Step::Descriptors:
+        return "setting up its descriptors";
+    case Step::Umask:
+        return "umask";
+    case Step::Groups:
+        return "setgroups";
+    case Step::Gid:
+        return "setgid";
+    case Step::Uid:
+        return "setuid";
+    case Step::RootRegained:
+        return "the check that root cannot be regained (setuid 0 succeeded)";
+    case Step::WorkingDirectory:
+        return "chdir";
+    case Step::Exec:
+        return "exec";
+    }
+    return "?";
+}
+
+struct Failure
+{
+    Step step;
+    int error;
+};
+
+// Descriptor 3 of the child: where a failing step is reported. It is
+// close-on-exec, so a successful exec shows as end of file.
+constexpr int kReportFd = 3;
+
+// What the child needs, all made before fork: after it only
+// async-signal-safe calls are made.
+struct ChildSetup
+{
+    std::vector<std::string> argumentStorage;
+    std::vector<char*> argv;
+    std::vector<char*> envp;
+    const ChildProcess::Plan* plan;
+    int input;
+    int output;
+    int report;
+    unsigned int descriptorLimit;
+};
+
+std::vector<char*> Pointers(std::vector<std::string>& items)
+{
+    std::vector<char*> pointers;
+    for (std::string& item : items) {
+        pointers.push_back(item.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// The highest descriptor number to close one by one when close_range is
+// refused: the hard limit, as descriptors opened before a lower soft limit
+// was set may lie above the soft one.
+unsigned int DescriptorLimit()
+{
+    rlimit limit = {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return 1u << 20;
+    }
+    const rlim_t highest = limit.rlim_max != RLIM_INFINITY ? limit.rlim_max : limit.rlim_cur;
+    return highest == RLIM_INFINITY || highest > (1u << 20) ? 1u << 20 : static_cast<unsigned int>(highest);
+}
+
+// Moves a descriptor of ours above those the child sets up (0, 1, 2 and
+// the report descriptor), so that no dup2 there replaces one it still needs.
+bool MoveOutOfTheWay(ScopedFd& fd)
+{
+    if (fd.get() > kReportFd) {
+        return true;
+    }
+    fd = ScopedFd(::fcntl(fd.get(), F_DUPFD_CLOEXEC, kReportFd + 1));
+    return fd.valid();
+}
+
+[[noreturn]] void Fail(int report, Step step)
+{
+    const Failure failure{step, errno};
+    const ssize_t written = ::write(report, &failure, sizeof failure);
+    (void)written;
+    ::_exit(127);
+}
+
+void CloseAllFrom(int first, unsigned int limit)
+{
+#ifdef SYS_close_range
+    if (::syscall(SYS_close_range, static_cast<unsigned int>(first), ~0u, 0u) == 0) {
+        return;
+    }
+#endif
+    for (unsigned int fd = static_cast<unsigned int>(first); fd < limit; ++fd) {
+        ::close(static_cast<int>(fd));
+    }
+}
+
+void ResetSignals()
+{
+    struct sigaction defaults = {};
+    defaults.sa_handler = SIG_DFL;
+    for (int number = 1; number < NSIG; ++number) {
+        ::sigaction(number, &defaults, nullptr); // SIGKILL and SIGSTOP refuse; fine
+    }
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
+void SwitchIdentity(const ChildProcess::Identity& identity, int report)
+{
+    if (::setgroups(identity.groups.size(), identity.groups.data()) != 0) {
+        Fail(report, Step::Groups);
+    }
+    if (::setgid(identity.gid) != 0) {
+        Fail(report, Step::Gid);
+    }
+    if (::setuid(identity.uid) != 0) {
+        Fail(report, Step::Uid);
+    }
+    if (identity.uid != 0 && ::setuid(0) == 0) {
+        errno = EPERM;
+        Fail(report, Step::RootRegained);
+    }
+}
+
+[[noreturn]] void RunChild(const ChildSetup& setup)
+{
+    ResetSignals();
+    ::setsid();
+    // The report pipe first, to descriptor 3: dup2 leaves the copy without
+    // close-on-exec, so that is set again.
+    if (::dup2(setup.report, kReportFd) != kReportFd || ::fcntl(kReportFd, F_SETFD, FD_CLOEXEC) != 0 ||
+        ::dup2(setup.input, STDIN_FILENO) != STDIN_FILENO ||
+        ::dup2(setup.output, STDOUT_FILENO) != STDOUT_FILENO ||
+        ::dup2(setup.output, STDERR_FILENO) != STDERR_FILENO) {
+        Fail(setup.report, Step::Descriptors);
+    }
+    CloseAllFrom(kReportFd + 1, setup.descriptorLimit);
+    const ChildProcess::Plan& plan = *setup.plan;
+    if (plan.umask) {
+        ::umask(*plan.umask);
+    }
+    if (plan.identity) {
+        SwitchIdentity(*plan.identity, kReportFd);
+    }
+    if (!plan.workingDirectory.empty() && ::chdir(plan.workingDirectory.c_str()) != 0) {
+        Fail(kReportFd, Step::WorkingDirectory);
+    }
+    ::execve(setup.argv[0], setup.argv.data(), setup.envp.data());
+    Fail(kReportFd, Step::Exec);
+}
+
+// Reads the child's report: empty when it reached exec.
+std::string ReadReport(int fd, const std::string& program)
+{
+    Failure failure{};
+    ssize_t got = 0;
+    do {
+        got = ::read(fd, &failure, sizeof failure);
+    } while (got < 0 && errno == EINTR);
+    if (got != static_cast<ssize_t>(sizeof failure)) {
+        return std::string();
+    }
+    return "cannot start " + program + ": " + Describe(failure.step) +
+           " failed: " + std::strerror(failure.error);
+}
+
+// "VUserAlert" -> "/usr/bin/VUserAlert" along our PATH, as a shell finds
+// it; a name with a slash stays as it is.
+std::string Locate(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    if (program.find('/') != std::string::npos || path == nullptr) {
+        return program;
+    }
+    std::string directories(path);
+    for (size_t begin = 0; begin <= directories.size();) {
+        size_t end = directories.find(':', begin);
+        end = end == std::string::npos ? directories.size() : end;
+        const std::string directory = end > begin ? directories.substr(begin, end - begin) : ".";
+        const std::string candidate = directory + "/" + program;
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        begin = end + 1;
+    }
+    return program;
+}
+
+int OpenPidFd(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    const long fd = ::syscall(SYS_pidfd_open, pid, 0);
+    return fd >= 0 ? static_cast<int>(fd) : -1;
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
+} // namespace
+
+std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string* error)
+{
+    const auto failed = [&](const char* what) {
+        *error = "cannot start " + plan.program + ": " + what + ": " + std::strerror(errno);
+        return nullptr;
+    };
+    ScopedFd input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    if (!input.valid()) {
+        return failed("cannot open /dev/null");
+    }
+    int outputPipe[2] = {-1, -1};
+    int reportPipe[2] = {-1, -1};
+    if (::pipe2(outputPipe, O_CLOEXEC) != 0) {
+        return failed("no pipe for its output");
+    }
+    ScopedFd outputRead(outputPipe[0]);
+    ScopedFd outputWrite(outputPipe[1]);
+    if (::pipe2(reportPipe, O_CLOEXEC) != 0) {
+        return failed("no pipe for its start");
+    }
+    ScopedFd reportRead(reportPipe[0]);
+    ScopedFd reportWrite(reportPipe[1]);
+    if (!MoveOutOfTheWay(input) || !MoveOutOfTheWay(outputWrite) || !MoveOutOfTheWay(reportWrite)) {
+        return failed("no descriptor above 3 for its pipes");
+    }
+
+    ChildSetup setup{{}, {}, {}, &plan, input.get(), outputWrite.get(), reportWrite.get(), DescriptorLimit()};
+    setup.argumentStorage.push_back(Locate(plan.program));
+    setup.argumentStorage.insert(setup.argumentStorage.end(), plan.arguments.begin(), plan.arguments.end());
+    std::vector<std::string> environment = plan.environment;
+    setup.argv = Pointers(setup.argumentStorage);
+    setup.envp = Pointers(environment);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        RunChild(setup);
+    }
+    if (pid < 0) {
+        *error = "cannot start " + plan.program + ": fork failed: " + std::strerror(errno);
+        return nullptr;
+    }
+    // Only the child holds the write ends now: end of file on the report
+    // pipe means exec, on the output pipe that the child and whatever
+    // inherited it have ended.
+    reportWrite = ScopedFd(-1);
+    outputWrite = ScopedFd(-1);
+    auto relay = std::make_unique<OutputRelay>(std::move(outputRead), STDERR_FILENO);
+    std::unique_ptr<ChildProcess> child(new ChildProcess(pid, OpenPidFd(pid), std::move(relay)));
+    *error = ReadReport(reportRead.get(), plan.program);
+    if (!error->empty()) {
+        child->awaitEnd(std::chrono::steady_clock::now() + kTermGrace);
+        return nullptr;
+    }
+    return child;
+}
+
+ChildProcess::ChildProcess(pid_t pid, int pidFd, std::unique_ptr<OutputRelay> relay)
+    : m_pid(pid), m_pidFd(pidFd), m_relay(std::move(relay))
+{
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (!m_reaped) {
+        endNow();
+    }
+    if (m_pidFd >= 0) {
+        ::close(m_pidFd);
+    }
+}
+
+bool ChildProcess::reap(int options)
+{
+    if (m_reaped) {
+        return true;
+    }
+    int status = 0;
+    pid_t got = -1;
+    do {
+        got = ::waitpid(m_pid, &status, options);
+    } while (got < 0 && errno == EINTR);
+    if (got != m_pid) {
+        return false;
+    }
+    m_reaped = true;
+    m_ending.exited = WIFEXITED(status);
+    m_ending.exitCode = m_ending.exited ? WEXITSTATUS(status) : -1;
+    m_ending.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    // What it printed before it ended is in the pipe: relay it all.
+    m_relay->finish();
+    return true;
+}
+
+bool ChildProcess::running()
+{
+    return !reap(WNOHANG);
+}
+
+// Waits for the end until `deadline`: on the pidfd when the kernel gives
+// one, else by looking every 50 ms.
+bool ChildProcess::awaitEnd(std::chrono::steady_clock::time_point deadline)
+{
+    using namespace std::chrono;
+    while (!reap(WNOHANG)) {
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        if (m_pidFd >= 0) {
+            pollfd end = {m_pidFd, POLLIN, 0};
+            ::poll(&end, 1, static_cast<int>(std::min<milliseconds::rep>(left.count(), 60000)));
+        } else {
+            std::this_thread::sleep_for(std::min(left, milliseconds(50)));
+        }
+    }
+    return true;
+}
+
+// State "T" (stopped) or "t" (stopped by a tracer) in /proc/PID/stat.
+bool ChildProcess::isStopped() const
+{
+    std::ifstream stat("/proc/" + std::to_string(m_pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const size_t close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() &&
+           (text[close + 2] == 'T' || text[close + 2] == 't');
+}
+
+// SIGTERM lets it go through its exit path; SIGCONT wakes a stopped one so
+// that it can. Its whole process group: it leads one (setsid).
+void ChildProcess::endNow()
+{
+    m_ending.endedByAgent = true;
+    m_ending.wasStopped = isStopped();
+    m_ending.endSignal = SIGTERM;
+    ::kill(-m_pid, SIGTERM);
+    ::kill(-m_pid, SIGCONT);
+    if (awaitEnd(std::chrono::steady_clock::now() + kTermGrace)) {
+        return;
+    }
+    m_ending.endSignal = SIGKILL;
+    ::kill(-m_pid, SIGKILL);
+    reap(0);
+}
+
+ChildProcess::Ending ChildProcess::wait(std::chrono::milliseconds limit)
+{
+    if (!awaitEnd(std::chrono::steady_clock::now() + limit)) {
+        endNow();
+    }
+    return m_ending;
+}
+
+ChildProcess::Ending ChildProcess::stop()
+{
+    if (!reap(WNOHANG)) {
+        endNow();
+    }
+    return m_ending;
+}

@@ -1,0 +1,109 @@
+#include "OutputRelay.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+namespace {
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+OutputRelay::OutputRelay(ScopedFd source, int destination)
+    : m_source(std::move(source)), m_wakeRead(-1), m_wakeWrite(-1), m_destination(destination)
+{
+    int wake[2] = {-1, -1};
+    if (::pipe2(wake, O_CLOEXEC) == 0) {
+        m_wakeRead = ScopedFd(wake[0]);
+        m_wakeWrite = ScopedFd(wake[1]);
+    }
+    ::fcntl(m_source.get(), F_SETFL, ::fcntl(m_source.get(), F_GETFL) | O_NONBLOCK);
+    try {
+        m_thread = std::thread([this] { run(); });
+    } catch (const std::system_error& failure) {
+        // The child's output then stays in the pipe; once that is full the
+        // child waits, and its wait limit ends it.
+        std::fprintf(stderr, "vora-agent: cannot relay the dialog's output: %s\n", failure.what());
+    }
+}
+
+OutputRelay::~OutputRelay()
+{
+    finish();
+}
+
+void OutputRelay::finish()
+{
+    if (!m_thread.joinable()) {
+        return;
+    }
+    m_finishing = true;
+    const char wake = 1;
+    if (m_wakeWrite.valid()) {
+        const ssize_t written = ::write(m_wakeWrite.get(), &wake, 1);
+        (void)written; // without it the thread sees m_finishing within kPollMs
+    }
+    m_thread.join();
+}
+
+bool OutputRelay::copyAvailable(size_t limit)
+{
+    char buffer[4096];
+    for (size_t copied = 0; copied < limit; copied += sizeof buffer) {
+        const ssize_t got = ::read(m_source.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0 && errno == EAGAIN) {
+            return true;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        m_destinationOpen = m_destinationOpen && WriteAll(m_destination, buffer, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+void OutputRelay::run()
+{
+    sigset_t pipeSignal;
+    ::sigemptyset(&pipeSignal);
+    ::sigaddset(&pipeSignal, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+    for (;;) {
+        pollfd watched[2] = {{m_source.get(), POLLIN, 0}, {m_wakeRead.get(), POLLIN, 0}};
+        if (::poll(watched, 2, m_wakeRead.valid() ? -1 : kPollMs) < 0 && errno != EINTR) {
+            return;
+        }
+        if (m_finishing) {
+            // What is in the pipe now, and no more: a process the child
+            // left behind may keep writing.
+            copyAvailable(kFinalBytes);
+            return;
+        }
+        if (watched[0].revents != 0 && !copyAvailable(kFinalBytes)) {
+            return;
+        }
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ScopedFd.h"
+
+#include <atomic>
+#include <cstddef>
+#include <thread>
+
+// Copies what a child prints into its output pipe to one of our
+// descriptors (the agent's standard error) on a thread of its own, so the
+// child never blocks on a full pipe while the agent is busy steering it.
+// finish() relays what is still in the pipe and stops, even when a process
+// the child left behind keeps the pipe open. A destination that refuses
+// writes (a closed pipe) costs the rest of the output, never the agent:
+// SIGPIPE is blocked on the relay's thread.
+class OutputRelay final
+{
+public:
+    OutputRelay(ScopedFd source, int destination);
+    ~OutputRelay();
+    OutputRelay(const OutputRelay&) = delete;
+    OutputRelay& operator=(const OutputRelay&) = delete;
+
+    void finish();
+
+private:
+    // Pipes hold 1 MiB at most (F_SETPIPE_SZ for unprivileged users).
+    static constexpr size_t kFinalBytes = 1u << 20;
+    static constexpr int kPollMs = 100;
+
+    void run();
+    // Copies what can be read without blocking, up to `limit` bytes. False
+    // at end of file or on a read error.
+    bool copyAvailable(size_t limit);
+
+    ScopedFd m_source;
+    ScopedFd m_wakeRead;
+    ScopedFd m_wakeWrite;
+    int m_destination;
+    bool m_destinationOpen = true;
+    std::atomic<bool> m_finishing{false};
+    std::thread m_thread;
+};
