@@ -30,7 +30,7 @@ QJsonArray AnswerReader::parseSnoozeChoices(const QString& text)
     static const QRegularExpression kEntry(
         QRegularExpression::anchoredPattern(QStringLiteral("(-?\\d+):(-?\\d+)([TF])")));
     QString choices = text;
-    const qsizetype snooze = choices.indexOf(QLatin1String("snooze"));
+    const qsizetype snooze = choices.indexOf(QLatin1String(AnswerWord(MARKER_SNOOZE)));
     if (snooze >= 0) {
         choices.truncate(snooze);
     }
@@ -76,7 +76,7 @@ QJsonObject AnswerReader::read() const
             const std::string text = JoinMarkerLines(lines);
             answer["snoozeChoices"] = parseSnoozeChoices(QString::fromStdString(text));
             // Choices alone are no snooze answer: only a "snooze" word is.
-            if (QString::fromStdString(text).indexOf(QLatin1String("snooze")) < 0) {
+            if (text.find(marker.word) == std::string::npos) {
                 continue;
             }
         }
