@@ -305,15 +305,37 @@ VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const
 }
 
 // Reads the marker where it stands, provided it is still the file `info`
-// describes.
+// describes. Otherwise `error` is the errno of the failure, or 0 when the
+// file changed or went meanwhile (the next poll sees the new one).
 bool VUAMarkerMgr::ReadInPlace(VUA_MarkerType type, const struct stat& info, std::string* content,
-                               size_t maxBytes) const
+                               size_t maxBytes, int* error) const
 {
+    *error = 0;
     struct stat opened;
     VFileStatus status = VFileStatus::Failed;
     const ScopedFd file = m_dir.OpenRegular(m_names[type], O_RDONLY, m_trusted, &opened, &status);
-    return file.valid() && IdentityOf(opened) == IdentityOf(info) &&
-           ReadAll(file.get(), maxBytes, content) != VFileStatus::Failed;
+    if (!file.valid()) {
+        *error = status == VFileStatus::Missing ? 0 : errno;
+        return false;
+    }
+    if (!(IdentityOf(opened) == IdentityOf(info))) {
+        return false;
+    }
+    if (ReadAll(file.get(), maxBytes, content) == VFileStatus::Failed) {
+        *error = errno;
+        return false;
+    }
+    return true;
+}
+
+VUATake VUAMarkerMgr::Unread(VUA_MarkerType type, const struct stat& info, int error)
+{
+    if (error == 0) {
+        return VUATake{};
+    }
+    return Refuse(type, info,
+                  "cannot be read by this user (" + OwnerText(info) + ", mode " + ModeText(info) + ": " +
+                      std::strerror(error) + ")");
 }
 
 // Root's marker in a directory where this user may remove only its own
@@ -325,9 +347,9 @@ VUATake VUAMarkerMgr::TakeInPlace(VUA_MarkerType type, const struct stat& info, 
     if (m_obeyed[type] == identity) {
         return VUATake{};
     }
-    if (content != nullptr && !ReadInPlace(type, info, content, maxBytes)) {
-        return Refuse(type, info,
-                      "cannot be read by this user (" + OwnerText(info) + ", mode " + ModeText(info) + ")");
+    int error = 0;
+    if (content != nullptr && !ReadInPlace(type, info, content, maxBytes, &error)) {
+        return Unread(type, info, error);
     }
     m_obeyed[type] = identity;
     VUATake taken;
@@ -343,9 +365,9 @@ VUATake VUAMarkerMgr::TakeInPlace(VUA_MarkerType type, const struct stat& info, 
 VUATake VUAMarkerMgr::TakeUnremovable(VUA_MarkerType type, const struct stat& info, std::string* content,
                                       size_t maxBytes, int error)
 {
-    if (content != nullptr && !ReadInPlace(type, info, content, maxBytes)) {
-        return Refuse(type, info,
-                      "cannot be read by this user (" + OwnerText(info) + ", mode " + ModeText(info) + ")");
+    int readError = 0;
+    if (content != nullptr && !ReadInPlace(type, info, content, maxBytes, &readError)) {
+        return Unread(type, info, readError);
     }
     VUATake taken;
     taken.taken = true;
@@ -437,8 +459,8 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
     const size_t bound = maxBytes == 0 ? kMaxMessageBytes : maxBytes;
     int renameError = 0;
     VUATake result = TakeByRename(type, content, bound, &renameError);
-    if (renameError == 0) {
-        return result;
+    if (renameError == 0 || renameError == ENOENT) {
+        return result; // taken, or gone meanwhile
     }
     return IsPermissionError(renameError) ? TakeInPlace(type, info, content, bound)
                                           : TakeUnremovable(type, info, content, bound, renameError);

@@ -142,8 +142,9 @@ private:
     VUATake TakeUnremovable(VUA_MarkerType type, const struct stat& info, std::string* content,
                             size_t maxBytes, int error);
     VUATake TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes, int* renameError);
-    bool ReadInPlace(VUA_MarkerType type, const struct stat& info, std::string* content,
-                     size_t maxBytes) const;
+    bool ReadInPlace(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes,
+                     int* error) const;
+    VUATake Unread(VUA_MarkerType type, const struct stat& info, int error);
 
     std::string m_directory;
     std::string m_paths[kMarkerTypeCount];     // directory and prefix
