@@ -194,6 +194,14 @@ TEST_F(MultiUserTest, RootsMarkersTheDialogCannotRemoveCountOnce)
     ASSERT_TRUE(obeyedInPlace("VUSERALERT_MESG.", 1)) << logText() << process->output();
     publish(MARKER_MESG, std::string(15000, 'b'));
     ASSERT_TRUE(obeyedInPlace("VUSERALERT_MESG.", 2)) << logText();
+    // Markers are 0600: one of root's that is not handed over is unreadable.
+    agent.Publish(MARKER_MESG, "one-time code");
+    const std::string unreadable =
+        "ignoring marker VUSERALERT_MESG.rootmarkers: it cannot be read by this user";
+    for (int i = 0; i < 3000 && logText().find(unreadable) == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_NE(logText().find(unreadable), std::string::npos) << logText();
     publish(MARKER_EXIT, "");
     expectCleanEnd(*process);
 

@@ -46,6 +46,16 @@ void NarrowMode(int file, const struct stat& info)
 
 } // namespace
 
+const char* AnswerWord(VUA_MarkerType type)
+{
+    for (const VUAAnswerMarker& answer : kAnswerMarkers) {
+        if (answer.type == type) {
+            return answer.word;
+        }
+    }
+    return nullptr;
+}
+
 std::vector<std::string> SplitMarkerLines(const std::string& content)
 {
     std::vector<std::string> lines;

@@ -160,6 +160,8 @@ private:
     Identity m_obeyed[kMarkerTypeCount]; // root's markers obeyed in place
 };
 
+// The word of a result marker (kAnswerMarkers); null for any other kind.
+const char* AnswerWord(VUA_MarkerType type);
 // Splits file content as line reads do: "a\nb\n" -> {"a", "b", ""}.
 std::vector<std::string> SplitMarkerLines(const std::string& content);
 // Joins the lines without separators, as the string Read does:

@@ -52,17 +52,6 @@ struct VUAAnswerMarker
 inline constexpr VUAAnswerMarker kAnswerMarkers[] = {
     {MARKER_YES, "yes"}, {MARKER_CANCEL, "cancel"}, {MARKER_SNOOZE, "snooze"}, {MARKER_CONTINUE, "continue"}};
 
-// The word of a result marker; null for any other kind.
-inline const char* AnswerWord(VUA_MarkerType type)
-{
-    for (const VUAAnswerMarker& answer : kAnswerMarkers) {
-        if (answer.type == type) {
-            return answer.word;
-        }
-    }
-    return nullptr;
-}
-
 // Most bytes read of a marker. A message of 10 MB must still arrive (only
 // its start is shown); a time-out is a number; an answer is a word or one
 // entry per page.
