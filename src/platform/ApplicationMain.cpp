@@ -33,8 +33,37 @@ EarlyEnd& State()
     return state;
 }
 
-void LogEnd(const std::string& reason)
+// Qt's messages may run over several lines ("...could not be initialized.
+// \n\nAvailable platform plugins are: ..."); the log holds one record a
+// line, so every run of line breaks, with the blanks around it, becomes
+// one blank.
+std::string OneLine(const std::string& text)
 {
+    std::string folded;
+    bool breaking = false;
+    for (const char c : text) {
+        if (c == '\n' || c == '\r') {
+            breaking = true;
+            continue;
+        }
+        if (breaking && (c == ' ' || c == '\t')) {
+            continue;
+        }
+        if (breaking) {
+            while (!folded.empty() && (folded.back() == ' ' || folded.back() == '\t')) {
+                folded.pop_back();
+            }
+            folded += folded.empty() ? "" : " ";
+            breaking = false;
+        }
+        folded += c;
+    }
+    return folded;
+}
+
+void LogEnd(const std::string& text)
+{
+    const std::string reason = OneLine(text);
     EarlyEnd& state = State();
     state.watching = false;
     if (state.interface != nullptr) {

@@ -158,6 +158,59 @@ TEST_F(MultiUserTest, DialogOfAUserTakesRootsCommandsAndAnswers)
     EXPECT_EQ(answerOf(agent).value("result").toString(), "yes") << text(answerOf(agent));
 }
 
+// An agent that leaves its markers root's: the user's dialog cannot remove
+// them, so each is carried out once until the agent replaces it, APND
+// included. A later MESG without a new APND replaces the text instead of
+// being added to it (15 000 characters twice would pass the 20 000 the
+// view shows, and the log would say it cut them).
+TEST_F(MultiUserTest, RootsMarkersTheDialogCannotRemoveCountOnce)
+{
+    const VUAMarkerMgr agent(std::string("rootmarkers"));
+    // Made as such an agent makes them: root's, 0644, renamed into place.
+    const auto publish = [&](VUA_MarkerType type, const std::string& content) {
+        const std::string made = root.userDir() + ".made-by-root";
+        WriteFile(made, content);
+        ::chmod(made.c_str(), 0644);
+        ASSERT_EQ(::rename(made.c_str(), agent.GetFilePath(type).c_str()), 0);
+    };
+    auto process = dialog({"-suffix=rootmarkers", "-yesno", "-timeout=300"});
+    const auto obeyedInPlace = [&](const char* prefix, size_t times) {
+        const std::string line = std::string("marker ") + prefix + "rootmarkers of uid 0 cannot be removed";
+        for (int i = 0; i < 3000; ++i) {
+            const std::string log = logText();
+            size_t count = 0;
+            for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) {
+                ++count;
+            }
+            if (count >= times) {
+                return count == times;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    };
+    publish(MARKER_APND, "");
+    publish(MARKER_MESG, std::string(15000, 'a'));
+    ASSERT_TRUE(obeyedInPlace("VUSERALERT_MESG.", 1)) << logText() << process->output();
+    publish(MARKER_MESG, std::string(15000, 'b'));
+    ASSERT_TRUE(obeyedInPlace("VUSERALERT_MESG.", 2)) << logText();
+    // Markers are 0600: one of root's that is not handed over is unreadable.
+    agent.Publish(MARKER_MESG, "one-time code");
+    const std::string unreadable =
+        "ignoring marker VUSERALERT_MESG.rootmarkers: it cannot be read by this user";
+    for (int i = 0; i < 3000 && logText().find(unreadable) == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_NE(logText().find(unreadable), std::string::npos) << logText();
+    publish(MARKER_EXIT, "");
+    expectCleanEnd(*process);
+
+    const std::string log = logText();
+    EXPECT_TRUE(obeyedInPlace("VUSERALERT_APND.", 1)) << log;
+    EXPECT_TRUE(obeyedInPlace("VUSERALERT_EXIT.", 1)) << log;
+    EXPECT_EQ(log.find("message cut"), std::string::npos) << "the second message was appended\n" << log;
+}
+
 TEST_F(MultiUserTest, AnotherUserCanNeitherSteerNorAnswerNorRemove)
 {
     const VUAMarkerMgr agent = agentFor("victim");

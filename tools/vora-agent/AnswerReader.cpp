@@ -9,19 +9,6 @@
 
 namespace {
 
-// Far more than any answer a dialog writes (a word, or one entry per page).
-constexpr size_t kMaxAnswerBytes = 64 * 1024;
-
-struct ResultMarker
-{
-    VUA_MarkerType type;
-    const char* word;
-};
-
-// In the order the dialog decides its answer.
-constexpr ResultMarker kResults[] = {
-    {MARKER_YES, "yes"}, {MARKER_CANCEL, "cancel"}, {MARKER_SNOOZE, "snooze"}, {MARKER_CONTINUE, "continue"}};
-
 QJsonArray Words(const std::vector<std::string>& lines)
 {
     QJsonArray words;
@@ -43,7 +30,7 @@ QJsonArray AnswerReader::parseSnoozeChoices(const QString& text)
     static const QRegularExpression kEntry(
         QRegularExpression::anchoredPattern(QStringLiteral("(-?\\d+):(-?\\d+)([TF])")));
     QString choices = text;
-    const qsizetype snooze = choices.indexOf(QLatin1String("snooze"));
+    const qsizetype snooze = choices.indexOf(QLatin1String(AnswerWord(MARKER_SNOOZE)));
     if (snooze >= 0) {
         choices.truncate(snooze);
     }
@@ -73,7 +60,7 @@ QJsonObject AnswerReader::read() const
     QJsonObject answer{
         {"result", QJsonValue::Null}, {"words", QJsonArray()}, {"snoozeChoices", QJsonArray()}};
     QJsonArray rejected;
-    for (const ResultMarker& marker : kResults) {
+    for (const VUAAnswerMarker& marker : kAnswerMarkers) {
         std::vector<std::string> lines;
         VFileStatus status = VFileStatus::Missing;
         if (!m_markers.Read(marker.type, lines, kMaxAnswerBytes, &status)) {
@@ -86,13 +73,10 @@ QJsonObject AnswerReader::read() const
         }
         const QJsonArray words = Words(lines);
         if (marker.type == MARKER_SNOOZE) {
-            std::string text;
-            for (const std::string& line : lines) {
-                text += line;
-            }
+            const std::string text = JoinMarkerLines(lines);
             answer["snoozeChoices"] = parseSnoozeChoices(QString::fromStdString(text));
             // Choices alone are no snooze answer: only a "snooze" word is.
-            if (QString::fromStdString(text).indexOf(QLatin1String("snooze")) < 0) {
+            if (text.find(marker.word) == std::string::npos) {
                 continue;
             }
         }

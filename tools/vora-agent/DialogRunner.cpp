@@ -101,12 +101,9 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
         // An earlier answer of this suffix, maybe another user's that the
         // dialog may not remove, must not pass for this dialog's.
         const VUAMarkerMgr markers = markersFor(suffix);
-        for (const VUA_MarkerType stale : {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE}) {
-            markers.Delete(stale);
-            if (markers.Exists(stale)) {
-                std::fprintf(stderr, "vora-agent: cannot clear the earlier answer %s: %s\n",
-                             markers.GetFilePath(stale).c_str(), std::strerror(errno));
-            }
+        for (const VUAStaleAnswer& stale : markers.DeleteAnswers()) {
+            std::fprintf(stderr, "vora-agent: cannot clear the earlier answer %s: %s\n",
+                         markers.GetFilePath(stale.type).c_str(), std::strerror(stale.error));
         }
     }
     std::string startError;

@@ -368,7 +368,9 @@ void AppController::checkMFCommands()
         log(QStringLiteral("VUserAlert:  Received request to start progress indicator"));
         m_progressMeterBtn->show();
         m_currentProgressBmp = 0;
-        m_progressMeterBtn->setIcon(QIcon(m_progressBmps.value(0)));
+        // The first image ("prog2.bmp") comes with the first tick, 0.2 s
+        // on; until then the meter shows none, not an earlier run's.
+        m_progressMeterBtn->setIcon(QIcon());
         setProgressTimer(makeTimer(kProgressInterval, &AppController::progress));
     }
     if (m_vuaApi->checkCommand(MARKER_PROGOFF)) {

@@ -184,6 +184,7 @@ private:
     float buttonRowMiddle() const;
     void log(const QString& line);
     QString boundedText(const QString& text) const;
+    QString boundedTail(const QString& text) const;
 
     std::unique_ptr<Ui::VUserAlertWindow> m_ui;
     std::unique_ptr<QWidget> m_mainWindow;

@@ -90,11 +90,50 @@ QString AppController::boundedText(const QString& text) const
     return text.left(cut);
 }
 
+// An agent streams progress through appended lines: past the bound the
+// newest text stays and the oldest goes, cut at a line break (else at a
+// blank) and marked with an ellipsis; the log says how much went.
+//   19 990 characters, then "40 %" appended -> "…\n" and the lines that fit
+QString AppController::boundedTail(const QString& text) const
+{
+    if (text.size() <= kMaxShownCharacters) {
+        return text;
+    }
+    const qsizetype earliest = text.size() - (kMaxShownCharacters - 2); // room for "…" and a separator
+    const qsizetype reach = kMaxShownCharacters / 10;
+    qsizetype start = earliest;
+    QString mark(QChar(0x2026));
+    const qsizetype line =
+        text.at(earliest - 1) == QLatin1Char('\n') ? earliest - 1 : text.indexOf('\n', earliest);
+    const qsizetype blank = text.indexOf(QLatin1Char(' '), earliest);
+    if (line >= 0 && line - earliest < reach) {
+        start = line + 1;
+        mark += QLatin1Char('\n');
+    } else if (blank >= 0 && blank - earliest < reach) {
+        start = blank + 1;
+        mark += QLatin1Char(' ');
+    } else if (text.at(start).isLowSurrogate()) {
+        ++start; // never half a character
+    }
+    m_vuaApi->logError(
+        QStringLiteral("VUserAlert:  message cut at its start: the first %1 of %2 characters are not shown")
+            .arg(start)
+            .arg(text.size())
+            .toStdString());
+    return mark + text.mid(start);
+}
+
+// A new message keeps its start; appended text keeps the newest end.
 void AppController::displayMessageText(const QString& text, bool append)
 {
-    const QString prefixed = boundedText(QStringLiteral(" * ") + text);
-    const QString shown = expandTokens(prefixed).value_or(prefixed);
-    const QString content = boundedText(append ? messageText() + QLatin1Char('\n') + shown : shown);
+    const QString prefixed = QStringLiteral(" * ") + text;
+    QString content;
+    if (append) {
+        content = boundedTail(messageText() + QLatin1Char('\n') + expandTokens(prefixed).value_or(prefixed));
+    } else {
+        const QString head = boundedText(prefixed);
+        content = boundedText(expandTokens(head).value_or(head));
+    }
     m_messageView->show();
     SetTextWithDetectedLinks(*m_messageTxtView->document(), content, m_detectLinks);
 }

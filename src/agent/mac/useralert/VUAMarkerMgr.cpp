@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,11 +18,6 @@ const char* const kPrefixes[kMarkerTypeCount] = {
     kEXIT_FILE, kSNOOZE_FILE, kYES_FILE,  kCANCEL_FILE, kCONTINUE_FILE, kFINISH_FILE,  kWORKCELL_DEBUG_FILE,
 };
 
-// Larger than any message the agent sends (a message of 10 MB must still
-// arrive); a file beyond it is not read whole.
-constexpr size_t kMaxMarkerBytes = 16 * 1024 * 1024;
-constexpr mode_t kMarkerMode = 0644;
-
 bool IsPermissionError(int error)
 {
     return error == EPERM || error == EACCES;
@@ -32,7 +28,33 @@ std::string OwnerText(const struct stat& info)
     return "uid " + std::to_string(static_cast<unsigned long>(info.st_uid));
 }
 
+std::string ModeText(const struct stat& info)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    return text;
+}
+
+// A file of an earlier version (0644) that is written again gets the
+// marker mode too.
+void NarrowMode(int file, const struct stat& info)
+{
+    if ((info.st_mode & 07777) != kMarkerMode) {
+        ::fchmod(file, kMarkerMode);
+    }
+}
+
 } // namespace
+
+const char* AnswerWord(VUA_MarkerType type)
+{
+    for (const VUAAnswerMarker& answer : kAnswerMarkers) {
+        if (answer.type == type) {
+            return answer.word;
+        }
+    }
+    return nullptr;
+}
 
 std::vector<std::string> SplitMarkerLines(const std::string& content)
 {
@@ -47,6 +69,28 @@ std::vector<std::string> SplitMarkerLines(const std::string& content)
         lines.push_back(content.substr(begin, end - begin));
         begin = end + 1;
     }
+}
+
+std::string JoinMarkerLines(const std::vector<std::string>& lines)
+{
+    std::string joined;
+    for (const std::string& line : lines) {
+        joined += line;
+    }
+    return joined;
+}
+
+std::string JoinMarkerLines(const std::string& content)
+{
+    return JoinMarkerLines(SplitMarkerLines(content));
+}
+
+std::string MarkerLine(const std::string& content)
+{
+    if (content.empty() || content.back() == '\n') {
+        return content;
+    }
+    return content + '\n';
 }
 
 VUAMarkerMgr::VUAMarkerMgr() : m_trusted(VOwners::RootOr(::geteuid()))
@@ -87,6 +131,7 @@ void VUAMarkerMgr::SetSuffix(const std::string& suffix)
 {
     if (!suffix.empty()) {
         m_suffix = sanitizeFilename(suffix);
+        m_givenSuffix = suffix;
         ComposeFilePaths();
     }
 }
@@ -131,13 +176,26 @@ std::string VUAMarkerMgr::GetFilePath(VUA_MarkerType type) const
     return GetPathFromType(type);
 }
 
+std::string VUAMarkerMgr::LogName(VUA_MarkerType type) const
+{
+    if (!IsValidType(type)) {
+        return std::string();
+    }
+    return kPrefixes[type] + (type == MARKER_DEBUG ? std::string() : m_givenSuffix);
+}
+
+std::string VUAMarkerMgr::LogPath(VUA_MarkerType type) const
+{
+    return IsValidType(type) ? m_directory + LogName(type) : std::string();
+}
+
 // By path, not through the held directory: a marker directory removed and
 // made again while the dialog runs is seen at once, and the poll's seven
-// tests cost one lstat each.
+// tests cost one stat each.
 bool VUAMarkerMgr::Exists(VUA_MarkerType type) const
 {
     struct stat info;
-    return IsValidType(type) && ::lstat(m_filePaths[type].c_str(), &info) == 0;
+    return IsValidType(type) && ::stat(m_filePaths[type].c_str(), &info) == 0;
 }
 
 // The directory as it is now: the held descriptor is opened again when the
@@ -157,7 +215,7 @@ const VSafeDir& VUAMarkerMgr::dir() const
 
 bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines) const
 {
-    return Read(type, lines, kMaxMarkerBytes, nullptr);
+    return Read(type, lines, kMaxMessageBytes, nullptr);
 }
 
 bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes,
@@ -185,9 +243,7 @@ bool VUAMarkerMgr::Read(VUA_MarkerType type, std::string& text) const
     if (!Read(type, lines)) {
         return false;
     }
-    for (const std::string& line : lines) {
-        text += line;
-    }
+    text += JoinMarkerLines(lines);
     return true;
 }
 
@@ -197,17 +253,17 @@ bool VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) const
         return false;
     }
     VFileStatus status = VFileStatus::Failed;
-    ScopedFd file = dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status);
+    struct stat info;
+    ScopedFd file =
+        dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status, &info);
     if (!file.valid()) {
         if (status == VFileStatus::NotRegular || status == VFileStatus::ForeignOwner) {
             errno = EPERM;
         }
         return false;
     }
-    std::string line = content;
-    if (!line.empty() && line.back() != '\n') {
-        line += '\n';
-    }
+    NarrowMode(file.get(), info);
+    const std::string line = MarkerLine(content);
     // The answer is only useful if it reached the file: a full disk must not
     // look like a written answer.
     const bool written = WriteAll(file.get(), line.data(), line.size());
@@ -228,10 +284,13 @@ bool VUAMarkerMgr::Replace(VUA_MarkerType type, const std::string& content) cons
         return false;
     }
     VFileStatus status = VFileStatus::Failed;
-    ScopedFd file = dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status);
+    struct stat info;
+    ScopedFd file =
+        dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status, &info);
     if (!file.valid() || ::ftruncate(file.get(), 0) != 0) {
         return false;
     }
+    NarrowMode(file.get(), info);
     const bool written = WriteAll(file.get(), content.data(), content.size());
     return file.release() && written;
 }
@@ -241,11 +300,7 @@ bool VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) cons
     if (!IsValidType(type)) {
         return false;
     }
-    std::string text = content;
-    if (!text.empty() && text.back() != '\n') {
-        text += '\n';
-    }
-    return dir().Publish(m_names[type], text, kMarkerMode, m_markerOwner, m_markerGroup);
+    return dir().Publish(m_names[type], MarkerLine(content), kMarkerMode, m_markerOwner, m_markerGroup);
 }
 
 VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why)
@@ -254,9 +309,43 @@ VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const
     const Identity identity = IdentityOf(info);
     if (!(m_noted[type] == identity)) {
         m_noted[type] = identity;
-        refused.note = "ignoring marker " + m_names[type] + ": it " + why;
+        refused.note = "ignoring marker " + LogName(type) + ": it " + why;
     }
     return refused;
+}
+
+// Reads the marker where it stands, provided it is still the file `info`
+// describes. Otherwise `error` is the errno of the failure, or 0 when the
+// file changed or went meanwhile (the next poll sees the new one).
+bool VUAMarkerMgr::ReadInPlace(VUA_MarkerType type, const struct stat& info, std::string* content,
+                               size_t maxBytes, int* error) const
+{
+    *error = 0;
+    struct stat opened;
+    VFileStatus status = VFileStatus::Failed;
+    const ScopedFd file = m_dir.OpenRegular(m_names[type], O_RDONLY, m_trusted, &opened, &status);
+    if (!file.valid()) {
+        *error = status == VFileStatus::Missing ? 0 : errno;
+        return false;
+    }
+    if (!(IdentityOf(opened) == IdentityOf(info))) {
+        return false;
+    }
+    if (ReadAll(file.get(), maxBytes, content) == VFileStatus::Failed) {
+        *error = errno;
+        return false;
+    }
+    return true;
+}
+
+VUATake VUAMarkerMgr::Unread(VUA_MarkerType type, const struct stat& info, int error)
+{
+    if (error == 0) {
+        return VUATake{};
+    }
+    return Refuse(type, info,
+                  "cannot be read by this user (" + OwnerText(info) + ", mode " + ModeText(info) + ": " +
+                      std::strerror(error) + ")");
 }
 
 // Root's marker in a directory where this user may remove only its own
@@ -268,27 +357,45 @@ VUATake VUAMarkerMgr::TakeInPlace(VUA_MarkerType type, const struct stat& info, 
     if (m_obeyed[type] == identity) {
         return VUATake{};
     }
-    if (content != nullptr) {
-        struct stat opened;
-        VFileStatus status = VFileStatus::Failed;
-        const ScopedFd file = m_dir.OpenRegular(m_names[type], O_RDONLY, m_trusted, &opened, &status);
-        if (!file.valid() || !(IdentityOf(opened) == identity) ||
-            ReadAll(file.get(), maxBytes, content) == VFileStatus::Failed) {
-            return VUATake{};
-        }
+    int error = 0;
+    if (content != nullptr && !ReadInPlace(type, info, content, maxBytes, &error)) {
+        return Unread(type, info, error);
     }
     m_obeyed[type] = identity;
     VUATake taken;
     taken.taken = true;
-    taken.note = "marker " + m_names[type] + " of " + OwnerText(info) +
+    taken.note = "marker " + LogName(type) + " of " + OwnerText(info) +
                  " cannot be removed by this user: carried out once and left in place";
     return taken;
 }
 
-VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes)
+// A marker that cannot be removed for another reason than permission (a
+// read-only or failing file system): the command is carried out all the
+// same, and again at the next poll that finds it. Said once per file.
+VUATake VUAMarkerMgr::TakeUnremovable(VUA_MarkerType type, const struct stat& info, std::string* content,
+                                      size_t maxBytes, int error)
+{
+    int readError = 0;
+    if (content != nullptr && !ReadInPlace(type, info, content, maxBytes, &readError)) {
+        return Unread(type, info, readError);
+    }
+    VUATake taken;
+    taken.taken = true;
+    const Identity identity = IdentityOf(info);
+    if (!(m_noted[type] == identity)) {
+        m_noted[type] = identity;
+        taken.note = "cannot remove marker " + LogName(type) + " (" + std::strerror(error) +
+                     "): carried out, and again at every poll while it stays";
+    }
+    return taken;
+}
+
+VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes,
+                                   int* renameError)
 {
     const std::string taken = VSafeDir::RandomName(".vua-taken-");
     if (!m_dir.Rename(m_names[type], taken)) {
+        *renameError = errno;
         return VUATake{};
     }
     struct stat info;
@@ -303,10 +410,10 @@ VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, si
     VUATake result;
     result.taken = status == VFileStatus::Ok || status == VFileStatus::TooLarge;
     if (status == VFileStatus::TooLarge) {
-        result.note = "marker " + m_names[type] + " is longer than " + std::to_string(maxBytes) +
+        result.note = "marker " + LogName(type) + " is longer than " + std::to_string(maxBytes) +
                       " bytes: only its beginning was read";
     } else if (!result.taken) {
-        result.note = "marker " + m_names[type] + " " + VFileStatusText(status) + ": dropped unread";
+        result.note = "marker " + LogName(type) + " " + VFileStatusText(status) + ": dropped unread";
     }
     return result;
 }
@@ -325,18 +432,10 @@ std::string VUAMarkerMgr::Distrust(const struct stat& info) const
     return std::string();
 }
 
-bool VUAMarkerMgr::IsTrusted(VUA_MarkerType type, std::string* note)
+bool VUAMarkerMgr::IsObeyedInPlace(VUA_MarkerType type) const
 {
     struct stat info;
-    if (!IsValidType(type) || !dir().Stat(m_names[type], &info)) {
-        return false;
-    }
-    const std::string why = Distrust(info);
-    if (!why.empty()) {
-        *note = Refuse(type, info, why).note;
-        return false;
-    }
-    return true;
+    return IsValidType(type) && dir().Stat(m_names[type], &info) && m_obeyed[type] == IdentityOf(info);
 }
 
 VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t maxBytes)
@@ -357,7 +456,9 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
             taken.taken = true;
             return taken;
         }
-        return IsPermissionError(errno) ? TakeInPlace(type, info, nullptr, 0) : VUATake{};
+        const int error = errno;
+        return IsPermissionError(error) ? TakeInPlace(type, info, nullptr, 0)
+                                        : TakeUnremovable(type, info, nullptr, 0, error);
     }
     content->clear();
     if (!S_ISREG(info.st_mode)) {
@@ -365,11 +466,14 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
         refused.unreadable = true;
         return refused;
     }
-    VUATake result = TakeByRename(type, content, maxBytes == 0 ? kMaxMarkerBytes : maxBytes);
-    if (!result.taken && result.note.empty() && IsPermissionError(errno)) {
-        return TakeInPlace(type, info, content, maxBytes == 0 ? kMaxMarkerBytes : maxBytes);
+    const size_t bound = maxBytes == 0 ? kMaxMessageBytes : maxBytes;
+    int renameError = 0;
+    VUATake result = TakeByRename(type, content, bound, &renameError);
+    if (renameError == 0 || renameError == ENOENT) {
+        return result; // taken, or gone meanwhile
     }
-    return result;
+    return IsPermissionError(renameError) ? TakeInPlace(type, info, content, bound)
+                                          : TakeUnremovable(type, info, content, bound, renameError);
 }
 
 void VUAMarkerMgr::Delete(VUA_MarkerType type) const
@@ -384,6 +488,22 @@ void VUAMarkerMgr::DeleteAll() const
     for (int type = MARKER_MESG; type <= MARKER_FINISH; ++type) {
         Delete(static_cast<VUA_MarkerType>(type));
     }
+}
+
+std::vector<VUAStaleAnswer> VUAMarkerMgr::DeleteAnswers() const
+{
+    std::vector<VUAStaleAnswer> stale;
+    for (const VUAAnswerMarker& answer : kAnswerMarkers) {
+        if (dir().Remove(m_names[answer.type])) {
+            continue;
+        }
+        const int error = errno;
+        struct stat info;
+        if (m_dir.Stat(m_names[answer.type], &info)) {
+            stale.push_back(VUAStaleAnswer{answer.type, error});
+        }
+    }
+    return stale;
 }
 
 std::string VUAMarkerMgr::CheckUsable() const
@@ -401,7 +521,7 @@ std::string VUAMarkerMgr::CheckUsable() const
     const long nameMax = ::fpathconf(directory.fd(), _PC_NAME_MAX);
     const size_t longest = m_names[MARKER_SETTIMEOUT].size();
     if (nameMax > 0 && longest > static_cast<size_t>(nameMax)) {
-        return "marker names for suffix " + m_suffix + " are up to " + std::to_string(longest) +
+        return "marker names for suffix " + m_givenSuffix + " are up to " + std::to_string(longest) +
                " bytes long, more than the file system allows (" + std::to_string(nameMax) +
                "): the dialog can take no command and leave no answer";
     }

@@ -7,6 +7,13 @@
 #include <sys/types.h>
 #include <vector>
 
+// A result marker that an answer sweep could not remove, and why (errno).
+struct VUAStaleAnswer
+{
+    VUA_MarkerType type;
+    int error;
+};
+
 // Outcome of taking a command marker (see VUAMarkerMgr::Take).
 struct VUATake
 {
@@ -44,7 +51,15 @@ public:
 
     std::string GetPathFromType(VUA_MarkerType type) const;
     std::string GetFilePath(VUA_MarkerType type) const;
-    // Anything of the marker's name counts, a directory or a link too.
+    // How log lines name a marker: its prefix and the suffix as it was
+    // given, so that the log masks credentials in it as in any other text
+    // ("smb://u:pw@h" is logged "smb://u:xxxxxx@h", never as the file
+    // name's "smbXXXuXpwXh"). With the directory for LogPath.
+    std::string LogName(VUA_MarkerType type) const;
+    std::string LogPath(VUA_MarkerType type) const;
+    // Whatever `stat` finds at the marker's path: a directory counts, a
+    // link counts by what it points to (a dangling link is no marker).
+    // Whom a marker belongs to is Take's question, asked without following.
     bool Exists(VUA_MarkerType type) const;
 
     // Lines without their line feeds; a file ending in a line feed, and an
@@ -77,16 +92,21 @@ public:
     // publishes meanwhile stays for the next poll; without, it is removed.
     // A content marker that is no plain file is left in place, unread.
     // A marker of another user is left alone. One of root's that this
-    // process may not remove (a sticky directory) is obeyed once.
+    // process may not remove (a sticky directory) is obeyed once, until it
+    // changes. One that cannot be removed for any other reason (a
+    // read-only file system) is carried out all the same, and again at
+    // every poll while it stays.
     VUATake Take(VUA_MarkerType type, std::string* content = nullptr, size_t maxBytes = 0);
-
-    // True when the marker is there and may be believed (root's or the
-    // trusted user's, no second name of another file); otherwise `note`
-    // says why, the first time a given file is met.
-    bool IsTrusted(VUA_MarkerType type, std::string* note);
+    // True when the marker standing there is one Take obeyed in place and
+    // has not changed since: taking it again would do nothing.
+    bool IsObeyedInPlace(VUA_MarkerType type) const;
 
     void Delete(VUA_MarkerType type) const;
     void DeleteAll() const; // every kind but MARKER_DEBUG
+    // The answer sweep before a dialog starts: removes every result marker
+    // of the suffix (kAnswerMarkers), so that no earlier answer passes for
+    // the next one. Returns those still there.
+    std::vector<VUAStaleAnswer> DeleteAnswers() const;
 
     // Who may have written what this side believes (default: this process's
     // user; root always).
@@ -119,13 +139,19 @@ private:
     void ComposeFilePaths();
     VUATake Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why);
     VUATake TakeInPlace(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes);
-    VUATake TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes);
+    VUATake TakeUnremovable(VUA_MarkerType type, const struct stat& info, std::string* content,
+                            size_t maxBytes, int error);
+    VUATake TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes, int* renameError);
+    bool ReadInPlace(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes,
+                     int* error) const;
+    VUATake Unread(VUA_MarkerType type, const struct stat& info, int error);
 
     std::string m_directory;
     std::string m_paths[kMarkerTypeCount];     // directory and prefix
     std::string m_names[kMarkerTypeCount];     // prefix and suffix
     std::string m_filePaths[kMarkerTypeCount]; // directory, prefix and suffix
     std::string m_suffix;
+    std::string m_givenSuffix; // before sanitizing, for log lines only
     mutable VSafeDir m_dir;
     VOwners m_trusted;
     uid_t m_markerOwner = static_cast<uid_t>(-1);
@@ -134,5 +160,14 @@ private:
     Identity m_obeyed[kMarkerTypeCount]; // root's markers obeyed in place
 };
 
+// The word of a result marker (kAnswerMarkers); null for any other kind.
+const char* AnswerWord(VUA_MarkerType type);
 // Splits file content as line reads do: "a\nb\n" -> {"a", "b", ""}.
 std::vector<std::string> SplitMarkerLines(const std::string& content);
+// Joins the lines without separators, as the string Read does:
+// "Line one\nLine two\n" -> "Line oneLine two".
+std::string JoinMarkerLines(const std::string& content);
+std::string JoinMarkerLines(const std::vector<std::string>& lines);
+// Content as one line that a marker holds: a line feed added when it is
+// not empty and lacks one ("yes" -> "yes\n").
+std::string MarkerLine(const std::string& content);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <sys/types.h>
+
 // Kinds of marker files shared with the agent. A marker's file name is its
 // prefix followed by the dialog's suffix, in the per-user data directory:
 //   <root>/Orvel/VORA/data/user/VUSERALERT_EXIT.4af52202f77beb11ba59ce2056aa7878
@@ -36,3 +39,27 @@ inline constexpr const char* kCANCEL_FILE = "VUSERALERT_CANCEL.";
 inline constexpr const char* kCONTINUE_FILE = "VUSERALERT_CONTINUE.";
 inline constexpr const char* kFINISH_FILE = "VUSERALERT_FINISH.";
 inline constexpr const char* kWORKCELL_DEBUG_FILE = "WORKCELL_DEBUG";
+
+// The answer protocol, the same for the dialog and the agent's side.
+//
+// Result markers in the order the dialog decides its answer (the first
+// rule that holds wins), each with the word it holds as its one line.
+struct VUAAnswerMarker
+{
+    VUA_MarkerType type;
+    const char* word;
+};
+inline constexpr VUAAnswerMarker kAnswerMarkers[] = {
+    {MARKER_YES, "yes"}, {MARKER_CANCEL, "cancel"}, {MARKER_SNOOZE, "snooze"}, {MARKER_CONTINUE, "continue"}};
+
+// Most bytes read of a marker. A message of 10 MB must still arrive (only
+// its start is shown); a time-out is a number; an answer is a word or one
+// entry per page.
+inline constexpr size_t kMaxMessageBytes = 16 * 1024 * 1024;
+inline constexpr size_t kMaxTimeoutBytes = 4096;
+inline constexpr size_t kMaxAnswerBytes = 64 * 1024;
+
+// Markers, answers and the snooze-choices file say what a dialog shows and
+// what its user answered: readable by that user (their owner) and root
+// only, whatever the umask of the process that writes them.
+inline constexpr mode_t kMarkerMode = 0600;

@@ -18,37 +18,6 @@
 namespace {
 
 constexpr uint32_t kAllCategories = LOG_CATEGORIES;
-// A message shown in the dialog is cut long before this; a larger marker is
-// read up to here and no further.
-constexpr size_t kMaxMessageBytes = 16 * 1024 * 1024;
-constexpr size_t kMaxTimeoutBytes = 4096;
-
-// Marker lines are joined without separators: "Line one\nLine two\n" ->
-// "Line oneLine two".
-std::string JoinLines(const std::string& content)
-{
-    std::string joined;
-    for (const std::string& line : SplitMarkerLines(content)) {
-        joined += line;
-    }
-    return joined;
-}
-
-const char* AnswerWord(VUA_MarkerType type)
-{
-    switch (type) {
-    case MARKER_YES:
-        return "yes";
-    case MARKER_CANCEL:
-        return "cancel";
-    case MARKER_SNOOZE:
-        return "snooze";
-    case MARKER_CONTINUE:
-        return "continue";
-    default:
-        return nullptr;
-    }
-}
 
 std::vector<std::string> Utf8List(const QStringList& arguments)
 {
@@ -178,12 +147,9 @@ int VuaAPI::setupRaw(const std::vector<std::string>& arguments)
     const UniqueCString dataPath(GetAppDataPath());
     m_appPath = FromUtf8(dataPath ? dataPath.get() : "");
     m_snoozePath = FromUtf8(markers.GetFilePath(MARKER_SNOOZE));
-    for (const VUA_MarkerType stale : {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE}) {
-        markers.Delete(stale);
-        if (markers.Exists(stale)) {
-            logError("VUserAlert:  cannot remove the earlier answer " + markers.GetFilePath(stale) + " (" +
-                     std::strerror(errno) + "): the agent may read it as this dialog's answer");
-        }
+    for (const VUAStaleAnswer& stale : markers.DeleteAnswers()) {
+        logError("VUserAlert:  cannot remove the earlier answer " + markers.LogPath(stale.type) + " (" +
+                 std::strerror(stale.error) + "): the agent may read it as this dialog's answer");
     }
     const std::string unusable = markers.CheckUsable();
     if (!unusable.empty()) {
@@ -310,17 +276,20 @@ bool VuaAPI::checkCommand(VUA_MarkerType type)
 // it creates the next APND, which must then survive until its own MESG.
 // MESG is taken by renaming it away first, so a MESG published after that
 // moment stays for the next poll instead of being deleted unread.
+// APND is taken as a command: one of root's that this user may not remove
+// counts once, for the MESG it came with, until the agent replaces it; so
+// it is looked at only when there is a MESG still to carry out.
 std::optional<MessageState> VuaAPI::checkMessage()
 {
     VUAMarkerMgr& markers = m_cpp->markerMgr;
-    if (!markers.Exists(MARKER_MESG)) {
+    if (!markers.Exists(MARKER_MESG) || markers.IsObeyedInPlace(MARKER_MESG)) {
         return std::nullopt;
     }
-    std::string note;
-    const bool append = markers.Exists(MARKER_APND) && markers.IsTrusted(MARKER_APND, &note);
-    noteMarker(note);
-    if (append) {
-        markers.Delete(MARKER_APND);
+    bool append = false;
+    if (markers.Exists(MARKER_APND)) {
+        const VUATake apnd = markers.Take(MARKER_APND);
+        noteMarker(apnd.note);
+        append = apnd.taken;
     }
     std::string text;
     const VUATake take = markers.Take(MARKER_MESG, &text, kMaxMessageBytes);
@@ -331,7 +300,7 @@ std::optional<MessageState> VuaAPI::checkMessage()
     if (!take.taken) {
         return std::nullopt;
     }
-    return MessageState(FromUtf8(JoinLines(text)), append);
+    return MessageState(FromUtf8(JoinMarkerLines(text)), append);
 }
 
 int VuaAPI::checkTimeoutCommand()
@@ -346,7 +315,7 @@ int VuaAPI::checkTimeoutCommand()
     if (!take.taken) {
         return -1; // one that cannot be read stays: tried again at the next poll
     }
-    return ParseTimeout(JoinLines(text));
+    return ParseTimeout(JoinMarkerLines(text));
 }
 
 bool VuaAPI::writeSnoozeChoices(const QByteArray& choices)
@@ -411,9 +380,9 @@ void VuaAPI::writeAnswer(const ExitState& exitState)
     const VUAMarkerMgr& markers = m_cpp->markerMgr;
     if (!markers.Write(type, word)) {
         const int error = errno;
-        logError(std::string("VUserAlert:  ERROR the answer \"") + word + "\" is lost: cannot write " +
-                 markers.GetFilePath(type) + " (" + std::strerror(error) + ")");
-        std::fprintf(stderr, "VUserAlert: the answer \"%s\" is lost: cannot write %s (%s)\n", word,
-                     markers.GetFilePath(type).c_str(), std::strerror(error));
+        const std::string lost = std::string("the answer \"") + word + "\" is lost: cannot write " +
+                                 markers.LogPath(type) + " (" + std::strerror(error) + ")";
+        logError("VUserAlert:  ERROR " + lost);
+        std::fprintf(stderr, "%s", ScrubSMBPasswords("VUserAlert: " + lost + "\n").c_str());
     }
 }

@@ -320,6 +320,18 @@ TEST_F(AppControllerTest, MessagesAppendReplaceExpandAndLink)
     poll();
     EXPECT_EQ(controller->messageText(), " * Downloading Editor");
     EXPECT_FALSE(controller->messageView()->isHidden());
+
+    // Streamed progress past the 20 000 characters shown: the newest line
+    // stays, the oldest go from a line start, marked with an ellipsis.
+    for (int percent = 4; percent <= 100; percent += 4) {
+        agent->Write(MARKER_APND);
+        agent->Write(MARKER_MESG, std::string(900, 'x') + " " + std::to_string(percent) + " %");
+        poll();
+    }
+    const QString text = controller->messageText();
+    EXPECT_LE(text.size(), kMaxShownCharacters);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("\u2026\n * xxx"))) << text.left(20).toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral(" 100 %"))) << text.right(20).toStdString();
 }
 
 TEST_F(AppControllerTest, TokensCompanyNameAndUnknownTokens)
@@ -381,9 +393,12 @@ TEST_F(AppControllerTest, ProgressAnimationCyclesEightImages)
     }
     agent->Write(MARKER_PROGON);
     poll();
-    EXPECT_EQ(controller->currentProgressBmp(), 0); // restarted, and shown from its first image
+    // Restarted: no image until the first tick, which shows the second.
+    EXPECT_EQ(controller->currentProgressBmp(), 0);
+    EXPECT_TRUE(controller->progressMeterBtn()->icon().isNull());
+    controller->progress(controller->progressTimer());
     EXPECT_EQ(controller->progressMeterBtn()->icon().pixmap(100, 20).toImage(),
-              controller->progressBmps().at(0).toImage());
+              controller->progressBmps().at(1).toImage());
     agent->Write(MARKER_PROGOFF);
     poll();
     EXPECT_EQ(controller->progressTimer(), nullptr);

@@ -2,6 +2,7 @@
 // server (Xvfb), a Wayland compositor (weston, headless), and both at once
 // as on a Wayland desktop with XWayland. Keys come through xdotool, window
 // properties through xprop, Wayland requests through WAYLAND_DEBUG.
+#include "BuiltInImage.h"
 #include "Contrast.h"
 #include "FileHelpers.h"
 #include "StopProcess.h"
@@ -21,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 const char kOpacityWarning[] = "does not support setting window opacity";
@@ -33,6 +36,35 @@ bool HaveTools(std::initializer_list<const char*> tools)
         }
     }
     return true;
+}
+
+// Which of the eight progress images the meter at `meter` (window
+// coordinates of VUserAlertWindow.ui) shows, 0 to 7, found within a few
+// pixels of where the style draws it; -1 for none of them.
+int ProgressImageShown(const QImage& shot, const QRect& meter, const QList<QImage>& images)
+{
+    for (int dy = -4; dy <= 4; ++dy) {
+        for (int dx = -4; dx <= 4; ++dx) {
+            for (int index = 0; index < images.size(); ++index) {
+                const QImage& image = images[index];
+                const QRect at = QRect(meter.topLeft() + QPoint(dx, dy), image.size());
+                if (!shot.rect().contains(at)) {
+                    continue;
+                }
+                bool same = true;
+                for (int y = 0; y < image.height() && same; ++y) {
+                    for (int x = 0; x < image.width() && same; ++x) {
+                        same =
+                            (shot.pixel(at.x() + x, at.y() + y) & 0xffffff) == (image.pixel(x, y) & 0xffffff);
+                    }
+                }
+                if (same) {
+                    return index;
+                }
+            }
+        }
+    }
+    return -1;
 }
 
 class DesktopProcessTest : public ::testing::Test
@@ -150,6 +182,46 @@ TEST_F(DesktopProcessTest, OnX11TheWindowIsAFixedDialogWithTheAppId)
     // X11 docks match the window's class with the desktop entry.
     EXPECT_TRUE(tool("xprop", {"-id", window, "WM_CLASS"}).contains("\"VUserAlert\""));
 
+    agent.Write(MARKER_EXIT);
+    expectCleanExit();
+}
+
+// After PROGON the meter shows no image until the first tick, 0.2 s on,
+// brings the second ("prog2.bmp"); the first comes at the end of a cycle.
+// The dialog is stopped just after it took PROGON, so what it drew then
+// stays on the screen however slow the screenshot is.
+TEST_F(DesktopProcessTest, ProgressNeverStartsWithItsFirstImage)
+{
+    XvfbServer x11;
+    if (!x11.isRunning() || !HaveTools({"xdotool", "import"})) {
+        GTEST_SKIP() << "needs Xvfb, xdotool and ImageMagick";
+    }
+    QList<QImage> images;
+    for (int frame = 1; frame <= 8; ++frame) {
+        images.append(LoadBuiltInImage(QStringLiteral(":/prog%1.bmp").arg(frame)).toImage());
+    }
+    start({"-name=Progress", "-ok"}, x11.display(), nullptr);
+    const QString window = windowId("Progress");
+    ASSERT_FALSE(window.isEmpty()) << output().toStdString();
+    ASSERT_TRUE(roundTrip()); // drawn and polling
+    const QRect meter(20, 130, 100, 20);
+    const auto shown = [&] {
+        return ProgressImageShown(QImage::fromData(rawTool("import", {"-window", window, "png:-"}), "PNG"),
+                                  meter, images);
+    };
+
+    agent.Write(MARKER_PROGON);
+    ASSERT_TRUE(WaitUntil([&] { return !agent.Exists(MARKER_PROGON); }, 30000));
+    WaitUntil([] { return false; }, 50); // drawn, long before the first tick
+    ::kill(static_cast<pid_t>(process.processId()), SIGSTOP);
+    const int atOnce = shown();
+    ::kill(static_cast<pid_t>(process.processId()), SIGCONT);
+    int first = -1;
+    for (int shot = 0; shot < 100 && first < 0; ++shot) {
+        first = shown();
+    }
+    EXPECT_NE(atOnce, 0) << "prog1.bmp was shown at once";
+    EXPECT_GE(first, 0) << "the animation shows none of its images";
     agent.Write(MARKER_EXIT);
     expectCleanExit();
 }

@@ -12,7 +12,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -122,13 +124,86 @@ TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
                           {"QT_QPA_PLATFORM=xcb", "DISPLAY=:97"}, {"WAYLAND_DISPLAY", "XAUTHORITY"});
     expectCleanEnd(*refusing);
 
+    // Qt's message runs over several lines; the log keeps one record a line.
     const std::string log = logText();
     size_t lines = 0;
     for (size_t at = log.find("no usable display"); at != std::string::npos;
          at = log.find("no usable display", at + 1)) {
         ++lines;
+        const std::string line = log.substr(at, log.find('\n', at) - at);
+        EXPECT_NE(line.find("leaves no answer"), std::string::npos) << line;
     }
     EXPECT_EQ(lines, 2u) << log;
+}
+
+// A link at a marker's name is judged by what it points to: a dangling one
+// is no marker, one to a file is the marker (and the link is removed).
+TEST_F(EdgeProcessTest, ALinkAtAMarkerNameCountsByItsTarget)
+{
+    const std::string target = root.root() + "/target";
+    WriteFile(target, "");
+    const struct
+    {
+        const char* suffix;
+        std::string pointsTo;
+        bool obeyed;
+    } cases[] = {{"dangling", root.root() + "/missing", false}, {"linked", target, true}};
+    for (const auto& [suffix, pointsTo, obeyed] : cases) {
+        const VUAMarkerMgr agent{std::string(suffix)};
+        auto dialog = start({std::string("-suffix=") + suffix, "-yesno", "-timeout=300"});
+        ASSERT_TRUE(pollsMarkers(agent)) << dialog->output();
+        const std::string exitPath = agent.GetFilePath(MARKER_EXIT);
+        ASSERT_EQ(::symlink(pointsTo.c_str(), exitPath.c_str()), 0);
+        struct stat link;
+        if (!obeyed) {
+            ASSERT_TRUE(pollsMarkers(agent)); // polled with the link in place
+            EXPECT_TRUE(dialog->running()) << suffix << "\n" << dialog->output();
+            EXPECT_EQ(::lstat(exitPath.c_str(), &link), 0) << "the dangling link was taken";
+            ::unlink(exitPath.c_str());
+            agent.Publish(MARKER_EXIT, "");
+        }
+        expectCleanEnd(*dialog);
+        EXPECT_NE(::lstat(exitPath.c_str(), &link), 0) << suffix;
+    }
+    EXPECT_TRUE(PathExists(target));
+}
+
+// What a dialog says and answers is its user's and root's to read, also
+// when the dialog or the stand-in runs with a umask of 000.
+TEST_F(EdgeProcessTest, MarkersAnswersAndChoicesAreOwnerOnlyWhateverTheUmask)
+{
+    const mode_t umaskBefore = ::umask(0);
+    auto yes = start({"-suffix=modes", "-ok", "-default=yes", "-timeout=1"});
+    auto pages = start({"-suffix=pages", "-multisnoozemessage=PRE7^Editor^Install^-1", "-default=snooze"});
+    ::umask(umaskBefore);
+    expectCleanEnd(*yes);
+    expectCleanEnd(*pages);
+
+    const VUAMarkerMgr modes{std::string("modes")};
+    const VUAMarkerMgr choices{std::string("pages")};
+    const std::pair<std::string, const char*> files[] = {
+        {modes.GetFilePath(MARKER_YES), "yes\n"},
+        {choices.GetFilePath(MARKER_SNOOZE), "7:0Tsnooze\n"},
+    };
+    for (const auto& [path, content] : files) {
+        struct stat info;
+        ASSERT_EQ(::stat(path.c_str(), &info), 0) << path;
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << path;
+        EXPECT_EQ(ReadFile(path), content);
+    }
+
+    // The stand-in's markers, as it leaves them for a dialog to take.
+    ::umask(0);
+    SpawnedProcess again({{VORA_AGENT_PATH, "steer", "--suffix", "later", "append", "secret code 5678"},
+                          EnvironmentWith({"VORA_AGENT_ROOT=" + root.root()}, {"VEJBINSTANCE"})});
+    ::umask(umaskBefore);
+    ASSERT_TRUE(again.wait(kEndMs));
+    const VUAMarkerMgr later{std::string("later")};
+    for (const VUA_MarkerType type : {MARKER_APND, MARKER_MESG}) {
+        struct stat info;
+        ASSERT_EQ(::stat(later.GetFilePath(type).c_str(), &info), 0) << again.output();
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << type;
+    }
 }
 
 TEST_F(EdgeProcessTest, DisplayGoingAwayEndsWithStatusZeroAndALogLine)
@@ -170,6 +245,8 @@ TEST_F(EdgeProcessTest, HugeMessagesLeaveExitAndTimeOutsWorking)
     agent.Publish(MARKER_EXIT, "");
     expectCleanEnd(*dialog);
     EXPECT_NE(logText().find("message cut at 20000 of"), std::string::npos);
+    // The append is the newest text: its end is shown, the oldest text goes.
+    EXPECT_NE(logText().find("message cut at its start: the first "), std::string::npos) << logText();
 
     const VUAMarkerMgr timed(std::string("hugetimeout"));
     std::string words;

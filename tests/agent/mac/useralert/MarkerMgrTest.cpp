@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 TEST(MarkerMgr, PathsAreDirectoryPrefixAndSanitizedSuffix)
 {
@@ -70,6 +71,51 @@ TEST(MarkerMgr, ReadJoinsLinesAndReportsMissingMarkers)
     MakeDirs(markers.GetFilePath(MARKER_SETTIMEOUT));
     EXPECT_TRUE(markers.Exists(MARKER_SETTIMEOUT)); // a directory counts as present
     EXPECT_FALSE(markers.Read(MARKER_SETTIMEOUT, lines));
+
+    // A link counts by its target: a dangling one is no marker.
+    ASSERT_EQ(::symlink("missing", markers.GetFilePath(MARKER_EXIT).c_str()), 0);
+    EXPECT_FALSE(markers.Exists(MARKER_EXIT));
+    ASSERT_EQ(::symlink(markers.GetFilePath(MARKER_MESG).c_str(), markers.GetFilePath(MARKER_SHOWOK).c_str()),
+              0);
+    EXPECT_TRUE(markers.Exists(MARKER_SHOWOK));
+}
+
+// The answer protocol both sides share: words, sweep, modes, log names.
+TEST(MarkerMgr, AnswersAreOwnerOnlyAndSweptAway)
+{
+    TempAgentRoot root;
+    VUAMarkerMgr markers(std::string("a-b"));
+    EXPECT_EQ(markers.LogName(MARKER_YES), "VUSERALERT_YES.a-b");
+    EXPECT_EQ(markers.LogPath(MARKER_DEBUG), root.userDir() + "WORKCELL_DEBUG");
+    const mode_t umaskBefore = ::umask(0);
+    for (const VUAAnswerMarker& answer : kAnswerMarkers) {
+        EXPECT_STREQ(AnswerWord(answer.type), answer.word);
+        EXPECT_TRUE(markers.Write(answer.type, answer.word));
+    }
+    WriteFile(markers.GetFilePath(MARKER_MESG), "text");
+    ::chmod(markers.GetFilePath(MARKER_MESG).c_str(), 0644);
+    EXPECT_TRUE(markers.Replace(MARKER_MESG, "kept")); // an earlier file is narrowed
+    EXPECT_TRUE(markers.Publish(MARKER_EXIT, ""));
+    ::umask(umaskBefore);
+    for (const VUA_MarkerType type :
+         {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE, MARKER_MESG, MARKER_EXIT}) {
+        struct stat info;
+        ASSERT_EQ(::stat(markers.GetFilePath(type).c_str(), &info), 0) << type;
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << type;
+    }
+    EXPECT_EQ(AnswerWord(MARKER_EXIT), nullptr);
+    EXPECT_EQ(JoinMarkerLines(std::string("Line one\nLine two\n")), "Line oneLine two");
+    EXPECT_EQ(MarkerLine("yes"), "yes\n");
+    EXPECT_EQ(MarkerLine("yes\n"), "yes\n");
+    EXPECT_EQ(MarkerLine(""), "");
+
+    markers.Delete(MARKER_YES);
+    MakeDirs(markers.GetFilePath(MARKER_YES) + "/planted"); // moved aside
+    EXPECT_TRUE(markers.DeleteAnswers().empty());
+    for (const VUAAnswerMarker& answer : kAnswerMarkers) {
+        EXPECT_FALSE(markers.Exists(answer.type)) << answer.word;
+    }
+    EXPECT_TRUE(markers.Exists(MARKER_MESG));
 }
 
 TEST(MarkerMgr, WriteAppendsOneLinePerCall)
