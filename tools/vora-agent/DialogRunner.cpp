@@ -86,10 +86,10 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
         // dialog may not remove, must not pass for this dialog's.
         const VUAMarkerMgr markers = markersFor(suffix);
         for (const VUA_MarkerType stale : {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE}) {
-            markers.Delete(stale);
-            if (markers.Exists(stale)) {
+            const VResult removed = markers.Delete(stale);
+            if (!removed) {
                 std::fprintf(stderr, "vora-agent: cannot clear the earlier answer %s: %s\n",
-                             markers.GetFilePath(stale).c_str(), std::strerror(errno));
+                             markers.GetFilePath(stale).c_str(), std::strerror(removed.error));
             }
         }
     }

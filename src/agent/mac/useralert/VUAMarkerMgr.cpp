@@ -144,12 +144,7 @@ bool VUAMarkerMgr::Exists(VUA_MarkerType type) const
 // directory it names was removed or replaced since.
 const VSafeDir& VUAMarkerMgr::dir() const
 {
-    struct stat held;
-    struct stat current;
-    const bool stale = !m_dir.valid() || ::fstat(m_dir.fd(), &held) != 0 || held.st_nlink == 0 ||
-                       ::stat(m_directory.c_str(), &current) != 0 || held.st_ino != current.st_ino ||
-                       held.st_dev != current.st_dev;
-    if (stale) {
+    if (!m_dir.IsCurrent()) {
         m_dir = VSafeDir(m_directory);
     }
     return m_dir;
@@ -191,18 +186,16 @@ bool VUAMarkerMgr::Read(VUA_MarkerType type, std::string& text) const
     return true;
 }
 
-bool VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) const
+VResult VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) const
 {
     if (!IsValidType(type)) {
-        return false;
+        return VResult::Failed(EINVAL);
     }
     VFileStatus status = VFileStatus::Failed;
     ScopedFd file = dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status);
     if (!file.valid()) {
-        if (status == VFileStatus::NotRegular || status == VFileStatus::ForeignOwner) {
-            errno = EPERM;
-        }
-        return false;
+        const bool refused = status == VFileStatus::NotRegular || status == VFileStatus::ForeignOwner;
+        return VResult::Failed(refused ? EPERM : file.error());
     }
     std::string line = content;
     if (!line.empty() && line.back() != '\n') {
@@ -210,8 +203,9 @@ bool VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) const
     }
     // The answer is only useful if it reached the file: a full disk must not
     // look like a written answer.
-    const bool written = WriteAll(file.get(), line.data(), line.size());
-    return file.release() && written;
+    const VResult written = WriteAll(file.get(), line.data(), line.size());
+    const VResult closed = file.close();
+    return written ? closed : written;
 }
 
 bool VUAMarkerMgr::Write(VUA_MarkerType type) const
@@ -232,8 +226,8 @@ bool VUAMarkerMgr::Replace(VUA_MarkerType type, const std::string& content) cons
     if (!file.valid() || ::ftruncate(file.get(), 0) != 0) {
         return false;
     }
-    const bool written = WriteAll(file.get(), content.data(), content.size());
-    return file.release() && written;
+    const VResult written = WriteAll(file.get(), content.data(), content.size());
+    return file.close() && written;
 }
 
 bool VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) const
@@ -245,7 +239,7 @@ bool VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) cons
     if (!text.empty() && text.back() != '\n') {
         text += '\n';
     }
-    return dir().Publish(m_names[type], text, kMarkerMode, m_markerOwner, m_markerGroup);
+    return static_cast<bool>(dir().Publish(m_names[type], text, kMarkerMode, m_markerOwner, m_markerGroup));
 }
 
 VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why)
@@ -352,12 +346,13 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
         return Refuse(type, info, why);
     }
     if (content == nullptr) {
-        if (m_dir.Remove(m_names[type])) {
+        const VResult removed = m_dir.Remove(m_names[type]);
+        if (removed) {
             VUATake taken;
             taken.taken = true;
             return taken;
         }
-        return IsPermissionError(errno) ? TakeInPlace(type, info, nullptr, 0) : VUATake{};
+        return IsPermissionError(removed.error) ? TakeInPlace(type, info, nullptr, 0) : VUATake{};
     }
     content->clear();
     if (!S_ISREG(info.st_mode)) {
@@ -372,11 +367,9 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
     return result;
 }
 
-void VUAMarkerMgr::Delete(VUA_MarkerType type) const
+VResult VUAMarkerMgr::Delete(VUA_MarkerType type) const
 {
-    if (IsValidType(type)) {
-        dir().Remove(m_names[type]);
-    }
+    return IsValidType(type) ? dir().Remove(m_names[type]) : VResult::Failed(EINVAL);
 }
 
 void VUAMarkerMgr::DeleteAll() const
@@ -393,12 +386,12 @@ std::string VUAMarkerMgr::CheckUsable() const
         return "the marker directory " + m_directory + " cannot be opened (" +
                std::strerror(directory.openError()) + "): the dialog can take no command and leave no answer";
     }
-    if (::faccessat(directory.fd(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
+    if (!directory.CanWrite()) {
         return "the marker directory " + m_directory + " is not writable for uid " +
                std::to_string(static_cast<unsigned long>(::geteuid())) +
                ": the dialog can leave no answer (see the deployment guide for its owner and mode)";
     }
-    const long nameMax = ::fpathconf(directory.fd(), _PC_NAME_MAX);
+    const long nameMax = directory.MaxNameLength();
     const size_t longest = m_names[MARKER_SETTIMEOUT].size();
     if (nameMax > 0 && longest > static_cast<size_t>(nameMax)) {
         return "marker names for suffix " + m_suffix + " are up to " + std::to_string(longest) +

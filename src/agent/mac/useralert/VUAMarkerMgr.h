@@ -59,7 +59,7 @@ public:
 
     // Appends `content` as one line (a line feed is added when missing) to
     // a marker of this process's user, creating it when missing.
-    bool Write(VUA_MarkerType type, const std::string& content) const;
+    VResult Write(VUA_MarkerType type, const std::string& content) const;
     // Creates the marker when missing; existing content stays.
     bool Write(VUA_MarkerType type) const;
     // Replaces the marker's content with `content` as it stands.
@@ -85,7 +85,7 @@ public:
     // says why, the first time a given file is met.
     bool IsTrusted(VUA_MarkerType type, std::string* note);
 
-    void Delete(VUA_MarkerType type) const;
+    VResult Delete(VUA_MarkerType type) const;
     void DeleteAll() const; // every kind but MARKER_DEBUG
 
     // Who may have written what this side believes (default: this process's

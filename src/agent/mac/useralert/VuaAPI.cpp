@@ -179,10 +179,10 @@ int VuaAPI::setupRaw(const std::vector<std::string>& arguments)
     m_appPath = FromUtf8(dataPath ? dataPath.get() : "");
     m_snoozePath = FromUtf8(markers.GetFilePath(MARKER_SNOOZE));
     for (const VUA_MarkerType stale : {MARKER_YES, MARKER_CANCEL, MARKER_SNOOZE, MARKER_CONTINUE}) {
-        markers.Delete(stale);
-        if (markers.Exists(stale)) {
+        const VResult removed = markers.Delete(stale);
+        if (!removed) {
             logError("VUserAlert:  cannot remove the earlier answer " + markers.GetFilePath(stale) + " (" +
-                     std::strerror(errno) + "): the agent may read it as this dialog's answer");
+                     std::strerror(removed.error) + "): the agent may read it as this dialog's answer");
         }
     }
     const std::string unusable = markers.CheckUsable();
@@ -409,8 +409,9 @@ void VuaAPI::writeAnswer(const ExitState& exitState)
         return;
     }
     const VUAMarkerMgr& markers = m_cpp->markerMgr;
-    if (!markers.Write(type, word)) {
-        const int error = errno;
+    const VResult written = markers.Write(type, word);
+    if (!written) {
+        const int error = written.error;
         logError(std::string("VUserAlert:  ERROR the answer \"") + word + "\" is lost: cannot write " +
                  markers.GetFilePath(type) + " (" + std::strerror(error) + ")");
         std::fprintf(stderr, "VUserAlert: the answer \"%s\" is lost: cannot write %s (%s)\n", word,
