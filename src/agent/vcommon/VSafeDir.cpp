@@ -394,6 +394,9 @@ VResult VSafeDir::Install(const std::string& from, const VSafeDir& toDir, const 
         if (errno != EEXIST) {
             return VResult::FromErrno();
         }
+        if (toDir.IsPlainFileOf(to, ::geteuid())) {
+            return VResult::Failed(EEXIST); // this user's own file: never swapped out
+        }
         // Swapped: `from` now holds what stood at `to`.
         if (::renameat2(m_fd.get(), from.c_str(), toDir.m_fd.get(), to.c_str(), RENAME_EXCHANGE) == 0) {
             MoveAside(from);

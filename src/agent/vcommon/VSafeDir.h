@@ -146,7 +146,9 @@ public:
     // Renames `from` to `to` in `toDir` without ever replacing what stands
     // there: that is swapped out atomically and moved aside to a hidden
     // random name. A user racing to plant something at `to` cannot keep
-    // `from` from arriving.
+    // `from` from arriving. A plain file of this process's own user at `to`
+    // is never swapped out (EEXIST): another process of the same user put
+    // it there.
     VResult Install(const std::string& from, const VSafeDir& toDir, const std::string& to) const;
     // Renames the entry to a hidden random name ("<prefix><16 hex>").
     VResult MoveAside(const std::string& name) const;

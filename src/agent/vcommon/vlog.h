@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <pthread.h>
 #include <string>
+#include <unistd.h>
 
 // The agent's shared log.
 //
@@ -51,6 +52,9 @@ extern int32_t LOG_MAX_FILES;
 // lack of permission (once per process; later lines fail at once). Tests
 // may count the calls.
 extern unsigned (*LOG_RETRY_SLEEP)(unsigned seconds);
+// How a rollover waits, 10 ms at a time and a second at most, for another
+// process that holds the log's rollover lock. Tests may watch the wait.
+extern int (*LOG_ROLLOVER_PAUSE)(useconds_t microseconds);
 
 struct LogStruct
 {

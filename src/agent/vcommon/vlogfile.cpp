@@ -32,6 +32,7 @@
 #include <unistd.h>
 
 unsigned (*LOG_RETRY_SLEEP)(unsigned seconds) = ::sleep;
+int (*LOG_ROLLOVER_PAUSE)(useconds_t microseconds) = ::usleep;
 
 namespace {
 
@@ -237,7 +238,7 @@ private:
             if (gaveUp.load()) {
                 return false;
             }
-            ::usleep(10000);
+            LOG_ROLLOVER_PAUSE(10000);
         }
         gaveUp = true;
         std::printf(
@@ -341,7 +342,7 @@ ScopedFd OpenLiveLog(const VSafeDir& dir, const std::string& name, mode_t mode, 
         if (*status != VFileStatus::Missing && !(root && planted)) {
             return file;
         }
-        ScopedFd created = dir.CreateInPlace(name, mode, root);
+        ScopedFd created = dir.CreateInPlace(name, mode, root && planted);
         if (created.valid() || created.error() != EEXIST) {
             *status = created.valid() ? VFileStatus::Ok : VFileStatus::Failed;
             if (!created.valid() || ::fstat(created.get(), info) != 0) {
