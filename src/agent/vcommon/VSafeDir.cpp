@@ -334,6 +334,7 @@ VResult VSafeDir::Publish(const std::string& name, const std::string& content, m
     }
     if (!done) {
         ::unlinkat(m_fd.get(), temporary.c_str(), 0);
+        errno = done.error; // for callers that still report errno
     }
     return done;
 }
