@@ -140,7 +140,8 @@ TEST(HostileLog, PlantedDirectoriesAndARenameLoopLoseNoLineOfRoot)
         if (::setgid(4343) != 0 || ::setuid(4343) != 0 || ::chdir(root.userDir().c_str()) != 0) {
             _exit(100);
         }
-        const char* const names[] = {"VAgent.log", "VAgent1.log", "VAgent2.log", "VAgent3.log", "VAgent4.log"};
+        const char* const names[] = {"VAgent.log", "VAgent1.log", "VAgent2.log", "VAgent3.log",
+                                     "VAgent4.log"};
         for (unsigned long i = 0;; ++i) {
             const std::string mine = "p" + std::to_string(i);
             if (::mkdir(mine.c_str(), 0777) != 0 || ::mkdir((mine + "/x").c_str(), 0777) != 0 ||
@@ -188,9 +189,8 @@ LogStruct* g_probeLog = nullptr;
 int ProbeFromInsideTheRollover(useconds_t microseconds)
 {
     if (!g_probed.exchange(true)) {
-        std::future<void> other = std::async(std::launch::async, [] {
-            LogMsgEx(g_probeLog, LOG_FILE, 0, "other", "line of another thread");
-        });
+        std::future<void> other = std::async(
+            std::launch::async, [] { LogMsgEx(g_probeLog, LOG_FILE, 0, "other", "line of another thread"); });
         g_otherThreadWrote = other.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
         if (!g_otherThreadWrote) {
             _exit(3); // the other thread is held behind the rollover

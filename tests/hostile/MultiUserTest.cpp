@@ -280,7 +280,8 @@ TEST_F(MultiUserTest, AUserCannotLoseRootsLines)
     LogInitEx(&log, nullptr, "agent", true, 0x70);
     LogMsgEx(&log, LOG_FILE, 0, "test", "root's first line");
     attack(": > VAgent.log; for n in 1 2 3 4; do mkdir -p VAgent$n.log/x; done; "
-           "cat '" + copy + "' > stolen 2>&1; : > '" + copy + "' 2>> stolen; mv '" + copy + "' x 2>> stolen");
+           "cat '" +
+           copy + "' > stolen 2>&1; : > '" + copy + "' 2>> stolen; mv '" + copy + "' x 2>> stolen");
     LogFileRollover(&log, true);
     LogMsgEx(&log, LOG_FILE, 0, "test", "root's second line");
 

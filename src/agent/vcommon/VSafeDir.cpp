@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/random.h>
 #include <unistd.h>
 #include <vector>
-#include <iterator>
 
 namespace {
 
@@ -243,7 +243,8 @@ ScopedFd VSafeDir::CreateExclusive(const std::string& name, mode_t mode, int ext
     if (!valid()) {
         return ScopedFd::Failed(EBADF);
     }
-    ScopedFd file(::openat(m_fd.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | kNoFollow | extraFlags, mode));
+    ScopedFd file(
+        ::openat(m_fd.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | kNoFollow | extraFlags, mode));
     if (file.valid() && ::fchmod(file.get(), mode) != 0) {
         const int error = errno;
         ::unlinkat(m_fd.get(), name.c_str(), 0);
@@ -365,7 +366,8 @@ VResult VSafeDir::MoveAside(const std::string& name) const
     if (!valid()) {
         return VResult::Failed(EBADF);
     }
-    return VResult::Of(::renameat(m_fd.get(), name.c_str(), m_fd.get(), RandomName(kMovedPrefix).c_str()) == 0);
+    return VResult::Of(::renameat(m_fd.get(), name.c_str(), m_fd.get(), RandomName(kMovedPrefix).c_str()) ==
+                       0);
 }
 
 VResult VSafeDir::Rename(const std::string& from, const std::string& to) const

@@ -16,8 +16,9 @@
 // The layout hangs below two roots, as the file system hierarchy wants for
 // an add-on package: the install root "/opt" and the data root "/var/opt"
 // (a packager may choose others: CMake's VORA_INSTALL_ROOT and
-// VORA_DATA_ROOT; names and modes are in the generated VoraLayout.h). The environment variable VORA_AGENT_ROOT replaces both
-// when set and not empty (read on every call):
+// VORA_DATA_ROOT; names and modes are in the generated VoraLayout.h). The
+// environment variable VORA_AGENT_ROOT replaces both when set and not
+// empty (read on every call):
 //   install dir   <install root>/Orvel/VORA/bin/     /opt/Orvel/VORA/bin/
 //   data dir      <data root>/Orvel/VORA/data/       /var/opt/Orvel/VORA/data/
 //                 (or .../data-EJB-<n>/ for a load-testing instance)

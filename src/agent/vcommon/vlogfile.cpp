@@ -75,8 +75,8 @@ private:
 
     std::mutex m_mutex;
     VSafeDir m_dir;
-    std::string m_path; // the log file's
-    std::string m_name; // its name in m_dir
+    std::string m_path;    // the log file's
+    std::string m_name;    // its name in m_dir
     bool m_shared = false; // others may make entries in m_dir
 };
 
@@ -416,7 +416,8 @@ void ReportFailure(const char* path, const Appended& appended)
         std::printf("Error writing to log file: %s: it %s\n", path, VFileStatusText(appended.status));
         return;
     }
-    std::printf("Error writing to log file: %s (%d) %s\n", path, appended.error, std::strerror(appended.error));
+    std::printf("Error writing to log file: %s (%d) %s\n", path, appended.error,
+                std::strerror(appended.error));
 }
 
 template <typename Write>
