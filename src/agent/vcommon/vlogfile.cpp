@@ -319,12 +319,14 @@ Rollover RollOver(LogDirectoryCache& cache, const std::string& path, bool force)
     return found;
 }
 
-ScopedFd OpenExisting(const VSafeDir& dir, const std::string& name, VFileStatus* status, struct stat* info)
+ScopedFd OpenExisting(const VSafeDir& dir, const std::string& name, uid_t euid, VFileStatus* status,
+                      struct stat* info)
 {
-    ScopedFd file = dir.OpenRegular(name, O_WRONLY | O_APPEND, WritersTrusted(), info, status);
+    const VOwners trusted = VOwners::RootOr(euid);
+    ScopedFd file = dir.OpenRegular(name, O_WRONLY | O_APPEND, trusted, info, status);
     if (!file.valid() && file.error() == EACCES && !g_permissionRetryUsed.exchange(true)) {
         LOG_RETRY_SLEEP(1);
-        file = dir.OpenRegular(name, O_WRONLY | O_APPEND, WritersTrusted(), info, status);
+        file = dir.OpenRegular(name, O_WRONLY | O_APPEND, trusted, info, status);
     }
     return file;
 }
@@ -332,12 +334,12 @@ ScopedFd OpenExisting(const VSafeDir& dir, const std::string& name, VFileStatus*
 // The live log, opened for appending. A missing one is made under a random
 // name and renamed into place (a user's dialog keeps one that appeared
 // meanwhile). Root swaps whatever else stands at the name for a fresh log.
-ScopedFd OpenLiveLog(const VSafeDir& dir, const std::string& name, mode_t mode, VFileStatus* status,
-                     struct stat* info)
+ScopedFd OpenLiveLog(const VSafeDir& dir, const std::string& name, mode_t mode, uid_t euid,
+                     VFileStatus* status, struct stat* info)
 {
-    const bool root = ::geteuid() == 0;
+    const bool root = euid == 0;
     for (int round = 0; round < 2; ++round) {
-        ScopedFd file = OpenExisting(dir, name, status, info);
+        ScopedFd file = OpenExisting(dir, name, euid, status, info);
         const bool planted = *status == VFileStatus::NotRegular || *status == VFileStatus::ForeignOwner;
         if (*status != VFileStatus::Missing && !(root && planted)) {
             return file;
@@ -369,6 +371,7 @@ struct Appended
     VFileStatus status = VFileStatus::Failed;
     int error = 0;
     bool shared = false; // the log's directory is open to other users
+    uid_t euid = 0;      // of the writer
 };
 
 // One open, one append, one close per line, with plain system calls: the
@@ -384,12 +387,13 @@ Appended AppendLine(LogDirectoryCache& cache, const char* path, mode_t mode, con
     return cache.with(path, [&](const VSafeDir& dir, const std::string& name, bool shared) {
         Appended appended;
         appended.shared = shared;
+        appended.euid = euid;
         if (!dir.valid()) {
             appended.error = dir.openError();
             return appended;
         }
         struct stat info = {};
-        ScopedFd file = OpenLiveLog(dir, name, mode, &appended.status, &info);
+        ScopedFd file = OpenLiveLog(dir, name, mode, euid, &appended.status, &info);
         if (!file.valid()) {
             appended.error = file.error();
             return appended;
@@ -441,7 +445,7 @@ Appended UnderLogLock(LogStruct* log, const std::string& line, Write write)
 // Root's lines in a log any user can touch are also kept where none can.
 void KeepRootCopy(const char* path, const std::string& line, const Appended& shared)
 {
-    if (!shared.shared || ::geteuid() != 0) {
+    if (!shared.shared || shared.euid != 0) {
         return;
     }
     const std::string copy = RootCopyPath(path);
