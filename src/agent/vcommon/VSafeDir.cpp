@@ -299,14 +299,21 @@ ScopedFd VSafeDir::OpenAppend(const std::string& name, mode_t mode, const VOwner
 }
 
 VFileStatus VSafeDir::ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
-                               std::string* content, struct stat* info) const
+                               std::string* content, struct stat* info, int* error) const
 {
     VFileStatus status = VFileStatus::Failed;
     const ScopedFd file = OpenRegular(name, O_RDONLY, owners, info, &status);
     if (!file.valid()) {
+        if (error != nullptr) {
+            *error = file.error();
+        }
         return status;
     }
-    return ReadAll(file.get(), maxBytes, content);
+    status = ReadAll(file.get(), maxBytes, content);
+    if (error != nullptr) {
+        *error = status == VFileStatus::Failed ? errno : 0;
+    }
+    return status;
 }
 
 VResult VSafeDir::Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner,

@@ -128,8 +128,10 @@ public:
     ScopedFd CreateInPlace(const std::string& name, mode_t mode, bool replace) const;
 
     // Reads a whole regular file of a trusted owner, at most `maxBytes`.
+    // `error` (when given) receives the errno of the call that failed, 0
+    // when nothing did.
     VFileStatus ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
-                         std::string* content, struct stat* info = nullptr) const;
+                         std::string* content, struct stat* info = nullptr, int* error = nullptr) const;
     // Writes `content` to a new file under a random hidden name, gives it
     // `owner`/`group` when those are not -1, and renames it over `name` (a
     // directory standing there is first renamed to a hidden random name).

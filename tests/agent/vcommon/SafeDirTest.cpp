@@ -62,6 +62,14 @@ protected:
     VSafeDir dir;
 };
 
+int ReadError(const VSafeDir& dir, const std::string& name)
+{
+    std::string content;
+    int error = 0;
+    dir.ReadFile(name, VOwners::Anyone(), 16, &content, nullptr, &error);
+    return error;
+}
+
 // What a hostile user leaves at the name "x", and what the layer must make
 // of it when root reads it for the dialog's user (VOwners::RootOr(4242)).
 struct Planted
@@ -180,6 +188,8 @@ TEST_F(SafeDirTest, FailuresCarryTheErrnoOfTheFailedCall)
              .error(),
          EPERM},
         {"an operation on a directory not opened", missing.Remove("x").error, EBADF},
+        {"a read of a directory (no plain file)", ReadError(dir, "sub"), EINVAL},
+        {"a read of a missing file", ReadError(dir, "none"), ENOENT},
     };
     for (const auto& row : kCases) {
         EXPECT_EQ(row.error, row.expected) << row.what << ": " << std::strerror(row.error);
