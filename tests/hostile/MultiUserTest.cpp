@@ -323,6 +323,39 @@ TEST_F(MultiUserTest, ALockOnTheLogDoesNotHangRoot)
     EXPECT_NE(logText().find("root's line"), std::string::npos);
 }
 
+// The shared log is open to every user for writing, so a user can wipe it
+// and plant directories at every name it rolls to; root's lines stay in
+// root's own copy, which that user can neither read nor touch.
+TEST_F(MultiUserTest, AUserCannotLoseRootsLines)
+{
+    const std::string copy = root.dataDir() + "VAgent-root.log";
+    LogStruct log{};
+    LogInitEx(&log, nullptr, "agent", true, 0x70);
+    LogMsgEx(&log, LOG_FILE, 0, "test", "root's first line");
+    attack(": > VAgent.log; for n in 1 2 3 4; do mkdir -p VAgent$n.log/x; done; "
+           "cat '" +
+           copy + "' > stolen 2>&1; : > '" + copy + "' 2>> stolen; mv '" + copy + "' x 2>> stolen");
+    LogFileRollover(&log, true);
+    LogMsgEx(&log, LOG_FILE, 0, "test", "root's second line");
+
+    EXPECT_EQ(logText().find("root's first line"), std::string::npos); // wiped by the user
+    EXPECT_NE(logText().find("root's second line"), std::string::npos);
+    const std::string kept = ReadFile(copy);
+    EXPECT_NE(kept.find("root's first line"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("root's second line"), std::string::npos) << kept;
+    const std::string stolen = ReadFile(root.userDir() + "stolen");
+    EXPECT_EQ(stolen.find("root's"), std::string::npos) << stolen;
+    EXPECT_NE(stolen.find("Permission denied"), std::string::npos) << stolen;
+    uid_t owner = 1;
+    EXPECT_EQ(ModeOf(copy, &owner), 0600u);
+    EXPECT_EQ(owner, 0u);
+    for (const char* numbered : {"VAgent2.log", "VAgent3.log", "VAgent4.log"}) {
+        struct stat info;
+        EXPECT_TRUE(::lstat((root.userDir() + numbered).c_str(), &info) != 0 || S_ISREG(info.st_mode))
+            << numbered;
+    }
+}
+
 TEST_F(MultiUserTest, FifoAsTheLogDoesNotHangTheDialog)
 {
     ::unlink((root.userDir() + "VAgent.log").c_str());

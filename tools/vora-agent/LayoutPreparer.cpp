@@ -4,6 +4,8 @@
 #include "util.h"
 #include "vlog.h"
 
+#include "VoraLayout.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,19 +21,18 @@ struct Step
 };
 
 constexpr Step kDirectories[] = {
-    {"Orvel", 0755},
-    {"VORA", 0755},
-    {"data", 0755},
-    {"user", kMarkerDirectoryMode},
+    {kLayoutVendorDir, kDirectoryMode},
+    {kLayoutProductDir, kDirectoryMode},
+    {kLayoutDataDir, kDirectoryMode},
+    {kLayoutUserDir, kMarkerDirectoryMode},
 };
-constexpr mode_t kLogMode = 0622;
 
 std::string Reason(const std::string& what, int error)
 {
     return what + ": " + std::strerror(error);
 }
 
-// Gives the open file or directory its owner (as root) and exact mode.
+// Gives the open log file its owner (as root) and exact mode.
 bool Settle(int fd, mode_t mode, const std::string& path, std::vector<std::string>* problems)
 {
     if (::geteuid() == 0 && ::fchown(fd, 0, 0) != 0) {
@@ -45,25 +46,33 @@ bool Settle(int fd, mode_t mode, const std::string& path, std::vector<std::strin
     return true;
 }
 
+// The same for a directory.
+bool Settle(const VSafeDir& dir, mode_t mode, std::vector<std::string>* problems)
+{
+    const uid_t owner = ::geteuid() == 0 ? 0 : static_cast<uid_t>(-1);
+    const VResult settled = dir.SetOwnerAndMode(owner, owner, mode);
+    if (!settled) {
+        problems->push_back(Reason("cannot give " + dir.path() + " its owner and mode", settled.error));
+    }
+    return static_cast<bool>(settled);
+}
+
+// The log root (or this user) already has is kept; anything else standing
+// at its name is swapped out for a fresh log and moved aside.
 bool PrepareLog(const VSafeDir& user, std::vector<std::string>* problems)
 {
     const std::string path = user.path() + "/" + kLogFileName;
-    ScopedFd log = user.CreateExclusive(kLogFileName, kLogMode);
-    if (!log.valid() && errno == EEXIST) {
-        struct stat info;
-        VFileStatus status = VFileStatus::Failed;
-        log = user.OpenRegular(kLogFileName, O_RDONLY, VOwners::RootOr(::geteuid()), &info, &status);
-        if (!log.valid()) {
-            problems->push_back(path + " " + VFileStatusText(status) +
-                                ": move it away, then run prepare again");
-            return false;
-        }
+    struct stat info;
+    VFileStatus status = VFileStatus::Failed;
+    ScopedFd log = user.OpenRegular(kLogFileName, O_RDONLY, VOwners::RootOr(::geteuid()), &info, &status);
+    if (!log.valid()) {
+        log = user.CreateInPlace(kLogFileName, kSharedLogMode, true);
     }
     if (!log.valid()) {
-        problems->push_back(Reason("cannot create " + path, errno));
+        problems->push_back(Reason("cannot create " + path, log.error()));
         return false;
     }
-    return Settle(log.get(), kLogMode, path, problems);
+    return Settle(log.get(), kSharedLogMode, path, problems);
 }
 
 } // namespace
@@ -83,7 +92,7 @@ bool LayoutPreparer::run(std::vector<std::string>* problems) const
                 Reason("cannot make or open " + next.path() + " (a link is not followed)", next.openError()));
             return false;
         }
-        if (!Settle(next.fd(), step.mode, next.path(), problems)) {
+        if (!Settle(next, step.mode, problems)) {
             return false;
         }
         dir = std::move(next);

@@ -2,6 +2,13 @@
 
 #include <unistd.h>
 
+ScopedFd ScopedFd::Failed(int error)
+{
+    ScopedFd none(-1);
+    none.m_error = error != 0 ? error : EIO;
+    return none;
+}
+
 ScopedFd::~ScopedFd()
 {
     if (m_fd >= 0) {
@@ -16,14 +23,18 @@ ScopedFd& ScopedFd::operator=(ScopedFd&& other) noexcept
             ::close(m_fd);
         }
         m_fd = other.m_fd;
+        m_error = other.m_error;
         other.m_fd = -1;
     }
     return *this;
 }
 
-bool ScopedFd::release()
+VResult ScopedFd::close()
 {
     const int fd = m_fd;
     m_fd = -1;
-    return fd >= 0 && ::close(fd) == 0;
+    if (fd < 0) {
+        return VResult::Failed(EBADF);
+    }
+    return VResult::Of(::close(fd) == 0);
 }

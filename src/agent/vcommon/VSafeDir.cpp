@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/random.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -77,26 +79,12 @@ VSafeDir::VSafeDir(const std::string& path) : m_path(path)
 {
     const std::string target = WithoutTrailingSlashes(path);
     m_fd = ScopedFd(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    m_openError = m_fd.valid() ? 0 : errno;
+    m_openError = m_fd.error();
 }
 
 VSafeDir::VSafeDir(ScopedFd fd, int openError, std::string path)
     : m_fd(std::move(fd)), m_openError(openError), m_path(std::move(path))
 {
-}
-
-VSafeDir VSafeDir::SubDirectory(const std::string& name, bool create, mode_t mode) const
-{
-    const std::string path = m_path.empty() || m_path.back() == '/' ? m_path + name : m_path + "/" + name;
-    if (!valid()) {
-        return VSafeDir(ScopedFd(-1), EBADF, path);
-    }
-    if (create && ::mkdirat(fd(), name.c_str(), mode) != 0 && errno != EEXIST) {
-        return VSafeDir(ScopedFd(-1), errno, path);
-    }
-    ScopedFd sub(::openat(fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    const int error = sub.valid() ? 0 : errno;
-    return VSafeDir(std::move(sub), error, path);
 }
 
 VSafeDir::VSafeDir(VSafeDir&& other) noexcept
@@ -112,41 +100,140 @@ VSafeDir& VSafeDir::operator=(VSafeDir&& other) noexcept
     return *this;
 }
 
-bool VSafeDir::Stat(const std::string& name, struct stat* info) const
+std::string VSafeDir::ChildPath(const std::string& name) const
 {
-    return valid() && ::fstatat(fd(), name.c_str(), info, AT_SYMLINK_NOFOLLOW) == 0;
+    return m_path.empty() || m_path.back() == '/' ? m_path + name : m_path + "/" + name;
+}
+
+VSafeDir VSafeDir::SubDirectory(const std::string& name, bool create, mode_t mode) const
+{
+    const std::string path = ChildPath(name);
+    if (!valid()) {
+        return VSafeDir(ScopedFd::Failed(EBADF), EBADF, path);
+    }
+    const bool made = create && ::mkdirat(m_fd.get(), name.c_str(), mode) == 0;
+    if (create && !made && errno != EEXIST) {
+        const int error = errno;
+        return VSafeDir(ScopedFd::Failed(error), error, path);
+    }
+    ScopedFd sub(::openat(m_fd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (sub.valid() && made && ::fchmod(sub.get(), mode) != 0) {
+        const int error = errno;
+        return VSafeDir(ScopedFd::Failed(error), error, path);
+    }
+    const int error = sub.error();
+    return VSafeDir(std::move(sub), error, path);
+}
+
+VSafeDir VSafeDir::MakeDirectories(const std::string& path, mode_t mode, mode_t lastMode)
+{
+    // The deepest directory that exists is opened by path; below it every
+    // component is made and opened relative to its parent.
+    std::string existing = WithoutTrailingSlashes(path);
+    std::vector<std::string> missing;
+    struct stat info;
+    while (::stat(existing.c_str(), &info) != 0 && errno == ENOENT) {
+        const size_t slash = existing.find_last_of('/');
+        if (slash == std::string::npos) {
+            missing.push_back(existing);
+            existing = ".";
+            break;
+        }
+        missing.push_back(existing.substr(slash + 1));
+        existing = slash == 0 ? "/" : existing.substr(0, slash);
+    }
+    VSafeDir dir(existing);
+    if (!dir.valid() && missing.empty()) {
+        dir.m_path = path;
+    }
+    for (auto name = missing.rbegin(); name != missing.rend(); ++name) {
+        if (name->empty()) {
+            continue;
+        }
+        dir = dir.SubDirectory(*name, true, std::next(name) == missing.rend() ? lastMode : mode);
+    }
+    if (dir.valid()) {
+        dir.m_path = path;
+    }
+    return dir;
+}
+
+VResult VSafeDir::SetOwnerAndMode(uid_t owner, gid_t group, mode_t mode) const
+{
+    if (!valid()) {
+        return VResult::Failed(EBADF);
+    }
+    if ((owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1)) &&
+        ::fchown(m_fd.get(), owner, group) != 0) {
+        return VResult::FromErrno();
+    }
+    return VResult::Of(::fchmod(m_fd.get(), mode) == 0);
+}
+
+VResult VSafeDir::CanWrite() const
+{
+    if (!valid()) {
+        return VResult::Failed(EBADF);
+    }
+    return VResult::Of(::faccessat(m_fd.get(), ".", W_OK | X_OK, AT_EACCESS) == 0);
+}
+
+long VSafeDir::MaxNameLength() const
+{
+    return valid() ? ::fpathconf(m_fd.get(), _PC_NAME_MAX) : -1;
+}
+
+bool VSafeDir::IsCurrent() const
+{
+    struct stat held;
+    struct stat current;
+    return valid() && ::fstat(m_fd.get(), &held) == 0 && held.st_nlink != 0 &&
+           ::stat(m_path.c_str(), &current) == 0 && held.st_ino == current.st_ino &&
+           held.st_dev == current.st_dev;
+}
+
+VResult VSafeDir::Stat(const std::string& name, struct stat* info) const
+{
+    if (!valid()) {
+        return VResult::Failed(EBADF);
+    }
+    return VResult::Of(::fstatat(m_fd.get(), name.c_str(), info, AT_SYMLINK_NOFOLLOW) == 0);
 }
 
 bool VSafeDir::Exists(const std::string& name) const
 {
     struct stat info;
-    return Stat(name, &info);
+    return static_cast<bool>(Stat(name, &info));
+}
+
+bool VSafeDir::IsPlainFileOf(const std::string& name, uid_t owner) const
+{
+    struct stat info;
+    return Stat(name, &info) && S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == owner;
 }
 
 ScopedFd VSafeDir::OpenRegular(const std::string& name, int access, const VOwners& owners, struct stat* info,
                                VFileStatus* status) const
 {
     if (!valid()) {
-        errno = EBADF;
         Set(status, VFileStatus::Failed);
-        return ScopedFd(-1);
+        return ScopedFd::Failed(EBADF);
     }
-    ScopedFd file(::openat(fd(), name.c_str(), access | kNoFollow));
+    ScopedFd file(::openat(m_fd.get(), name.c_str(), access | kNoFollow));
     if (!file.valid()) {
-        Set(status, StatusOfOpenError(errno));
+        Set(status, StatusOfOpenError(file.error()));
         return file;
     }
     struct stat own;
     struct stat* target = info != nullptr ? info : &own;
     if (::fstat(file.get(), target) != 0) {
         Set(status, VFileStatus::Failed);
-        return ScopedFd(-1);
+        return ScopedFd::Failed(errno);
     }
     const VFileStatus checked = Check(*target, owners);
     Set(status, checked);
     if (checked != VFileStatus::Ok) {
-        errno = checked == VFileStatus::ForeignOwner ? EPERM : EINVAL;
-        return ScopedFd(-1);
+        return ScopedFd::Failed(checked == VFileStatus::ForeignOwner ? EPERM : EINVAL);
     }
     return file;
 }
@@ -154,15 +241,31 @@ ScopedFd VSafeDir::OpenRegular(const std::string& name, int access, const VOwner
 ScopedFd VSafeDir::CreateExclusive(const std::string& name, mode_t mode, int extraFlags) const
 {
     if (!valid()) {
-        errno = EBADF;
-        return ScopedFd(-1);
+        return ScopedFd::Failed(EBADF);
     }
-    ScopedFd file(::openat(fd(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | kNoFollow | extraFlags, mode));
+    ScopedFd file(
+        ::openat(m_fd.get(), name.c_str(), O_WRONLY | O_CREAT | O_EXCL | kNoFollow | extraFlags, mode));
     if (file.valid() && ::fchmod(file.get(), mode) != 0) {
         const int error = errno;
-        ::unlinkat(fd(), name.c_str(), 0);
-        errno = error;
-        return ScopedFd(-1);
+        ::unlinkat(m_fd.get(), name.c_str(), 0);
+        return ScopedFd::Failed(error);
+    }
+    return file;
+}
+
+ScopedFd VSafeDir::CreateInPlace(const std::string& name, mode_t mode, bool replace) const
+{
+    const std::string temporary = RandomName(".vsafe-");
+    ScopedFd file = CreateExclusive(temporary, mode, O_APPEND);
+    if (!file.valid()) {
+        return file;
+    }
+    const VResult placed = replace ? Install(temporary, *this, name)
+                                   : VResult::Of(::renameat2(m_fd.get(), temporary.c_str(), m_fd.get(),
+                                                             name.c_str(), RENAME_NOREPLACE) == 0);
+    if (!placed) {
+        ::unlinkat(m_fd.get(), temporary.c_str(), 0);
+        return ScopedFd::Failed(placed.error);
     }
     return file;
 }
@@ -186,85 +289,135 @@ ScopedFd VSafeDir::OpenAppend(const std::string& name, mode_t mode, const VOwner
         if (created.valid() && ::fstat(created.get(), target) != 0) {
             *target = {};
         }
-        if (created.valid() || errno != EEXIST) {
-            Set(status, created.valid() ? VFileStatus::Ok : StatusOfOpenError(errno));
+        if (created.valid() || created.error() != EEXIST) {
+            Set(status, created.valid() ? VFileStatus::Ok : StatusOfOpenError(created.error()));
             return created;
         }
     }
     Set(status, VFileStatus::Failed);
-    return ScopedFd(-1);
+    return ScopedFd::Failed(EEXIST);
 }
 
 VFileStatus VSafeDir::ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
-                               std::string* content, struct stat* info) const
+                               std::string* content, struct stat* info, int* error) const
 {
     VFileStatus status = VFileStatus::Failed;
     const ScopedFd file = OpenRegular(name, O_RDONLY, owners, info, &status);
     if (!file.valid()) {
+        if (error != nullptr) {
+            *error = file.error();
+        }
         return status;
     }
-    return ReadAll(file.get(), maxBytes, content);
+    status = ReadAll(file.get(), maxBytes, content);
+    if (error != nullptr) {
+        *error = status == VFileStatus::Failed ? errno : 0;
+    }
+    return status;
 }
 
-bool VSafeDir::Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner,
-                       gid_t group) const
+VResult VSafeDir::Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner,
+                          gid_t group) const
 {
     const std::string temporary = RandomName(".vsafe-");
     ScopedFd file = CreateExclusive(temporary, mode);
     if (!file.valid()) {
-        return false;
+        return VResult::Failed(file.error());
     }
-    bool ok = WriteAll(file.get(), content.data(), content.size());
-    if (ok && (owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1))) {
-        ok = ::fchown(file.get(), owner, group) == 0;
+    VResult done = WriteAll(file.get(), content.data(), content.size());
+    if (done && (owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1))) {
+        done = VResult::Of(::fchown(file.get(), owner, group) == 0);
     }
-    ok = file.release() && ok;
-    if (ok && ::renameat(fd(), temporary.c_str(), fd(), name.c_str()) == 0) {
-        return true;
-    }
-    // A directory planted at the name (a file cannot replace one): moved
-    // out of the way, where the caller may (root in a sticky directory).
-    if (ok && (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST) && MoveAside(name) &&
-        ::renameat(fd(), temporary.c_str(), fd(), name.c_str()) == 0) {
-        return true;
-    }
-    const int error = errno;
-    ::unlinkat(fd(), temporary.c_str(), 0);
-    errno = error;
-    return false;
-}
-
-bool VSafeDir::Remove(const std::string& name) const
-{
-    if (!valid()) {
-        errno = EBADF;
-        return false;
-    }
-    if (::unlinkat(fd(), name.c_str(), 0) == 0 || errno == ENOENT) {
-        return true;
-    }
-    if (errno == EISDIR) {
-        if (::unlinkat(fd(), name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT) {
-            return true;
+    const VResult closed = file.close();
+    if (done && closed) {
+        done = Rename(temporary, name);
+        // A directory planted at the name (a file cannot replace one): moved
+        // out of the way, where the caller may (root in a sticky directory).
+        if (!done && (done.error == EISDIR || done.error == ENOTEMPTY || done.error == EEXIST) &&
+            MoveAside(name)) {
+            done = Rename(temporary, name);
         }
-        // A directory with something in it: its name is freed all the same.
-        return (errno == ENOTEMPTY || errno == EEXIST) && MoveAside(name);
+    } else if (done) {
+        done = closed;
     }
-    return false;
+    if (!done) {
+        ::unlinkat(m_fd.get(), temporary.c_str(), 0);
+        errno = done.error; // for callers that still report errno
+    }
+    return done;
 }
 
-bool VSafeDir::MoveAside(const std::string& name) const
-{
-    return ::renameat(fd(), name.c_str(), fd(), RandomName(".vsafe-moved-").c_str()) == 0;
-}
-
-bool VSafeDir::Rename(const std::string& from, const std::string& to) const
+VResult VSafeDir::Remove(const std::string& name) const
 {
     if (!valid()) {
-        errno = EBADF;
-        return false;
+        return VResult::Failed(EBADF);
     }
-    return ::renameat(fd(), from.c_str(), fd(), to.c_str()) == 0;
+    if (::unlinkat(m_fd.get(), name.c_str(), 0) == 0 || errno == ENOENT) {
+        return VResult::Ok();
+    }
+    if (errno != EISDIR) {
+        return VResult::FromErrno();
+    }
+    if (::unlinkat(m_fd.get(), name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT) {
+        return VResult::Ok();
+    }
+    if (errno != ENOTEMPTY && errno != EEXIST) {
+        return VResult::FromErrno();
+    }
+    // A directory with something in it: its name is freed all the same.
+    return MoveAside(name);
+}
+
+VResult VSafeDir::MoveAside(const std::string& name) const
+{
+    if (!valid()) {
+        return VResult::Failed(EBADF);
+    }
+    return VResult::Of(::renameat(m_fd.get(), name.c_str(), m_fd.get(), RandomName(kMovedPrefix).c_str()) ==
+                       0);
+}
+
+VResult VSafeDir::Rename(const std::string& from, const std::string& to) const
+{
+    return Rename(from, *this, to);
+}
+
+VResult VSafeDir::Rename(const std::string& from, const VSafeDir& toDir, const std::string& to) const
+{
+    if (!valid() || !toDir.valid()) {
+        return VResult::Failed(EBADF);
+    }
+    return VResult::Of(::renameat(m_fd.get(), from.c_str(), toDir.m_fd.get(), to.c_str()) == 0);
+}
+
+VResult VSafeDir::Install(const std::string& from, const VSafeDir& toDir, const std::string& to) const
+{
+    if (!valid() || !toDir.valid()) {
+        return VResult::Failed(EBADF);
+    }
+    // The target may be planted again between two calls: a few rounds.
+    VResult last = VResult::Failed(EEXIST);
+    for (int round = 0; round < 4; ++round) {
+        if (::renameat2(m_fd.get(), from.c_str(), toDir.m_fd.get(), to.c_str(), RENAME_NOREPLACE) == 0) {
+            return VResult::Ok();
+        }
+        if (errno != EEXIST) {
+            return VResult::FromErrno();
+        }
+        if (toDir.IsPlainFileOf(to, ::geteuid())) {
+            return VResult::Failed(EEXIST); // this user's own file: never swapped out
+        }
+        // Swapped: `from` now holds what stood at `to`.
+        if (::renameat2(m_fd.get(), from.c_str(), toDir.m_fd.get(), to.c_str(), RENAME_EXCHANGE) == 0) {
+            MoveAside(from);
+            return VResult::Ok();
+        }
+        last = VResult::FromErrno();
+        if (last.error != ENOENT) {
+            return last;
+        }
+    }
+    return last;
 }
 
 std::string VSafeDir::RandomName(const char* prefix)
@@ -299,7 +452,7 @@ VSafeDir VSafeDir::OpenParent(const std::string& path, std::string* name)
     return VSafeDir(slash == 0 ? "/" : path.substr(0, slash));
 }
 
-bool WriteAll(int fd, const char* data, size_t size)
+VResult WriteAll(int fd, const char* data, size_t size)
 {
     size_t done = 0;
     while (done < size) {
@@ -308,14 +461,11 @@ bool WriteAll(int fd, const char* data, size_t size)
             continue;
         }
         if (written <= 0) {
-            if (written == 0) {
-                errno = ENOSPC;
-            }
-            return false;
+            return VResult::Failed(written == 0 ? ENOSPC : errno);
         }
         done += static_cast<size_t>(written);
     }
-    return true;
+    return VResult::Ok();
 }
 
 VFileStatus ReadAll(int fd, size_t maxBytes, std::string* content)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScopedFd.h"
+#include "VResult.h"
 
 #include <string>
 #include <sys/stat.h>
@@ -26,7 +27,11 @@
 //   d.Publish("VUSERALERT_EXIT.abc", "", 0644, 1000, 1000)
 //     writes ".vsafe-<random>", gives it to uid 1000, renames it into place.
 //
-// No method throws; failures come back as a status or false, with errno set.
+// Nothing else in the program holds the directory's descriptor: every
+// operation on an entry of a shared directory is a method here.
+//
+// No method throws; every failure comes back with the errno of the call
+// that failed: a VResult, the error() of a ScopedFd, or openError().
 
 enum class VFileStatus
 {
@@ -65,21 +70,46 @@ public:
     VSafeDir& operator=(const VSafeDir&) = delete;
 
     bool valid() const { return m_fd.valid(); }
-    int fd() const { return m_fd.get(); }
     // errno of the failed open, 0 after a successful one.
     int openError() const { return m_openError; }
     const std::string& path() const { return m_path; }
 
-    // A directory inside this one, made with `mode` when `create` is set and
-    // it is missing; never through a link.
+    // --- directories ---
+
+    // A directory inside this one, never through a link. With `create`, a
+    // missing one is made and given exactly `mode` (fchmod: the umask does
+    // not narrow it); an existing one keeps its mode.
     VSafeDir SubDirectory(const std::string& name, bool create = false, mode_t mode = 0755) const;
+    // Opens `path`, making every missing directory on the way with exactly
+    // `mode` and the last one with `lastMode`. The directories above the
+    // deepest one that exists are the administrator's; that one is opened
+    // without following a link in its last component, and the ones made
+    // below it are made and opened relative to their parent, never through
+    // a link.
+    //   MakeDirectories("/var/opt/Orvel/VORA/data/user/", 0755, 01777)
+    static VSafeDir MakeDirectories(const std::string& path, mode_t mode, mode_t lastMode);
+    // Gives this directory `owner`/`group` (unless -1) and exactly `mode`.
+    VResult SetOwnerAndMode(uid_t owner, gid_t group, mode_t mode) const;
+    // Whether this process may create and remove entries here.
+    VResult CanWrite() const;
+    // The longest entry name the file system takes here; -1 when unknown.
+    long MaxNameLength() const;
+    // Whether the directory held is still the one `path()` names now (it
+    // was not removed, nor replaced by another directory or a link).
+    bool IsCurrent() const;
+
+    // --- entries ---
 
     // lstat of an entry: links, FIFOs and directories exist too.
-    bool Stat(const std::string& name, struct stat* info) const;
+    VResult Stat(const std::string& name, struct stat* info) const;
     bool Exists(const std::string& name) const;
+    // Whether the entry is a plain file (one name, not a link) of `owner`.
+    bool IsPlainFileOf(const std::string& name, uid_t owner) const;
 
     // Opens an existing regular file of a trusted owner. `access` is
-    // O_RDONLY, O_WRONLY or O_RDWR, optionally with O_APPEND.
+    // O_RDONLY, O_WRONLY or O_RDWR, optionally with O_APPEND. A failed
+    // open's descriptor carries its errno (EPERM for a foreign owner,
+    // EINVAL for a link, FIFO or file with several names).
     ScopedFd OpenRegular(const std::string& name, int access, const VOwners& owners, struct stat* info,
                          VFileStatus* status) const;
     // Opens a regular file for appending, creating it with exactly `mode`
@@ -88,25 +118,47 @@ public:
     // `info` (when given) receives the fstat of the file opened.
     ScopedFd OpenAppend(const std::string& name, mode_t mode, const VOwners& owners, VFileStatus* status,
                         struct stat* info = nullptr) const;
-    // Creates a new regular file for writing, failing when the name exists.
+    // Creates a new regular file for writing with exactly `mode`, failing
+    // (EEXIST) when the name exists.
     ScopedFd CreateExclusive(const std::string& name, mode_t mode, int extraFlags = 0) const;
+    // Creates a new file of exactly `mode` under a random hidden name and
+    // renames it to `name`. Without `replace` an entry already at `name`
+    // wins (EEXIST, the new file is removed); with it, whatever stands at
+    // `name` is moved aside (Install). Opened for appending.
+    ScopedFd CreateInPlace(const std::string& name, mode_t mode, bool replace) const;
 
     // Reads a whole regular file of a trusted owner, at most `maxBytes`.
+    // `error` (when given) receives the errno of the call that failed, 0
+    // when nothing did.
     VFileStatus ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
-                         std::string* content, struct stat* info = nullptr) const;
+                         std::string* content, struct stat* info = nullptr, int* error = nullptr) const;
     // Writes `content` to a new file under a random hidden name, gives it
     // `owner`/`group` when those are not -1, and renames it over `name` (a
     // directory standing there is first renamed to a hidden random name).
-    bool Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner = -1,
-                 gid_t group = -1) const;
+    VResult Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner = -1,
+                    gid_t group = -1) const;
 
     // Removes the entry (an empty directory too; one with something in it
     // is renamed to a hidden random name); a missing one is not an error.
-    bool Remove(const std::string& name) const;
-    bool Rename(const std::string& from, const std::string& to) const;
+    VResult Remove(const std::string& name) const;
+    // Renames an entry, within this directory or into `to`'s; an entry at
+    // the new name is replaced as rename(2) does.
+    VResult Rename(const std::string& from, const std::string& to) const;
+    VResult Rename(const std::string& from, const VSafeDir& toDir, const std::string& to) const;
+    // Renames `from` to `to` in `toDir` without ever replacing what stands
+    // there: that is swapped out atomically and moved aside to a hidden
+    // random name. A user racing to plant something at `to` cannot keep
+    // `from` from arriving. A plain file of this process's own user at `to`
+    // is never swapped out (EEXIST): another process of the same user put
+    // it there.
+    VResult Install(const std::string& from, const VSafeDir& toDir, const std::string& to) const;
+    // Renames the entry to a hidden random name ("<prefix><16 hex>").
+    VResult MoveAside(const std::string& name) const;
 
     // "<prefix><16 hex digits>" from the kernel's random source.
     static std::string RandomName(const char* prefix);
+    // The prefix of every name MoveAside gives.
+    static constexpr const char* kMovedPrefix = ".vsafe-moved-";
 
     // Splits "/a/b/c.log" into a VSafeDir of "/a/b" and "c.log"; a name
     // without "/" lies in the working directory.
@@ -114,7 +166,7 @@ public:
 
 private:
     VSafeDir(ScopedFd fd, int openError, std::string path);
-    bool MoveAside(const std::string& name) const;
+    std::string ChildPath(const std::string& name) const;
 
     ScopedFd m_fd{-1};
     int m_openError = 0;
@@ -123,6 +175,6 @@ private:
 
 // Writes all of `data`, going on after short writes and EINTR. A write of
 // nothing reports ENOSPC.
-bool WriteAll(int fd, const char* data, size_t size);
+VResult WriteAll(int fd, const char* data, size_t size);
 // Reads at most `maxBytes` from the descriptor; TooLarge when more follows.
 VFileStatus ReadAll(int fd, size_t maxBytes, std::string* content);

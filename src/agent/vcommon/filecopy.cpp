@@ -51,9 +51,9 @@ bool CopyFileInto(const VSafeDir& from, const std::string& name, const VSafeDir&
         const struct timespec times[2] = {info.st_atim, info.st_mtim};
         ok = ::fchmod(out.get(), info.st_mode & 07777) == 0 && ::futimens(out.get(), times) == 0;
     }
-    ok = out.release() && ok;
+    ok = out.close() && ok;
     if (!ok) {
-        ::unlinkat(to.fd(), name.c_str(), 0);
+        to.Remove(name);
     }
     return ok;
 }

@@ -28,6 +28,14 @@ void FormatInto(char (&buffer)[N], const char* format, Args... args)
     std::snprintf(buffer, N, format, args...);
 }
 
+std::string WithoutSlash(std::string path)
+{
+    if (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
 // A load-testing instance starts from a copy of the main instance's
 // configuration, made only when its directory is created here. Both
 // directories are opened without following a link, and the copies are
@@ -38,11 +46,18 @@ void PrepareLoadTestingDir(const char* dataDir, const std::string& instanceDir)
     if (VCmdFileUtils::file_exists(instanceDir)) {
         return;
     }
-    if (mkdir(instanceDir.c_str(), 0777) != 0) {
+    // Made here or not at all: a directory that appeared meanwhile is
+    // someone else's and gets no copies.
+    std::string name;
+    const VSafeDir parent = VSafeDir::OpenParent(WithoutSlash(instanceDir), &name);
+    if (parent.Exists(name)) {
+        return;
+    }
+    const VSafeDir to = parent.SubDirectory(name, true, kDirectoryMode);
+    if (!to.valid()) {
         return;
     }
     const VSafeDir from(dataDir);
-    const VSafeDir to(instanceDir);
     for (const char* name : {"arn.conf", "arn_auto.conf"}) {
         if (from.Exists(name)) {
             CopyFileInto(from, name, to);
@@ -50,10 +65,10 @@ void PrepareLoadTestingDir(const char* dataDir, const std::string& instanceDir)
     }
 }
 
-void CreateIfMissing(const char* path)
+void CreateIfMissing(const char* path, mode_t lastMode)
 {
     if (!FileExists(path)) {
-        CreateDirAndFullPath(path, nullptr);
+        VSafeDir::MakeDirectories(path, kDirectoryMode, lastMode);
     }
 }
 
@@ -81,7 +96,7 @@ std::string GetDataRoot()
 char* GetInstalledPath(bool changeDir)
 {
     char buffer[kPathBuffer];
-    FormatInto(buffer, "%s/Orvel/VORA/bin/", GetInstallRoot().c_str());
+    FormatInto(buffer, "%s" VORA_INSTALL_SUBDIR, GetInstallRoot().c_str());
     if (changeDir) {
         ChangeWorkingDir(buffer);
     }
@@ -91,7 +106,7 @@ char* GetInstalledPath(bool changeDir)
 char* GetAppDataPath()
 {
     char buffer[kPathBuffer];
-    FormatInto(buffer, "%s/Orvel/VORA/data/", GetDataRoot().c_str());
+    FormatInto(buffer, "%s" VORA_DATA_SUBDIR, GetDataRoot().c_str());
 
     const std::pair<bool, int> instance = LoadTestingInstance();
     if (instance.first) {
@@ -105,7 +120,7 @@ char* GetAppDataPath()
         FormatInto(buffer, "%s", instanceDir.c_str());
     }
 
-    CreateIfMissing(buffer);
+    CreateIfMissing(buffer, kDirectoryMode);
     return strdup(buffer);
 }
 
@@ -113,11 +128,9 @@ char* GetUserDataPath()
 {
     const UniqueCString dataPath(GetAppDataPath());
     char buffer[kPathBuffer];
-    FormatInto(buffer, "%suser/", dataPath ? dataPath.get() : "");
-    if (!FileExists(buffer) && CreateDirAndFullPath(buffer, nullptr)) {
-        // Made here, it is the shared marker directory: whatever the umask.
-        ::chmod(buffer, kMarkerDirectoryMode);
-    }
+    FormatInto(buffer, "%s" VORA_USER_SUBDIR, dataPath ? dataPath.get() : "");
+    // Made here, it is the shared marker directory: whatever the umask.
+    CreateIfMissing(buffer, kMarkerDirectoryMode);
     return strdup(buffer);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VoraLayout.h"
+
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -14,15 +16,18 @@
 // The layout hangs below two roots, as the file system hierarchy wants for
 // an add-on package: the install root "/opt" and the data root "/var/opt"
 // (a packager may choose others: CMake's VORA_INSTALL_ROOT and
-// VORA_DATA_ROOT). The environment variable VORA_AGENT_ROOT replaces both
-// when set and not empty (read on every call):
+// VORA_DATA_ROOT; names and modes are in the generated VoraLayout.h). The
+// environment variable VORA_AGENT_ROOT replaces both when set and not
+// empty (read on every call):
 //   install dir   <install root>/Orvel/VORA/bin/     /opt/Orvel/VORA/bin/
 //   data dir      <data root>/Orvel/VORA/data/       /var/opt/Orvel/VORA/data/
 //                 (or .../data-EJB-<n>/ for a load-testing instance)
 //   per-user dir  <data dir>user/                    the shared marker directory
 // The per-user directory is made sticky and writable for everyone (01777):
 // the root agent and every user's dialog exchange markers there, and no
-// user can remove or replace another's files.
+// user can remove or replace another's files. Missing directories are made
+// through VSafeDir with their exact modes (the umask does not narrow them,
+// no link is followed below the deepest one that exists).
 
 struct FreeDeleter
 {
@@ -30,18 +35,10 @@ struct FreeDeleter
 };
 using UniqueCString = std::unique_ptr<char, FreeDeleter>;
 
-#ifndef VORA_INSTALL_ROOT
-#define VORA_INSTALL_ROOT "/opt"
-#endif
-#ifndef VORA_DATA_ROOT
-#define VORA_DATA_ROOT "/var/opt"
-#endif
-
 inline constexpr const char* kDefaultInstallRoot = VORA_INSTALL_ROOT;
 inline constexpr const char* kDefaultDataRoot = VORA_DATA_ROOT;
 inline constexpr const char* kAgentRootVariable = "VORA_AGENT_ROOT";
 inline constexpr const char* kLoadTestingVariable = "VEJBINSTANCE";
-inline constexpr mode_t kMarkerDirectoryMode = 01777;
 
 // The roots the directories are formed from: VORA_AGENT_ROOT when set and
 // not empty, else the defaults above.

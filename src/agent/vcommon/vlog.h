@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <pthread.h>
 #include <string>
+#include <unistd.h>
 
 // The agent's shared log.
 //
@@ -22,6 +23,16 @@
 //   VAgent.log  -> VAgent1.log      (the next line creates a new VAgent.log)
 // Numbered names are "<stem><n>.log", the stem being the path up to its
 // first "."; "/a/b.d/VAgent.log" rolls to "/a/b1.log".
+//
+// The log is shared with every local user (mode 0622 in a sticky directory
+// open to all). Nothing a user plants at "VAgent.log" or "VAgent<n>.log"
+// stops a root writer: such an entry is moved aside to a hidden name, and a
+// fresh log is made under a random name and swapped into place. Any user
+// can still append lines, truncate the live log or write over its lines,
+// since all of them may open it for writing; so a root writer whose log
+// directory is open to others also appends each line to a root-only copy,
+// mode 0600, in the directory above it (".../data/user/VAgent.log" ->
+// ".../data/VAgent-root.log"), rolled over by the same rules.
 
 inline constexpr int LOG_FILE = 0x01;
 inline constexpr int LOG_CONSOLE = 0x02;
@@ -41,6 +52,9 @@ extern int32_t LOG_MAX_FILES;
 // lack of permission (once per process; later lines fail at once). Tests
 // may count the calls.
 extern unsigned (*LOG_RETRY_SLEEP)(unsigned seconds);
+// How a rollover waits, 10 ms at a time and a second at most, for another
+// process that holds the log's rollover lock. Tests may watch the wait.
+extern int (*LOG_ROLLOVER_PAUSE)(useconds_t microseconds);
 
 struct LogStruct
 {

@@ -229,6 +229,46 @@ TEST_F(LogTest, RolloverKeepsNumberedFilesNewestFirst)
     EXPECT_EQ(ReadFile(root.userDir() + "VAgent4.log").find("L03"), std::string::npos);
 }
 
+// Entries planted at the numbered names (directories with something in
+// them, a link, another user's file) neither stop rollover nor enter the
+// history: they are moved aside and the limit holds.
+TEST_F(LogTest, PlantedNumberedEntriesAreMovedAsideAndRolloverGoesOn)
+{
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root, who alone may move other users' entries aside";
+    }
+    MakeDirs(root.userDir());
+    ::chmod(root.userDir().c_str(), 01777);
+    for (const char* name : {"VAgent1.log/x", "VAgent2.log/x", "VAgent3.log/x"}) {
+        MakeDirs(root.userDir() + name);
+    }
+    ASSERT_EQ(::symlink("/etc/passwd", (root.userDir() + "VAgent4.log").c_str()), 0);
+    WriteFile(logPath(), "forged\n");
+    ASSERT_EQ(::chown(logPath().c_str(), 4343, 4343), 0);
+
+    LOG_MAX_SIZE = 100;
+    LogInitEx(&log, nullptr, "T", true, 0);
+    for (int i = 0; i < 14; ++i) {
+        LogMsgEx(&log, LOG_FILE, 0, "f", "L%02d", i);
+    }
+    for (const char* name : {"VAgent.log", "VAgent1.log", "VAgent2.log", "VAgent3.log", "VAgent4.log"}) {
+        struct stat info;
+        ASSERT_EQ(::lstat((root.userDir() + name).c_str(), &info), 0) << name;
+        EXPECT_TRUE(S_ISREG(info.st_mode) && info.st_uid == 0) << name;
+        EXPECT_LE(info.st_size, 120) << name;
+        EXPECT_EQ(ReadFile(root.userDir() + name).find("forged"), std::string::npos) << name;
+    }
+    EXPECT_NE(ReadFile(logPath()).find("L12"), std::string::npos);
+    EXPECT_NE(ReadFile(root.userDir() + "VAgent4.log").find("L04"), std::string::npos);
+    // Root's own copy beside the shared directory holds every line, root's alone.
+    const std::string copy = root.dataDir() + "VAgent-root.log";
+    struct stat info;
+    ASSERT_EQ(::stat(copy.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_NE(ReadFile(copy).find("L13"), std::string::npos);
+    EXPECT_NE(ReadFile(root.dataDir() + "VAgent-root4.log").find("L04"), std::string::npos);
+}
+
 TEST_F(LogTest, RolloverWithOneFileDeletesTheFullLog)
 {
     LOG_MAX_SIZE = 100;
@@ -256,27 +296,36 @@ TEST_F(LogTest, ForcedRolloverAndAStemEndingAtADirectoryDot)
 TEST_F(LogTest, FailuresAreReportedOnStandardOutputAndTheCallerGoesOn)
 {
     // A directory where the log file should be: a user's line is lost,
-    // reported; root moves it out of the way like a full log.
-    MakeDirs(logPath());
+    // reported; root moves it aside (it is no history) and makes a fresh log.
+    MakeDirs(logPath() + "/inner");
     const std::string directory = StdoutOf([&] {
         LogInitEx(&log, nullptr, "T", true, 0);
         LogMsgEx(&log, LOG_FILE, 0, "f", "lost");
     });
     if (geteuid() == 0) {
         EXPECT_EQ(directory, "");
-        EXPECT_TRUE(PathExists(root.userDir() + "VAgent1.log/"));
+        EXPECT_FALSE(PathExists(root.userDir() + "VAgent1.log"));
+        const std::vector<std::string> names = ListDir(root.userDir());
+        EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+            return name.rfind(".vsafe-moved-", 0) == 0 && PathExists(root.userDir() + name + "/inner");
+        })) << names.size();
         EXPECT_NE(ReadFile(logPath()).find("] lost\n"), std::string::npos);
     } else {
         EXPECT_EQ(directory, "Error writing to log file: " + logPath() + " (21) Is a directory\n");
     }
 
-    // A path below a plain file: its size cannot be taken.
+    // A path below a plain file: its size cannot be taken, nor can it be
+    // opened, and each step says so with that errno.
     WriteFile(root.root() + "/plain", "x");
+    const std::string below = root.root() + "/plain/VAgent.log";
     const std::string notDirectory = StdoutOf([&] {
-        LogInitEx(&log, (root.root() + "/plain/VAgent.log").c_str(), "T", true, 0);
+        LogInitEx(&log, below.c_str(), "T", true, 0);
         LogFileRollover(&log, true);
     });
-    EXPECT_EQ(notDirectory, "Error getting file size: (20) " + root.root() + "/plain/VAgent.log\n");
+    EXPECT_EQ(notDirectory, "Error getting file size: (20) " + below + "\n");
+    const std::string line = StdoutOf([&] { LogMsgEx(&log, LOG_FILE, 0, "f", "lost"); });
+    EXPECT_EQ(line, "Error getting file size: (20) " + below + "\nError writing to log file: " + below +
+                        " (20) Not a directory\n");
 
     // A missing file is no error.
     const std::string missing = StdoutOf([&] {

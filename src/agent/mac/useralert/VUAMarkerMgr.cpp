@@ -202,12 +202,7 @@ bool VUAMarkerMgr::Exists(VUA_MarkerType type) const
 // directory it names was removed or replaced since.
 const VSafeDir& VUAMarkerMgr::dir() const
 {
-    struct stat held;
-    struct stat current;
-    const bool stale = !m_dir.valid() || ::fstat(m_dir.fd(), &held) != 0 || held.st_nlink == 0 ||
-                       ::stat(m_directory.c_str(), &current) != 0 || held.st_ino != current.st_ino ||
-                       held.st_dev != current.st_dev;
-    if (stale) {
+    if (!m_dir.IsCurrent()) {
         m_dir = VSafeDir(m_directory);
     }
     return m_dir;
@@ -247,27 +242,26 @@ bool VUAMarkerMgr::Read(VUA_MarkerType type, std::string& text) const
     return true;
 }
 
-bool VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) const
+VResult VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) const
 {
     if (!IsValidType(type)) {
-        return false;
+        return VResult::Failed(EINVAL);
     }
     VFileStatus status = VFileStatus::Failed;
     struct stat info;
     ScopedFd file =
         dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status, &info);
     if (!file.valid()) {
-        if (status == VFileStatus::NotRegular || status == VFileStatus::ForeignOwner) {
-            errno = EPERM;
-        }
-        return false;
+        const bool refused = status == VFileStatus::NotRegular || status == VFileStatus::ForeignOwner;
+        return VResult::Failed(refused ? EPERM : file.error());
     }
     NarrowMode(file.get(), info);
     const std::string line = MarkerLine(content);
     // The answer is only useful if it reached the file: a full disk must not
     // look like a written answer.
-    const bool written = WriteAll(file.get(), line.data(), line.size());
-    return file.release() && written;
+    const VResult written = WriteAll(file.get(), line.data(), line.size());
+    const VResult closed = file.close();
+    return written ? closed : written;
 }
 
 bool VUAMarkerMgr::Write(VUA_MarkerType type) const
@@ -291,8 +285,8 @@ bool VUAMarkerMgr::Replace(VUA_MarkerType type, const std::string& content) cons
         return false;
     }
     NarrowMode(file.get(), info);
-    const bool written = WriteAll(file.get(), content.data(), content.size());
-    return file.release() && written;
+    const VResult written = WriteAll(file.get(), content.data(), content.size());
+    return file.close() && written;
 }
 
 bool VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) const
@@ -300,7 +294,8 @@ bool VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) cons
     if (!IsValidType(type)) {
         return false;
     }
-    return dir().Publish(m_names[type], MarkerLine(content), kMarkerMode, m_markerOwner, m_markerGroup);
+    return static_cast<bool>(
+        dir().Publish(m_names[type], MarkerLine(content), kMarkerMode, m_markerOwner, m_markerGroup));
 }
 
 VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why)
@@ -325,7 +320,7 @@ bool VUAMarkerMgr::ReadInPlace(VUA_MarkerType type, const struct stat& info, std
     VFileStatus status = VFileStatus::Failed;
     const ScopedFd file = m_dir.OpenRegular(m_names[type], O_RDONLY, m_trusted, &opened, &status);
     if (!file.valid()) {
-        *error = status == VFileStatus::Missing ? 0 : errno;
+        *error = status == VFileStatus::Missing ? 0 : file.error();
         return false;
     }
     if (!(IdentityOf(opened) == IdentityOf(info))) {
@@ -394,8 +389,9 @@ VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, si
                                    int* renameError)
 {
     const std::string taken = VSafeDir::RandomName(".vua-taken-");
-    if (!m_dir.Rename(m_names[type], taken)) {
-        *renameError = errno;
+    const VResult renamed = m_dir.Rename(m_names[type], taken);
+    if (!renamed) {
+        *renameError = renamed.error;
         return VUATake{};
     }
     struct stat info;
@@ -451,14 +447,14 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
         return Refuse(type, info, why);
     }
     if (content == nullptr) {
-        if (m_dir.Remove(m_names[type])) {
+        const VResult removed = m_dir.Remove(m_names[type]);
+        if (removed) {
             VUATake taken;
             taken.taken = true;
             return taken;
         }
-        const int error = errno;
-        return IsPermissionError(error) ? TakeInPlace(type, info, nullptr, 0)
-                                        : TakeUnremovable(type, info, nullptr, 0, error);
+        return IsPermissionError(removed.error) ? TakeInPlace(type, info, nullptr, 0)
+                                                : TakeUnremovable(type, info, nullptr, 0, removed.error);
     }
     content->clear();
     if (!S_ISREG(info.st_mode)) {
@@ -476,11 +472,9 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
                                           : TakeUnremovable(type, info, content, bound, renameError);
 }
 
-void VUAMarkerMgr::Delete(VUA_MarkerType type) const
+VResult VUAMarkerMgr::Delete(VUA_MarkerType type) const
 {
-    if (IsValidType(type)) {
-        dir().Remove(m_names[type]);
-    }
+    return IsValidType(type) ? dir().Remove(m_names[type]) : VResult::Failed(EINVAL);
 }
 
 void VUAMarkerMgr::DeleteAll() const
@@ -494,10 +488,11 @@ std::vector<VUAStaleAnswer> VUAMarkerMgr::DeleteAnswers() const
 {
     std::vector<VUAStaleAnswer> stale;
     for (const VUAAnswerMarker& answer : kAnswerMarkers) {
-        if (dir().Remove(m_names[answer.type])) {
+        const VResult removed = dir().Remove(m_names[answer.type]);
+        if (removed) {
             continue;
         }
-        const int error = errno;
+        const int error = removed.error;
         struct stat info;
         if (m_dir.Stat(m_names[answer.type], &info)) {
             stale.push_back(VUAStaleAnswer{answer.type, error});
@@ -513,12 +508,12 @@ std::string VUAMarkerMgr::CheckUsable() const
         return "the marker directory " + m_directory + " cannot be opened (" +
                std::strerror(directory.openError()) + "): the dialog can take no command and leave no answer";
     }
-    if (::faccessat(directory.fd(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
+    if (!directory.CanWrite()) {
         return "the marker directory " + m_directory + " is not writable for uid " +
                std::to_string(static_cast<unsigned long>(::geteuid())) +
                ": the dialog can leave no answer (see the deployment guide for its owner and mode)";
     }
-    const long nameMax = ::fpathconf(directory.fd(), _PC_NAME_MAX);
+    const long nameMax = directory.MaxNameLength();
     const size_t longest = m_names[MARKER_SETTIMEOUT].size();
     if (nameMax > 0 && longest > static_cast<size_t>(nameMax)) {
         return "marker names for suffix " + m_givenSuffix + " are up to " + std::to_string(longest) +

@@ -74,7 +74,7 @@ public:
 
     // Appends `content` as one line (a line feed is added when missing) to
     // a marker of this process's user, creating it when missing.
-    bool Write(VUA_MarkerType type, const std::string& content) const;
+    VResult Write(VUA_MarkerType type, const std::string& content) const;
     // Creates the marker when missing; existing content stays.
     bool Write(VUA_MarkerType type) const;
     // Replaces the marker's content with `content` as it stands.
@@ -101,7 +101,7 @@ public:
     // has not changed since: taking it again would do nothing.
     bool IsObeyedInPlace(VUA_MarkerType type) const;
 
-    void Delete(VUA_MarkerType type) const;
+    VResult Delete(VUA_MarkerType type) const;
     void DeleteAll() const; // every kind but MARKER_DEBUG
     // The answer sweep before a dialog starts: removes every result marker
     // of the suffix (kAnswerMarkers), so that no earlier answer passes for

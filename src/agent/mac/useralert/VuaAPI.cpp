@@ -378,8 +378,9 @@ void VuaAPI::writeAnswer(const ExitState& exitState)
         return;
     }
     const VUAMarkerMgr& markers = m_cpp->markerMgr;
-    if (!markers.Write(type, word)) {
-        const int error = errno;
+    const VResult written = markers.Write(type, word);
+    if (!written) {
+        const int error = written.error;
         const std::string lost = std::string("the answer \"") + word + "\" is lost: cannot write " +
                                  markers.LogPath(type) + " (" + std::strerror(error) + ")";
         logError("VUserAlert:  ERROR " + lost);

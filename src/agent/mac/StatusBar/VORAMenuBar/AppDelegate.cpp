@@ -5,6 +5,7 @@
 #include "StatusItem.h"
 #include "StreamReader.h"
 #include "VoraDBusNames.h"
+#include "VoraLayout.h"
 #include "XPCConnection.h"
 
 #include <QAction>
@@ -17,10 +18,7 @@
 
 namespace {
 
-#ifndef VORA_DATA_ROOT
-#define VORA_DATA_ROOT "/var/opt"
-#endif
-const QString kDefaultConfigurationFile = QStringLiteral(VORA_DATA_ROOT "/Orvel/VORA/data/arn.conf");
+const QString kDefaultConfigurationFile = QStringLiteral(VORA_DATA_ROOT VORA_DATA_SUBDIR "arn.conf");
 const QString kLaunchMenuKey = QStringLiteral("launchmenu");
 const QString kAccepted = QStringLiteral("true");
 constexpr unsigned kRetrySchedule[] = {5, 10, 20, 30, 60};
