@@ -94,15 +94,18 @@ TEST_F(HelperAuthorizationTest, RefusedCommandsGetAccessDeniedAndDoNotRun)
         << helper.lines().join('\n').toStdString();
 }
 
+// Nobody could be asked: still a refusal, under its own error name, so the
+// caller can tell the user that the permission could not be checked.
 TEST_F(HelperAuthorizationTest, WithoutAnAuthorityCommandsAreRefused)
 {
     ASSERT_TRUE(helper.start(true));
     const QDBusMessage refused = callHelper(kHelperRestartAgent);
-    EXPECT_EQ(refused.errorName(), kAccessDenied);
+    EXPECT_EQ(refused.errorName(), kHelperAuthorizationUnavailable);
+    EXPECT_EQ(refused.errorMessage(), "Cannot restart the agent: the permission could not be checked");
     EXPECT_TRUE(helperSaidSomethingLike(
         "refused RestartAgent from " + self() +
         ": no polkit authority answered (org.freedesktop.DBus.Error.ServiceUnknown: "));
-    EXPECT_EQ(callHelper(kHelperRunInventory).errorName(), kAccessDenied);
+    EXPECT_EQ(callHelper(kHelperRunInventory).errorName(), kHelperAuthorizationUnavailable);
     EXPECT_FALSE(helper.calls().contains("RestartAgent"));
     EXPECT_FALSE(helper.calls().contains("RunInventory"));
 }

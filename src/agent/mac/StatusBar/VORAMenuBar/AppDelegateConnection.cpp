@@ -7,10 +7,13 @@
 #include "AgentHelperProxy.h"
 #include "MainQueue.h"
 #include "RemoteObjectProxy.h"
+#include "VoraDBusNames.h"
 #include "XPCConnection.h"
 
 #include <QAction>
+#include <QDBusConnection>
 #include <QDBusError>
+#include <QDBusServiceWatcher>
 
 #include <cstdio>
 
@@ -33,7 +36,7 @@ void AppDelegate::installConnectionHandlers()
             if (!self) {
                 return;
             }
-            self->showStatus(self->m_icon, self->m_helperConnectionInterruptedString);
+            self->showFailure(self->m_helperConnectionInterruptedString);
             if (self->m_xpcConnection) {
                 self->m_xpcConnection->invalidate();
             }
@@ -45,7 +48,7 @@ void AppDelegate::installConnectionHandlers()
             if (!self) {
                 return;
             }
-            self->showStatus(self->m_icon, self->m_helperConnectionInvalidatedString);
+            self->showFailure(self->m_helperConnectionInvalidatedString);
             if (self->m_xpcConnection) {
                 self->m_xpcConnection->invalidate();
             }
@@ -58,14 +61,19 @@ void AppDelegate::handleXPCError(const QDBusError& error)
 {
     std::printf("xpcErrorHandler called\n");
     std::fflush(stdout);
+    // The helper answered with a refusal: not a broken connection. It
+    // stays in the status line until the next reply.
     if (error.type() == QDBusError::AccessDenied) {
-        // The helper answered: a refusal, not a broken connection. It
-        // stays in the status line until the next refresh.
         qInfo("The helper refused the call: %s", qUtf8Printable(error.message()));
-        showStatus(m_icon, m_helperAccessDeniedString);
+        showFailure(m_helperAccessDeniedString);
         return;
     }
-    showStatus(m_icon, m_helperXPCErrorString);
+    if (error.name() == QLatin1String(kHelperAuthorizationUnavailable)) {
+        qInfo("The helper could not check the permission: %s", qUtf8Printable(error.message()));
+        showFailure(m_helperAuthorizationUnavailableString);
+        return;
+    }
+    showFailure(m_helperXPCErrorString);
     m_agentService.reset();
     if (XPCConnection* connection = getXPCConnection()) {
         connection->invalidate();
@@ -111,25 +119,48 @@ void AppDelegate::updateConnectedStatus()
                 return;
             }
             self->showStatus(connected ? self->m_connectedIcon : self->m_disconnectedIcon,
-                             connected ? self->m_connectedString : self->m_disconnectedString);
+                             connected ? self->m_connectedString : self->m_disconnectedString,
+                             connected ? self->m_connectedToolTip : self->m_disconnectedToolTip);
         });
     });
 }
 
-// The state is refreshed once the helper has carried the command out, so
-// a refusal, which arrives instead, is what the status line shows last.
-void AppDelegate::sendCommand(void (AgentHelperProtocol::*command)(std::function<void()> done))
+// Sent without waiting for the reply; a refusal or a failure reaches the
+// error handler.
+void AppDelegate::sendCommand(void (AgentHelperProtocol::*command)())
 {
-    const std::shared_ptr<AgentHelperProtocol> service = getAgentService();
-    if (!service) {
+    if (const std::shared_ptr<AgentHelperProtocol> service = getAgentService()) {
+        ((*service).*command)();
+    }
+}
+
+// The helper's name on the system bus. A helper that leaves is shown at
+// once by the connection's interruption; one that appears (restarted, or
+// started after the tray) is asked for the state at once instead of at the
+// next refresh.
+void AppDelegate::watchHelperName()
+{
+    if (m_helperNameWatch != nullptr) {
         return;
     }
-    QPointer<AppDelegate> self(this);
-    ((*service).*command)([self] {
-        DispatchAsyncMain([self] {
-            if (self) {
-                self->updateConnectedStatus();
-            }
-        });
-    });
+    const QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected()) {
+        qInfo("No system bus: a helper that starts is seen at the next refresh only");
+        return;
+    }
+    m_helperNameWatch = new QDBusServiceWatcher(QString::fromLatin1(kHelperService), bus,
+                                                QDBusServiceWatcher::WatchForRegistration, this);
+    connect(m_helperNameWatch, &QDBusServiceWatcher::serviceRegistered, this, &AppDelegate::helperAppeared);
+}
+
+// A stored proxy whose connection is gone would only fail once more: the
+// new helper gets a new connection and proxy, as at start-up.
+void AppDelegate::helperAppeared()
+{
+    qInfo("The agent helper appeared on the system bus: refreshing the state");
+    if (!m_xpcConnection || !m_xpcConnection->isValid()) {
+        m_agentService.reset();
+        m_agentService = getAgentService();
+    }
+    updateConnectedStatus();
 }
