@@ -71,6 +71,7 @@ private:
     void terminate();
     void showStatus(const QIcon& image, const QString& title, const QString& toolTip);
     void showFailure(const QString& title);
+    void showRefusal(const QString& title);
     void installConnectionHandlers();
     void handleXPCError(const QDBusError& error);
     void sendCommand(void (AgentHelperProtocol::*command)());
@@ -101,6 +102,11 @@ private:
     std::unique_ptr<QTimer> m_updateStatusTimer;
     // A child of this object; watches the helper's name on the system bus.
     QDBusServiceWatcher* m_helperNameWatch = nullptr;
+
+    // State questions sent so far, and how many had been sent when the
+    // last refusal was shown: answers to those do not replace it.
+    quint64 m_statusQueries = 0;
+    quint64 m_lastQueryBeforeRefusal = 0;
 
     Sleeper m_sleeper;
     bool m_terminated = false;

@@ -65,12 +65,12 @@ void AppDelegate::handleXPCError(const QDBusError& error)
     // stays in the status line until the next reply.
     if (error.type() == QDBusError::AccessDenied) {
         qInfo("The helper refused the call: %s", qUtf8Printable(error.message()));
-        showFailure(m_helperAccessDeniedString);
+        showRefusal(m_helperAccessDeniedString);
         return;
     }
     if (error.name() == QLatin1String(kHelperAuthorizationUnavailable)) {
         qInfo("The helper could not check the permission: %s", qUtf8Printable(error.message()));
-        showFailure(m_helperAuthorizationUnavailableString);
+        showRefusal(m_helperAuthorizationUnavailableString);
         return;
     }
     showFailure(m_helperXPCErrorString);
@@ -105,6 +105,15 @@ std::shared_ptr<AgentHelperProtocol> AppDelegate::getAgentService()
     return std::make_shared<AgentHelperProxy>(std::move(proxy));
 }
 
+// A refusal is the answer to a command the user has just chosen: the state
+// asked for together with the command must not hide it, whichever of the two
+// answers comes first. It stays until the answer to a later question.
+void AppDelegate::showRefusal(const QString& title)
+{
+    showFailure(title);
+    m_lastQueryBeforeRefusal = m_statusQueries;
+}
+
 void AppDelegate::updateConnectedStatus()
 {
     const std::shared_ptr<AgentHelperProtocol> service = getAgentService();
@@ -112,10 +121,11 @@ void AppDelegate::updateConnectedStatus()
         return;
     }
     QPointer<AppDelegate> self(this);
-    service->getConnectedStatus([self](bool connected) {
-        DispatchAsyncMain([self, connected] {
+    const quint64 query = ++m_statusQueries;
+    service->getConnectedStatus([self, query](bool connected) {
+        DispatchAsyncMain([self, query, connected] {
             qInfo("Agent is %s", connected ? "CONNECTED" : "NOT CONNECTED");
-            if (!self) {
+            if (!self || query <= self->m_lastQueryBeforeRefusal) {
                 return;
             }
             self->showStatus(connected ? self->m_connectedIcon : self->m_disconnectedIcon,

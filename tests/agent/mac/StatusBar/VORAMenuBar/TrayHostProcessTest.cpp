@@ -357,7 +357,8 @@ TEST_F(TrayHostProcessTest, EveryCommandRefreshesTheStateAndSaysWhatBecameOfIt)
             },
             kProcessWaitMs))
             << command.helperSays.toStdString();
-        EXPECT_TRUE(waitForToolTip(host, command.toolTip)) << host.toolTipTitle().toStdString();
+        EXPECT_TRUE(waitForToolTip(host, command.toolTip))
+            << command.command << ": " << host.toolTipTitle().toStdString();
         // An answer, even a refusal, is no broken connection.
         EXPECT_EQ(bar->output().count(QStringLiteral("xpcErrorHandler called")) - failures,
                   command.helperSays.startsWith(QLatin1String("call")) ? 0 : 1)
