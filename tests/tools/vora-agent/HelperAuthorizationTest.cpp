@@ -169,7 +169,10 @@ TEST_F(HelperAuthorizationTest, IntrospectedInterfaceIsTheInstalledOne)
     ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
     const QStringList expected = InterfaceShape(QString::fromUtf8(installed.readAll()), kHelperInterface);
     ASSERT_EQ(expected.size(), 4); // three methods, one argument
-    EXPECT_EQ(InterfaceShape(introspect.arguments().value(0).toString(), kHelperInterface), expected);
+    EXPECT_EQ(InterfaceShape(introspect.arguments().value(0).toString(), kHelperInterface)
+                  .join(QLatin1Char('\n'))
+                  .toStdString(),
+              expected.join(QLatin1Char('\n')).toStdString());
 }
 
 // The action file polkitd reads must name the actions the helper asks for.
