@@ -241,7 +241,7 @@ TEST_F(MenuBarTest, MenuCommandsReachTheHelperAndNotificationsRefresh)
     ASSERT_TRUE(WaitUntil([&] { return helper.callCount("RestartAgent") == 1; }));
     EXPECT_TRUE(log.contains("About to send Agent restart message"));
     ASSERT_TRUE(WaitUntil([&] { return log.contains("Agent has restarted"); }));
-    // One refresh once the command is carried out, one from the restart notification.
+    // One refresh sent with the command, one from the restart notification.
     EXPECT_TRUE(WaitUntil([&] { return helper.callCount("GetConnectedStatus") >= before + 2; }));
     ASSERT_TRUE(waitForStatus("Disconnected"));
 
