@@ -107,6 +107,8 @@ private:
     // last refusal was shown: answers to those do not replace it.
     quint64 m_statusQueries = 0;
     quint64 m_lastQueryBeforeRefusal = 0;
+    // Connections made so far: the handlers of an older one do nothing.
+    quint64 m_connectionsMade = 0;
 
     Sleeper m_sleeper;
     bool m_terminated = false;

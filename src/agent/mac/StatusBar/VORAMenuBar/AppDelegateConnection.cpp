@@ -27,13 +27,16 @@ XPCConnection* AppDelegate::getXPCConnection()
     return m_xpcConnection.get();
 }
 
+// The handlers act on the connection they were installed on only: one that
+// was replaced meanwhile (a helper that returned) is no concern of theirs.
 void AppDelegate::installConnectionHandlers()
 {
     QPointer<AppDelegate> self(this);
-    m_xpcConnection->setInterruptionHandler([self] {
+    const quint64 connection = ++m_connectionsMade;
+    m_xpcConnection->setInterruptionHandler([self, connection] {
         qInfo("Connection interrupted");
-        DispatchAsyncMain([self] {
-            if (!self) {
+        DispatchAsyncMain([self, connection] {
+            if (!self || self->m_connectionsMade != connection) {
                 return;
             }
             self->showFailure(self->m_helperConnectionInterruptedString);
@@ -42,10 +45,10 @@ void AppDelegate::installConnectionHandlers()
             }
         });
     });
-    m_xpcConnection->setInvalidationHandler([self] {
+    m_xpcConnection->setInvalidationHandler([self, connection] {
         qInfo("Connection invalidated");
-        DispatchAsyncMain([self] {
-            if (!self) {
+        DispatchAsyncMain([self, connection] {
+            if (!self || self->m_connectionsMade != connection) {
                 return;
             }
             self->showFailure(self->m_helperConnectionInvalidatedString);
@@ -164,11 +167,16 @@ void AppDelegate::watchHelperName()
 }
 
 // A stored proxy whose connection is gone would only fail once more: the
-// new helper gets a new connection and proxy, as at start-up.
+// new helper gets a new connection and proxy, as at start-up. A connection
+// that is invalid but not yet cleared (its invalidation still on its way)
+// is dropped here.
 void AppDelegate::helperAppeared()
 {
     qInfo("The agent helper appeared on the system bus: refreshing the state");
-    if (!m_xpcConnection || !m_xpcConnection->isValid()) {
+    if (m_xpcConnection && !m_xpcConnection->isValid()) {
+        m_xpcConnection.reset();
+    }
+    if (!m_xpcConnection) {
         m_agentService.reset();
         m_agentService = getAgentService();
     }
