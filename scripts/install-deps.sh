@@ -15,6 +15,7 @@ packages=(
   libnss-wrapper
   dbus dbus-daemon dbus-bin
   xvfb xauth x11-utils xdotool trayer imagemagick
+  xfce4-panel xfconf
   qt6-wayland weston qt6-translations-l10n xfwm4 qt6-gtk-platformtheme
   at-spi2-core gir1.2-atspi-2.0 python3-gi
   gnome-shell gnome-shell-extension-appindicator xwayland

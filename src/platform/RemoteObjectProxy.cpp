@@ -22,7 +22,8 @@ void RemoteObjectProxy::fail(const QString& error) const
     }
 }
 
-void RemoteObjectProxy::call(const QString& method, const QVariantList& arguments, ReplyHandler reply) const
+void RemoteObjectProxy::call(const QString& method, const QVariantList& arguments, ReplyHandler reply,
+                             std::chrono::milliseconds timeout) const
 {
     const std::shared_ptr<XPCConnection::State> state = m_connection.lock();
     if (!state || !state->valid || !state->resumed) {
@@ -37,7 +38,7 @@ void RemoteObjectProxy::call(const QString& method, const QVariantList& argument
     QDBusMessage message = QDBusMessage::createMethodCall(state->endpoint.service, state->endpoint.path,
                                                           state->endpoint.interface, method);
     message.setArguments(arguments);
-    const QDBusPendingCall pending = state->bus.asyncCall(message, static_cast<int>(kCallTimeout.count()));
+    const QDBusPendingCall pending = state->bus.asyncCall(message, static_cast<int>(timeout.count()));
     auto* watcher = new QDBusPendingCallWatcher(pending, QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
                      [watcher, errorHandler = m_errorHandler, reply = std::move(reply)] {

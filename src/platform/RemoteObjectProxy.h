@@ -23,10 +23,12 @@ public:
 
     RemoteObjectProxy(std::weak_ptr<XPCConnection::State> connection, ErrorHandler errorHandler);
 
-    // `reply` may be empty for calls whose answer carries nothing.
-    void call(const QString& method, const QVariantList& arguments, ReplyHandler reply) const;
-
     static constexpr std::chrono::milliseconds kCallTimeout{10000};
+
+    // `reply` may be empty for calls whose answer carries nothing; no
+    // answer within `timeout` is a failure.
+    void call(const QString& method, const QVariantList& arguments, ReplyHandler reply,
+              std::chrono::milliseconds timeout = kCallTimeout) const;
 
 private:
     void fail(const QString& error) const;

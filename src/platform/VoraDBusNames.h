@@ -14,6 +14,10 @@ inline constexpr const char* kHelperInterface = "com.orvel.vora.AgentHelperProto
 inline constexpr const char* kHelperRestartAgent = "RestartAgent";
 inline constexpr const char* kHelperRunInventory = "RunInventory";
 inline constexpr const char* kHelperGetConnectedStatus = "GetConnectedStatus";
+// The error of a command the helper did not run because no polkit authority
+// could be asked (a refusal as well, but not the administrator's).
+inline constexpr const char* kHelperAuthorizationUnavailable =
+    "com.orvel.vora.Error.AuthorizationUnavailable";
 
 // System-wide notifications: the broadcast signal Posted(s name).
 inline constexpr const char* kNotifyPath = "/com/orvel/vora/Notify";

@@ -3,7 +3,9 @@
 #include "ConsoleInput.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QTimer>
 
 QDBusArgument& operator<<(QDBusArgument& argument, const PolkitSubject& subject)
 {
@@ -53,6 +55,17 @@ bool FakePolkitAuthority::setVerdict(const QByteArray& verdict)
     return true;
 }
 
+bool FakePolkitAuthority::setDelay(const QByteArray& milliseconds)
+{
+    bool number = false;
+    const int delay = milliseconds.toInt(&number);
+    if (!number || delay < 0) {
+        return false;
+    }
+    m_delayMs = delay;
+    return true;
+}
+
 bool FakePolkitAuthority::publish()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
@@ -72,5 +85,10 @@ PolkitResult FakePolkitAuthority::CheckAuthorization(const PolkitSubject& subjec
     PolkitResult result;
     result.authorized = m_verdict == "yes";
     result.challenge = m_verdict == "challenge";
+    if (m_delayMs > 0) {
+        setDelayedReply(true);
+        const QDBusMessage reply = message().createReply(QVariant::fromValue(result));
+        QTimer::singleShot(m_delayMs, this, [reply] { QDBusConnection::systemBus().send(reply); });
+    }
     return result;
 }

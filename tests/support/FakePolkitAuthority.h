@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusArgument>
+#include <QDBusContext>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -30,8 +31,9 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PolkitResult& res
 // /org/freedesktop/PolicyKit1/Authority, answering every CheckAuthorization
 // with the verdict it was given ("yes", "no" or "challenge") and printing
 //   check ACTION-ID SUBJECT-KIND SUBJECT-NAME FLAGS
-// for each, so a test sees who asked for what.
-class FakePolkitAuthority final : public QObject
+// for each, so a test sees who asked for what. With a delay it answers
+// that much later, as polkit does while an administrator types a password.
+class FakePolkitAuthority final : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.PolicyKit1.Authority")
@@ -41,6 +43,8 @@ public:
 
     // False for a verdict it does not know.
     bool setVerdict(const QByteArray& verdict);
+    // Milliseconds before each answer; false for a negative or no number.
+    bool setDelay(const QByteArray& milliseconds);
     // Owns org.freedesktop.PolicyKit1 on the system bus.
     bool publish();
 
@@ -51,4 +55,5 @@ public Q_SLOTS:
 
 private:
     QByteArray m_verdict = "yes";
+    int m_delayMs = 0;
 };

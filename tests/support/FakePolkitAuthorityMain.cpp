@@ -1,6 +1,7 @@
-// fake-polkit-authority [--verdict yes|no|challenge]: a polkit authority on
-// the system bus for tests. Prints "ready" once it owns its name; standard
-// input takes "verdict yes|no|challenge"; ends at the end of its input.
+// fake-polkit-authority [--verdict yes|no|challenge] [--delay MS]: a polkit
+// authority on the system bus for tests. Prints "ready" once it owns its
+// name; standard input takes "verdict yes|no|challenge" and "delay MS";
+// ends at the end of its input.
 #include "ConsoleInput.h"
 #include "FakePolkitAuthority.h"
 
@@ -18,12 +19,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "fake-polkit-authority: unknown verdict\n");
         return 2;
     }
+    const qsizetype delay = arguments.indexOf(QStringLiteral("--delay"));
+    if (delay > 0 && !authority.setDelay(arguments.value(delay + 1).toUtf8())) {
+        std::fprintf(stderr, "fake-polkit-authority: the delay is a number of milliseconds\n");
+        return 2;
+    }
     if (!authority.publish()) {
         std::fprintf(stderr, "fake-polkit-authority: cannot own org.freedesktop.PolicyKit1\n");
         return 1;
     }
     ConsoleInput console([&](const QByteArray& verb, const QByteArray& argument) {
-        return verb == "verdict" && authority.setVerdict(argument);
+        return (verb == "verdict" && authority.setVerdict(argument)) ||
+               (verb == "delay" && authority.setDelay(argument));
     });
     SayLine("ready");
     return QCoreApplication::exec();

@@ -18,8 +18,8 @@ QVariant Unwrapped(const QVariant& value)
     return value.canConvert<QDBusVariant>() ? value.value<QDBusVariant>().variant() : value;
 }
 
-// One layout node (ia{sv}av): its "label", then its children's.
-void CollectLabels(const QDBusArgument& node, QStringList* labels)
+// One layout node (ia{sv}av): its id and "label", then its children's.
+void CollectLabels(const QDBusArgument& node, QList<QPair<int, QString>>* labels)
 {
     int id = 0;
     QVariantMap properties;
@@ -27,7 +27,7 @@ void CollectLabels(const QDBusArgument& node, QStringList* labels)
     node >> id >> properties;
     const QString label = Unwrapped(properties.value(QStringLiteral("label"))).toString();
     if (!label.isEmpty()) {
-        labels->append(label);
+        labels->append({id, label});
     }
     node.beginArray();
     while (!node.atEnd()) {
@@ -118,12 +118,12 @@ QString StatusNotifierItemClient::toolTipTitle() const
     return title;
 }
 
-QStringList StatusNotifierItemClient::menuLabels() const
+QList<QPair<int, QString>> StatusNotifierItemClient::menuItems() const
 {
-    QStringList labels;
+    QList<QPair<int, QString>> items;
     const QString menuPath = property(QStringLiteral("Menu")).toString();
     if (menuPath.isEmpty()) {
-        return labels;
+        return items;
     }
     QDBusMessage call =
         QDBusMessage::createMethodCall(m_service, menuPath, kMenuInterface, QStringLiteral("GetLayout"));
@@ -131,8 +131,36 @@ QStringList StatusNotifierItemClient::menuLabels() const
     const QDBusMessage reply = m_connection.call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) {
         std::fprintf(stderr, "menu layout: %s\n", qPrintable(reply.errorMessage()));
-        return labels;
+        return items;
     }
-    CollectLabels(reply.arguments().at(1).value<QDBusArgument>(), &labels);
+    CollectLabels(reply.arguments().at(1).value<QDBusArgument>(), &items);
+    return items;
+}
+
+QStringList StatusNotifierItemClient::menuLabels() const
+{
+    QStringList labels;
+    for (const auto& item : menuItems()) {
+        labels.append(item.second);
+    }
     return labels;
+}
+
+bool StatusNotifierItemClient::clickMenuItem(const QString& label) const
+{
+    for (const auto& item : menuItems()) {
+        if (item.second != label) {
+            continue;
+        }
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            m_service, property(QStringLiteral("Menu")).toString(), kMenuInterface, QStringLiteral("Event"));
+        call << item.first << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << 0u;
+        const QDBusMessage reply = m_connection.call(call, QDBus::Block, kCallTimeoutMs);
+        if (reply.type() != QDBusMessage::ReplyMessage) {
+            std::fprintf(stderr, "menu event: %s\n", qPrintable(reply.errorMessage()));
+        }
+        return reply.type() == QDBusMessage::ReplyMessage;
+    }
+    std::fprintf(stderr, "menu has no item %s\n", qPrintable(label));
+    return false;
 }

@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QList>
+#include <QPair>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -25,9 +26,14 @@ public:
     QString toolTipTitle() const;
     // Labels of the exported menu, depth first; separators have none.
     QStringList menuLabels() const;
+    // Clicks the menu item labelled `label`, as a host does when the user
+    // chooses it; false when there is none or the item refused.
+    bool clickMenuItem(const QString& label) const;
 
 private:
     QVariant rawProperty(const QString& name) const;
+    // (id, label) of every labelled item, depth first.
+    QList<QPair<int, QString>> menuItems() const;
 
     QDBusConnection m_connection;
     QString m_service;

@@ -1,5 +1,6 @@
 #include "HelperService.h"
 
+#include "HelperAdaptor.h"
 #include "NotifyCenter.h"
 #include "VoraDBusNames.h"
 
@@ -23,13 +24,15 @@ void Post(const char* name)
 
 } // namespace
 
-HelperService::HelperService() : m_authorization(QDBusConnection::systemBus(), this) {}
+HelperService::HelperService() : m_authorization(QDBusConnection::systemBus(), this)
+{
+    new HelperAdaptor(this);
+}
 
 bool HelperService::publish()
 {
     QDBusConnection bus = QDBusConnection::systemBus();
-    return bus.registerObject(QString::fromLatin1(kHelperPath), this,
-                              QDBusConnection::ExportScriptableSlots) &&
+    return bus.registerObject(QString::fromLatin1(kHelperPath), this, QDBusConnection::ExportAdaptors) &&
            bus.registerService(QString::fromLatin1(kHelperService));
 }
 
@@ -49,13 +52,15 @@ void HelperService::answer(const QDBusMessage& reply)
 void HelperService::RestartAgent()
 {
     runAuthorized({kHelperRestartAgent, kRestartAgentAction, kAgentWasRestarted,
-                   "Not allowed to restart the agent: an administrator must approve it"});
+                   "Not allowed to restart the agent: an administrator must approve it",
+                   "Cannot restart the agent: the permission could not be checked"});
 }
 
 void HelperService::RunInventory()
 {
     runAuthorized({kHelperRunInventory, kRunInventoryAction, kAgentInventoryWasRun,
-                   "Not allowed to run the inventory: an administrator must approve it"});
+                   "Not allowed to run the inventory: an administrator must approve it",
+                   "Cannot run the inventory: the permission could not be checked"});
 }
 
 bool HelperService::GetConnectedStatus()
@@ -83,7 +88,11 @@ void HelperService::runAuthorized(const Command& command)
             }
             Say(QStringLiteral("refused %1 from %2: %3")
                     .arg(QLatin1String(command.method), request.service(), verdict.reason));
-            answer(request.createErrorReply(QDBusError::AccessDenied, QString::fromLatin1(command.refusal)));
+            answer(
+                verdict.checked
+                    ? request.createErrorReply(QDBusError::AccessDenied, QString::fromLatin1(command.refusal))
+                    : request.createErrorReply(QString::fromLatin1(kHelperAuthorizationUnavailable),
+                                               QString::fromLatin1(command.unchecked)));
         });
 }
 

@@ -11,12 +11,17 @@
 // it carries out, and posts the agent's notification after a restart or an
 // inventory run. RestartAgent and RunInventory run only when polkit
 // authorizes the caller; otherwise the caller gets
-// org.freedesktop.DBus.Error.AccessDenied and the helper prints
-// "refused NAME from CALLER: REASON". GetConnectedStatus is open to all.
+// org.freedesktop.DBus.Error.AccessDenied (polkit said no) or
+// com.orvel.vora.Error.AuthorizationUnavailable (no authority could be
+// asked) and the helper prints "refused NAME from CALLER: REASON".
+// GetConnectedStatus is open to all.
+//
+// The bus sees it through HelperAdaptor, generated from
+// dbus/com.orvel.vora.AgentHelperProtocol.xml: the interface is the one
+// the XML declares, and a method missing here does not build.
 class HelperService final : public QObject, protected QDBusContext
 {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "com.orvel.vora.AgentHelperProtocol")
 
 public:
     HelperService();
@@ -31,9 +36,9 @@ public:
     void setAuthorizationRequired(bool required) { m_authorizationRequired = required; }
 
 public Q_SLOTS:
-    Q_SCRIPTABLE void RestartAgent();
-    Q_SCRIPTABLE void RunInventory();
-    Q_SCRIPTABLE bool GetConnectedStatus();
+    void RestartAgent();
+    void RunInventory();
+    bool GetConnectedStatus();
 
 private:
     struct Command
@@ -42,6 +47,7 @@ private:
         const char* action;
         const char* notification;
         const char* refusal;
+        const char* unchecked;
     };
 
     void runAuthorized(const Command& command);

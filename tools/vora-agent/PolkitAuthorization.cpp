@@ -53,7 +53,8 @@ void PolkitAuthorization::check(const QString& actionId, const QString& caller, 
             const QDBusError error = watcher->error();
             answer(
                 {false,
-                 QStringLiteral("no polkit authority answered (%1: %2)").arg(error.name(), error.message())});
+                 QStringLiteral("no polkit authority answered (%1: %2)").arg(error.name(), error.message()),
+                 false});
             return;
         }
         answer(verdictOf(watcher->reply()));
@@ -65,9 +66,9 @@ PolkitAuthorization::Verdict PolkitAuthorization::verdictOf(const QDBusMessage& 
 {
     const QVariantList arguments = reply.arguments();
     if (reply.signature() != QLatin1String("(bba{ss})") || arguments.isEmpty()) {
-        return {
-            false,
-            QStringLiteral("the polkit authority answered with %1, not (bba{ss})").arg(reply.signature())};
+        return {false,
+                QStringLiteral("the polkit authority answered with %1, not (bba{ss})").arg(reply.signature()),
+                false};
     }
     const QDBusArgument result = arguments.first().value<QDBusArgument>();
     bool authorized = false;

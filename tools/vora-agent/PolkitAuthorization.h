@@ -13,7 +13,7 @@
 // a refusal, with the reason for the log:
 //   authority answers (true, false, {})  -> allowed
 //   authority answers (false, true, {})  -> refused, "needs authentication ..."
-//   no authority on the bus              -> refused, "no polkit authority answered (...)"
+//   no authority on the bus              -> refused, not checked, "no polkit authority answered (...)"
 class PolkitAuthorization final : public QObject
 {
     Q_OBJECT
@@ -23,6 +23,9 @@ public:
     {
         bool allowed = false;
         QString reason;
+        // False when no authority gave an answer at all (none on the bus,
+        // an error, the time-out, an answer of another shape).
+        bool checked = true;
     };
     using Answer = std::function<void(const Verdict& verdict)>;
 

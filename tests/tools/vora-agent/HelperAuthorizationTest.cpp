@@ -8,7 +8,9 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QXmlStreamReader>
 
@@ -94,15 +96,18 @@ TEST_F(HelperAuthorizationTest, RefusedCommandsGetAccessDeniedAndDoNotRun)
         << helper.lines().join('\n').toStdString();
 }
 
+// Nobody could be asked: still a refusal, under its own error name, so the
+// caller can tell the user that the permission could not be checked.
 TEST_F(HelperAuthorizationTest, WithoutAnAuthorityCommandsAreRefused)
 {
     ASSERT_TRUE(helper.start(true));
     const QDBusMessage refused = callHelper(kHelperRestartAgent);
-    EXPECT_EQ(refused.errorName(), kAccessDenied);
+    EXPECT_EQ(refused.errorName(), kHelperAuthorizationUnavailable);
+    EXPECT_EQ(refused.errorMessage(), "Cannot restart the agent: the permission could not be checked");
     EXPECT_TRUE(helperSaidSomethingLike(
         "refused RestartAgent from " + self() +
         ": no polkit authority answered (org.freedesktop.DBus.Error.ServiceUnknown: "));
-    EXPECT_EQ(callHelper(kHelperRunInventory).errorName(), kAccessDenied);
+    EXPECT_EQ(callHelper(kHelperRunInventory).errorName(), kHelperAuthorizationUnavailable);
     EXPECT_FALSE(helper.calls().contains("RestartAgent"));
     EXPECT_FALSE(helper.calls().contains("RunInventory"));
 }
@@ -116,6 +121,58 @@ TEST_F(HelperAuthorizationTest, NoAuthorizationOptionOpensTheCommandsAndSaysSo)
     EXPECT_EQ(callHelper(kHelperRestartAgent).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(callHelper(kHelperRunInventory).type(), QDBusMessage::ReplyMessage);
     EXPECT_TRUE(WaitUntil([&] { return helper.calls() == QStringList({"RestartAgent", "RunInventory"}); }));
+}
+
+namespace {
+
+// The helper's interface as introspection data gives it: its methods and
+// their arguments, in order, for `interface` (empty when absent).
+QStringList InterfaceShape(const QString& xmlText, const QString& interface)
+{
+    QXmlStreamReader xml(xmlText);
+    QStringList shape;
+    bool inside = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == QLatin1String("interface")) {
+            inside = false;
+        }
+        if (!xml.isStartElement()) {
+            continue;
+        }
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (xml.name() == QLatin1String("interface")) {
+            inside = attributes.value("name") == interface;
+        } else if (inside) {
+            shape.append(QStringList{xml.name().toString(), attributes.value("name").toString(),
+                                     attributes.value("type").toString(),
+                                     attributes.value("direction").toString()}
+                             .join(QLatin1Char(' ')));
+        }
+    }
+    return shape;
+}
+
+} // namespace
+
+// What the stand-in serves on the bus is the interface installed under
+// dbus/, no more and no less (its adaptor is generated from that file).
+TEST_F(HelperAuthorizationTest, IntrospectedInterfaceIsTheInstalledOne)
+{
+    ASSERT_TRUE(helper.start(true));
+    const QDBusMessage introspect = QDBusConnection::systemBus().call(QDBusMessage::createMethodCall(
+        kHelperService, kHelperPath, "org.freedesktop.DBus.Introspectable", "Introspect"));
+    ASSERT_EQ(introspect.type(), QDBusMessage::ReplyMessage) << introspect.errorMessage().toStdString();
+    QFile installed(QFileInfo(QStringLiteral(VORA_HELPER_BUS_POLICY))
+                        .dir()
+                        .filePath(QStringLiteral("com.orvel.vora.AgentHelperProtocol.xml")));
+    ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+    const QStringList expected = InterfaceShape(QString::fromUtf8(installed.readAll()), kHelperInterface);
+    ASSERT_EQ(expected.size(), 4); // three methods, one argument
+    EXPECT_EQ(InterfaceShape(introspect.arguments().value(0).toString(), kHelperInterface)
+                  .join(QLatin1Char('\n'))
+                  .toStdString(),
+              expected.join(QLatin1Char('\n')).toStdString());
 }
 
 // The action file polkitd reads must name the actions the helper asks for.

@@ -1,8 +1,11 @@
 #include "AboutViewController.h"
 
+#include "StatusItem.h"
 #include "ui_AboutPanel.h"
 
 #include <QCoreApplication>
+#include <QKeySequence>
+#include <QShortcut>
 
 #include <optional>
 
@@ -29,6 +32,11 @@ AboutViewController::AboutViewController(const QVariantMap& infoDictionary, QWid
       m_buildString(qtTrId("Build")), m_infoDictionary(infoDictionary)
 {
     m_ui->setupUi(this);
+    // A window of the product: its name and icon in the title bar and the
+    // task switcher, and Escape closes it like any dialog.
+    setWindowTitle(qtTrId("About"));
+    setWindowIcon(StatusItem::loadImage(QStringLiteral("VORAMenuBar")));
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
     m_versionTextField = m_ui->versionTextField;
     m_imageField = m_ui->imageField;
     viewDidLoad();

@@ -9,10 +9,10 @@ class AgentHelperProtocol
 public:
     virtual ~AgentHelperProtocol();
 
-    // `done` runs once the helper has carried the command out; a refusal
-    // or any other failure goes to the error handler instead.
-    virtual void restartAgent(std::function<void()> done) = 0;
-    virtual void runInventory(std::function<void()> done) = 0;
+    // Commands have no answer; a refusal or any other failure goes to the
+    // error handler.
+    virtual void restartAgent() = 0;
+    virtual void runInventory() = 0;
     // `reply` receives true when the agent is connected to its server.
     virtual void getConnectedStatus(std::function<void(bool connected)> reply) = 0;
 };

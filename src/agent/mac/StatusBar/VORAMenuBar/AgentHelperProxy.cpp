@@ -18,16 +18,14 @@ std::unique_ptr<XPCConnection> AgentHelperProxy::makeConnection()
                                            XPCConnection::Privileged);
 }
 
-void AgentHelperProxy::restartAgent(std::function<void()> done)
+void AgentHelperProxy::restartAgent()
 {
-    m_proxy->call(QString::fromLatin1(kHelperRestartAgent), {},
-                  [done = std::move(done)](const QDBusMessage& /*reply*/) { done(); });
+    m_proxy->call(QString::fromLatin1(kHelperRestartAgent), {}, nullptr, kAuthorizedCallTimeout);
 }
 
-void AgentHelperProxy::runInventory(std::function<void()> done)
+void AgentHelperProxy::runInventory()
 {
-    m_proxy->call(QString::fromLatin1(kHelperRunInventory), {},
-                  [done = std::move(done)](const QDBusMessage& /*reply*/) { done(); });
+    m_proxy->call(QString::fromLatin1(kHelperRunInventory), {}, nullptr, kAuthorizedCallTimeout);
 }
 
 void AgentHelperProxy::getConnectedStatus(std::function<void(bool connected)> reply)

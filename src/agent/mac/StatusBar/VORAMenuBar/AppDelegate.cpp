@@ -39,6 +39,9 @@ AppDelegate::AppDelegate(QObject* parent)
       m_helperConnectionInterruptedString(qtTrId("Helper Connection Interrupted")),
       m_helperConnectionInvalidatedString(qtTrId("Helper Connection Invalidated")),
       m_helperAccessDeniedString(qtTrId("Helper Access Denied")),
+      m_helperAuthorizationUnavailableString(qtTrId("Helper Authorization Unavailable")),
+      m_productString(qtTrId("VORA agent")), m_connectedToolTip(qtTrId("Tool Tip Connected")),
+      m_disconnectedToolTip(qtTrId("Tool Tip Disconnected")),
       m_sleeper([](unsigned seconds) { ::sleep(seconds); })
 {
 }
@@ -151,7 +154,7 @@ void AppDelegate::setupStatusItem()
     m_agentService.reset();
     m_statusItem->setIcon(m_icon);
     m_statusItem->setContextMenu(m_menu);
-    m_statusItem->setToolTip(m_statusString);
+    m_statusItem->setToolTip(m_productString);
     m_connectedStatusMenuItem = nullptr;
     if (m_menu) {
         for (QAction* item : m_menu->actions()) {
@@ -176,6 +179,7 @@ void AppDelegate::setupStatusItem()
         m_darwinNotificationCenter->registerForNotificationName(QString::fromLatin1(kAgentInventoryWasRun),
                                                                 [] { qInfo("Agent has run inventory"); });
     }
+    watchHelperName();
     updateConnectedStatus();
 
     m_updateStatusTimer = std::make_unique<QTimer>();
@@ -184,20 +188,30 @@ void AppDelegate::setupStatusItem()
     m_updateStatusTimer->start();
 }
 
-void AppDelegate::showStatus(const QIcon& image, const QString& title)
+// The status line says the state; the tool tip says whose state it is, for
+// a host that shows several items.
+void AppDelegate::showStatus(const QIcon& image, const QString& title, const QString& toolTip)
 {
     m_statusItem->setIcon(image);
-    m_statusItem->setToolTip(title);
+    m_statusItem->setToolTip(toolTip);
     if (m_connectedStatusMenuItem != nullptr) {
         m_connectedStatusMenuItem->setText(title);
     }
 }
 
+void AppDelegate::showFailure(const QString& title)
+{
+    showStatus(m_icon, title, qtTrId("Tool Tip Failure").arg(title));
+}
+
+// Whatever became of the command (sent, refused, failed, or no service to
+// send it to), the state is asked for again at once.
 void AppDelegate::inventoryClicked()
 {
     qInfo("About to send Agent inventory message");
     sendCommand(&AgentHelperProtocol::runInventory);
     qInfo("Sent Agent inventory message");
+    updateConnectedStatus();
 }
 
 void AppDelegate::restartClicked()
@@ -205,6 +219,7 @@ void AppDelegate::restartClicked()
     qInfo("About to send Agent restart message");
     sendCommand(&AgentHelperProtocol::restartAgent);
     qInfo("Sent Agent restart message");
+    updateConnectedStatus();
 }
 
 void AppDelegate::quit()

@@ -14,6 +14,7 @@ class AgentHelperProtocol;
 class DarwinNotificationsManager;
 class QAction;
 class QDBusError;
+class QDBusServiceWatcher;
 #include <QMenu>
 class QTimer;
 class XPCConnection;
@@ -68,10 +69,14 @@ private:
     bool scanConfiguration(bool* found);
     void setupStatusItem();
     void terminate();
-    void showStatus(const QIcon& image, const QString& title);
+    void showStatus(const QIcon& image, const QString& title, const QString& toolTip);
+    void showFailure(const QString& title);
+    void showRefusal(const QString& title);
     void installConnectionHandlers();
     void handleXPCError(const QDBusError& error);
-    void sendCommand(void (AgentHelperProtocol::*command)(std::function<void()> done));
+    void sendCommand(void (AgentHelperProtocol::*command)());
+    void watchHelperName();
+    void helperAppeared();
 
     QPointer<QMenu> m_menu;
     const QIcon m_icon;
@@ -86,11 +91,24 @@ private:
     const QString m_helperConnectionInterruptedString;
     const QString m_helperConnectionInvalidatedString;
     const QString m_helperAccessDeniedString;
+    const QString m_helperAuthorizationUnavailableString;
+    const QString m_productString;
+    const QString m_connectedToolTip;
+    const QString m_disconnectedToolTip;
     std::unique_ptr<XPCConnection> m_xpcConnection;
     std::function<void(const QDBusError& error)> m_xpcErrorHandler;
     std::shared_ptr<AgentHelperProtocol> m_agentService;
     QAction* m_connectedStatusMenuItem = nullptr;
     std::unique_ptr<QTimer> m_updateStatusTimer;
+    // A child of this object; watches the helper's name on the system bus.
+    QDBusServiceWatcher* m_helperNameWatch = nullptr;
+
+    // State questions sent so far, and how many had been sent when the
+    // last refusal was shown: answers to those do not replace it.
+    quint64 m_statusQueries = 0;
+    quint64 m_lastQueryBeforeRefusal = 0;
+    // Connections made so far: the handlers of an older one do nothing.
+    quint64 m_connectionsMade = 0;
 
     Sleeper m_sleeper;
     bool m_terminated = false;

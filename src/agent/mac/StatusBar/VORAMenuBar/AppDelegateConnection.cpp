@@ -7,10 +7,13 @@
 #include "AgentHelperProxy.h"
 #include "MainQueue.h"
 #include "RemoteObjectProxy.h"
+#include "VoraDBusNames.h"
 #include "XPCConnection.h"
 
 #include <QAction>
+#include <QDBusConnection>
 #include <QDBusError>
+#include <QDBusServiceWatcher>
 
 #include <cstdio>
 
@@ -24,28 +27,31 @@ XPCConnection* AppDelegate::getXPCConnection()
     return m_xpcConnection.get();
 }
 
+// The handlers act on the connection they were installed on only: one that
+// was replaced meanwhile (a helper that returned) is no concern of theirs.
 void AppDelegate::installConnectionHandlers()
 {
     QPointer<AppDelegate> self(this);
-    m_xpcConnection->setInterruptionHandler([self] {
+    const quint64 connection = ++m_connectionsMade;
+    m_xpcConnection->setInterruptionHandler([self, connection] {
         qInfo("Connection interrupted");
-        DispatchAsyncMain([self] {
-            if (!self) {
+        DispatchAsyncMain([self, connection] {
+            if (!self || self->m_connectionsMade != connection) {
                 return;
             }
-            self->showStatus(self->m_icon, self->m_helperConnectionInterruptedString);
+            self->showFailure(self->m_helperConnectionInterruptedString);
             if (self->m_xpcConnection) {
                 self->m_xpcConnection->invalidate();
             }
         });
     });
-    m_xpcConnection->setInvalidationHandler([self] {
+    m_xpcConnection->setInvalidationHandler([self, connection] {
         qInfo("Connection invalidated");
-        DispatchAsyncMain([self] {
-            if (!self) {
+        DispatchAsyncMain([self, connection] {
+            if (!self || self->m_connectionsMade != connection) {
                 return;
             }
-            self->showStatus(self->m_icon, self->m_helperConnectionInvalidatedString);
+            self->showFailure(self->m_helperConnectionInvalidatedString);
             if (self->m_xpcConnection) {
                 self->m_xpcConnection->invalidate();
             }
@@ -58,14 +64,19 @@ void AppDelegate::handleXPCError(const QDBusError& error)
 {
     std::printf("xpcErrorHandler called\n");
     std::fflush(stdout);
+    // The helper answered with a refusal: not a broken connection. It
+    // stays in the status line until the next reply.
     if (error.type() == QDBusError::AccessDenied) {
-        // The helper answered: a refusal, not a broken connection. It
-        // stays in the status line until the next refresh.
         qInfo("The helper refused the call: %s", qUtf8Printable(error.message()));
-        showStatus(m_icon, m_helperAccessDeniedString);
+        showRefusal(m_helperAccessDeniedString);
         return;
     }
-    showStatus(m_icon, m_helperXPCErrorString);
+    if (error.name() == QLatin1String(kHelperAuthorizationUnavailable)) {
+        qInfo("The helper could not check the permission: %s", qUtf8Printable(error.message()));
+        showRefusal(m_helperAuthorizationUnavailableString);
+        return;
+    }
+    showFailure(m_helperXPCErrorString);
     m_agentService.reset();
     if (XPCConnection* connection = getXPCConnection()) {
         connection->invalidate();
@@ -97,6 +108,15 @@ std::shared_ptr<AgentHelperProtocol> AppDelegate::getAgentService()
     return std::make_shared<AgentHelperProxy>(std::move(proxy));
 }
 
+// A refusal is the answer to a command the user has just chosen: the state
+// asked for together with the command must not hide it, whichever of the two
+// answers comes first. It stays until the answer to a later question.
+void AppDelegate::showRefusal(const QString& title)
+{
+    showFailure(title);
+    m_lastQueryBeforeRefusal = m_statusQueries;
+}
+
 void AppDelegate::updateConnectedStatus()
 {
     const std::shared_ptr<AgentHelperProtocol> service = getAgentService();
@@ -104,32 +124,61 @@ void AppDelegate::updateConnectedStatus()
         return;
     }
     QPointer<AppDelegate> self(this);
-    service->getConnectedStatus([self](bool connected) {
-        DispatchAsyncMain([self, connected] {
+    const quint64 query = ++m_statusQueries;
+    service->getConnectedStatus([self, query](bool connected) {
+        DispatchAsyncMain([self, query, connected] {
             qInfo("Agent is %s", connected ? "CONNECTED" : "NOT CONNECTED");
-            if (!self) {
+            if (!self || query <= self->m_lastQueryBeforeRefusal) {
                 return;
             }
             self->showStatus(connected ? self->m_connectedIcon : self->m_disconnectedIcon,
-                             connected ? self->m_connectedString : self->m_disconnectedString);
+                             connected ? self->m_connectedString : self->m_disconnectedString,
+                             connected ? self->m_connectedToolTip : self->m_disconnectedToolTip);
         });
     });
 }
 
-// The state is refreshed once the helper has carried the command out, so
-// a refusal, which arrives instead, is what the status line shows last.
-void AppDelegate::sendCommand(void (AgentHelperProtocol::*command)(std::function<void()> done))
+// Sent without waiting for the reply; a refusal or a failure reaches the
+// error handler.
+void AppDelegate::sendCommand(void (AgentHelperProtocol::*command)())
 {
-    const std::shared_ptr<AgentHelperProtocol> service = getAgentService();
-    if (!service) {
+    if (const std::shared_ptr<AgentHelperProtocol> service = getAgentService()) {
+        ((*service).*command)();
+    }
+}
+
+// The helper's name on the system bus. A helper that leaves is shown at
+// once by the connection's interruption; one that appears (restarted, or
+// started after the tray) is asked for the state at once instead of at the
+// next refresh.
+void AppDelegate::watchHelperName()
+{
+    if (m_helperNameWatch != nullptr) {
         return;
     }
-    QPointer<AppDelegate> self(this);
-    ((*service).*command)([self] {
-        DispatchAsyncMain([self] {
-            if (self) {
-                self->updateConnectedStatus();
-            }
-        });
-    });
+    const QDBusConnection bus = QDBusConnection::systemBus();
+    if (!bus.isConnected()) {
+        qInfo("No system bus: a helper that starts is seen at the next refresh only");
+        return;
+    }
+    m_helperNameWatch = new QDBusServiceWatcher(QString::fromLatin1(kHelperService), bus,
+                                                QDBusServiceWatcher::WatchForRegistration, this);
+    connect(m_helperNameWatch, &QDBusServiceWatcher::serviceRegistered, this, &AppDelegate::helperAppeared);
+}
+
+// A stored proxy whose connection is gone would only fail once more: the
+// new helper gets a new connection and proxy, as at start-up. A connection
+// that is invalid but not yet cleared (its invalidation still on its way)
+// is dropped here.
+void AppDelegate::helperAppeared()
+{
+    qInfo("The agent helper appeared on the system bus: refreshing the state");
+    if (m_xpcConnection && !m_xpcConnection->isValid()) {
+        m_xpcConnection.reset();
+    }
+    if (!m_xpcConnection) {
+        m_agentService.reset();
+        m_agentService = getAgentService();
+    }
+    updateConnectedStatus();
 }

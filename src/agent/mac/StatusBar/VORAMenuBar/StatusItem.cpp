@@ -2,6 +2,7 @@
 
 #include "SizedIconEngine.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -84,5 +85,17 @@ void StatusItem::createTrayIcon()
     m_tray = std::make_unique<QSystemTrayIcon>(m_icon);
     m_tray->setToolTip(m_toolTip);
     m_tray->setContextMenu(m_menu);
+    connect(m_tray.get(), &QSystemTrayIcon::activated, this, &StatusItem::onActivated);
     m_tray->show();
+}
+
+// The item has no window of its own, so a left click (the host's Activate)
+// shows the menu, as hosts do for such items; the right click's menu is the
+// host's own (StatusNotifierItem) or Qt's (X11 tray).
+void StatusItem::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason != QSystemTrayIcon::Trigger || !m_menu) {
+        return;
+    }
+    m_menu->popup(QCursor::pos());
 }

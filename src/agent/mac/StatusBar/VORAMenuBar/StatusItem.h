@@ -6,11 +6,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QSystemTrayIcon>
 
 #include <memory>
 
 class QMenu;
-class QSystemTrayIcon;
 
 // The tray status item: its image, tool tip and menu, shown in the
 // session's tray as soon as there is one.
@@ -48,6 +48,7 @@ public:
 
 private:
     void createTrayIcon();
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
 
     QIcon m_icon;
     QString m_toolTip;

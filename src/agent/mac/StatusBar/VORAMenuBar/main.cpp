@@ -83,6 +83,10 @@ int main(int argc, char** argv)
         ReportIgnoredArguments();
         // The About panel reads the build number from here.
         qApp->setProperty("bundleVersion", QStringLiteral(VORA_BUILD_NUMBER));
+        // Tray hosts show the application's name as the item's title (Qt
+        // gives it as the StatusNotifierItem's Title and Id): the product's
+        // name in the user's language, not the file name.
+        QCoreApplication::setApplicationName(qtTrId("VORA agent"));
         // A status item lives on without windows: closing the About panel
         // must not end it.
         QApplication::setQuitOnLastWindowClosed(false);

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTest>
 #include <QTimer>
 #include <QTranslator>
 
@@ -211,12 +212,14 @@ TEST_F(MenuBarTest, HelperKilledWhileConnectedRecoversThroughTheErrorBlock)
         delegate().updateConnectedStatus();
         EXPECT_TRUE(WaitUntil([&] { return !delegate().agentService(); }));
     });
-    // ... and the refresh after that reaches the restarted helper.
-    ASSERT_TRUE(helper.start(true));
+    // ... and the helper's return is shown at once (well before the next
+    // refresh), through a new connection and proxy.
     ASSERT_TRUE(WaitUntil([&] { return delegate().xpcConnection() == nullptr; }));
-    delegate().updateConnectedStatus();
+    ASSERT_TRUE(helper.start(true));
     ASSERT_TRUE(waitForStatus("Connected"));
     EXPECT_TRUE(shows(delegate().connectedIcon()));
+    EXPECT_TRUE(log.contains("The agent helper appeared on the system bus: refreshing the state"));
+    EXPECT_NE(delegate().agentService(), nullptr);
 }
 
 TEST_F(MenuBarTest, MenuCommandsReachTheHelperAndNotificationsRefresh)
@@ -238,7 +241,7 @@ TEST_F(MenuBarTest, MenuCommandsReachTheHelperAndNotificationsRefresh)
     ASSERT_TRUE(WaitUntil([&] { return helper.callCount("RestartAgent") == 1; }));
     EXPECT_TRUE(log.contains("About to send Agent restart message"));
     ASSERT_TRUE(WaitUntil([&] { return log.contains("Agent has restarted"); }));
-    // One refresh once the command is carried out, one from the restart notification.
+    // One refresh sent with the command, one from the restart notification.
     EXPECT_TRUE(WaitUntil([&] { return helper.callCount("GetConnectedStatus") >= before + 2; }));
     ASSERT_TRUE(waitForStatus("Disconnected"));
 
@@ -380,14 +383,22 @@ TEST(AboutPanel, VersionLine)
     EXPECT_EQ(textFor({{"CFBundleVersion", "1234"}}), "Version ");
     EXPECT_EQ(textFor({}), "Version ");
 
+    // A window of the product: its title, its icon, and Escape closes it.
     AboutViewController about({{"CFBundleShortVersionString", "4.1.2"}});
     EXPECT_FALSE(about.imageField()->pixmap().isNull());
+    EXPECT_EQ(about.windowTitle(), "About VORA");
+    EXPECT_FALSE(about.windowIcon().pixmap(32, 32).isNull());
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
 
     QTranslator german;
     ASSERT_TRUE(german.load(":/i18n/VORAMenuBar_de.qm"));
     QCoreApplication::installTranslator(&german);
     EXPECT_EQ(textFor({{"CFBundleShortVersionString", "4.1.2"}, {"CFBundleVersion", "1234"}}),
               "Version 4.1.2 (Buildnummer 1234)");
+    EXPECT_EQ(AboutViewController({}).windowTitle(), "Über VORA");
     EXPECT_EQ(qtTrId("Disconnected"), "Nicht verbunden");
     QCoreApplication::removeTranslator(&german);
 }

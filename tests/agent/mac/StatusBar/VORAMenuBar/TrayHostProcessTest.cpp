@@ -7,6 +7,7 @@
 #include "FakeHelperProcess.h"
 #include "FakeStatusNotifierWatcher.h"
 #include "PrivateSessionBus.h"
+#include "ServiceProcess.h"
 #include "StatusNotifierItemClient.h"
 #include "StopProcess.h"
 #include "TempAgentRoot.h"
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -34,7 +36,14 @@ const QString kLateHostLine =
     QStringLiteral("A system tray started (StatusNotifierItem host): showing the status item");
 const QString kLateX11TrayLine = QStringLiteral("A system tray started (X11 tray): showing the status item");
 const QString kSecondStartLine = QStringLiteral("VORAMenuBar already runs in this session");
+const QString kConnectedTip = QStringLiteral("VORA agent: connected");
+// Where a helper that went away leaves the item: its interruption, then the
+// invalidation that follows it.
+const QString kLostHelperTip = QStringLiteral("VORA agent: Lost the connection to the VORA agent helper");
 constexpr int kProcessWaitMs = 30000;
+// Shorter than the 30 s refresh, so what comes within it came from
+// something else.
+constexpr int kBeforeTheRefreshMs = 15000;
 
 // One run of the program, its standard output and error merged.
 class MenuBarProcess final
@@ -141,9 +150,9 @@ TEST_F(TrayHostProcessTest, ItemShowsItsStateImagesAndMenuToTheHost)
     EXPECT_TRUE(bar->output().contains(kShownLine)) << bar->output().toStdString();
 
     const StatusNotifierItemClient host = client(item);
-    ASSERT_TRUE(waitForToolTip(host, QStringLiteral("Connected"))) << host.toolTipTitle().toStdString();
+    ASSERT_TRUE(waitForToolTip(host, kConnectedTip)) << host.toolTipTitle().toStdString();
     EXPECT_EQ(host.property(QStringLiteral("Status")).toString(), "Active");
-    EXPECT_EQ(host.property(QStringLiteral("Title")).toString(), "VORAMenuBar");
+    EXPECT_EQ(host.property(QStringLiteral("Title")).toString(), "VORA agent");
     // Every size drawn up to the 64 pixels Qt sends over the bus, each a
     // whole ARGB image (a broken one shows as an invalid size).
     const QList<QSize> sizes = host.iconPixmapSizes();
@@ -157,8 +166,17 @@ TEST_F(TrayHostProcessTest, ItemShowsItsStateImagesAndMenuToTheHost)
     // The state the host shows follows the helper.
     ASSERT_TRUE(helper.send("connected false"));
     ASSERT_TRUE(helper.send("post com.orvel.vora.agentWasRestarted"));
-    EXPECT_TRUE(waitForToolTip(host, QStringLiteral("Disconnected")));
+    EXPECT_TRUE(waitForToolTip(host, QStringLiteral("VORA agent: disconnected")));
     EXPECT_EQ(host.menuLabels().value(0), "Disconnected");
+
+    // The helper leaves the bus and comes back without a word: both are
+    // shown at once, not at the next refresh.
+    helper.kill();
+    EXPECT_TRUE(WaitUntil([&] { return host.toolTipTitle() == kLostHelperTip; }, kBeforeTheRefreshMs))
+        << host.toolTipTitle().toStdString();
+    ASSERT_TRUE(helper.start(true));
+    EXPECT_TRUE(WaitUntil([&] { return host.toolTipTitle() == kConnectedTip; }, kBeforeTheRefreshMs))
+        << host.toolTipTitle().toStdString();
 
     // A host that restarts (a panel that crashed) gets the item back.
     watcher.stop();
@@ -180,7 +198,7 @@ TEST_F(TrayHostProcessTest, WithoutAHostItSaysSoAndShowsOnceOneStarts)
     ASSERT_FALSE(item.isEmpty()) << bar->output().toStdString();
     EXPECT_TRUE(bar->waitForLine(kLateHostLine));
     const StatusNotifierItemClient host = client(item);
-    EXPECT_TRUE(waitForToolTip(host, QStringLiteral("Connected")));
+    EXPECT_TRUE(waitForToolTip(host, kConnectedTip));
     EXPECT_EQ(host.menuLabels().value(0), "Connected");
 }
 
@@ -205,7 +223,7 @@ TEST_F(TrayHostProcessTest, OnWaylandTheItemWaitsForAHostAndReachesIt)
     const QString item = waitForItem();
     ASSERT_FALSE(item.isEmpty()) << bar.output().toStdString();
     EXPECT_TRUE(bar.waitForLine(kLateHostLine));
-    EXPECT_TRUE(waitForToolTip(client(item), QStringLiteral("Connected")));
+    EXPECT_TRUE(waitForToolTip(client(item), kConnectedTip));
 }
 
 TEST_F(TrayHostProcessTest, X11TrayThatStartsLaterGetsTheItem)
@@ -258,11 +276,21 @@ TEST_F(TrayHostProcessTest, MenuSpeaksTheUsersLanguageAndFallsBackToEnglish)
     {
         const char* locale;
         QStringList labels;
+        QString title;
+        QString toolTip;
     } cases[] = {
         {"fr_FR.UTF-8",
-         {"Connecté", "Lancer l'inventaire", "Redémarrer l'agent", "À propos de VORA", "Quitter"}},
-        {"ja_JP.UTF-8", {"接続済み", "インベントリを収集", "エージェントを再起動", "VORA について", "終了"}},
-        {"it_IT.UTF-8", {"Connected", "Run Inventory", "Restart Agent", "About VORA", "Quit"}},
+         {"Connecté", "Lancer l'inventaire", "Redémarrer l'agent", "À propos de VORA", "Quitter"},
+         "Agent VORA",
+         "Agent VORA : connecté"},
+        {"ja_JP.UTF-8",
+         {"接続済み", "インベントリを収集", "エージェントを再起動", "VORA について", "終了"},
+         "VORA エージェント",
+         "VORA エージェント: 接続済み"},
+        {"it_IT.UTF-8",
+         {"Connected", "Run Inventory", "Restart Agent", "About VORA", "Quit"},
+         "VORA agent",
+         "VORA agent: connected"},
     };
     for (const auto& language : cases) {
         const auto bar = start(QString::fromLatin1(language.locale));
@@ -271,7 +299,91 @@ TEST_F(TrayHostProcessTest, MenuSpeaksTheUsersLanguageAndFallsBackToEnglish)
         const StatusNotifierItemClient host = client(item);
         EXPECT_TRUE(WaitUntil([&] { return host.menuLabels() == language.labels; }, kProcessWaitMs))
             << language.locale << ": " << host.menuLabels().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(waitForToolTip(host, language.toolTip)) << language.locale;
+        EXPECT_EQ(host.property(QStringLiteral("Title")).toString(), language.title) << language.locale;
         bar->crash();
         ASSERT_TRUE(WaitUntil([&] { return watcher.registeredItems().isEmpty(); }, kProcessWaitMs));
     }
+}
+
+// Whatever becomes of a command chosen in the menu (carried out, refused by
+// polkit, refused because no polkit authority could be asked, authorized
+// only after a password prompt longer than the ordinary call time-out), the
+// item asks for the state again at once, and says what happened.
+TEST_F(TrayHostProcessTest, EveryCommandRefreshesTheStateAndSaysWhatBecameOfIt)
+{
+    ASSERT_TRUE(watcher.start());
+    const auto bar = start();
+    const QString item = waitForItem();
+    ASSERT_FALSE(item.isEmpty()) << bar->output().toStdString();
+    const StatusNotifierItemClient host = client(item);
+    ASSERT_TRUE(waitForToolTip(host, kConnectedTip));
+
+    const struct
+    {
+        const char* polkit; // the authority's verdict; none on the bus when null
+        const char* delayMs;
+        const char* command;
+        QString helperSays;
+        QString toolTip;
+    } cases[] = {
+        {"yes", "0", "Run Inventory", "call RunInventory", kConnectedTip},
+        {"no", "0", "Restart Agent", "refused RestartAgent from ",
+         "VORA agent: Not allowed: an administrator must approve this action"},
+        {nullptr, "0", "Run Inventory", "refused RunInventory from ",
+         "VORA agent: Permission could not be checked: the system's authorization service did not answer"},
+        // Longer than the 10 s of the other calls.
+        {"yes", "11000", "Restart Agent", "call RestartAgent", kConnectedTip},
+    };
+    for (const auto& command : cases) {
+        std::optional<ServiceProcess> authority;
+        if (command.polkit != nullptr) {
+            authority.emplace(QStringLiteral(FAKE_POLKIT_PATH),
+                              QStringList{"--verdict", command.polkit, "--delay", command.delayMs});
+            ASSERT_TRUE(authority->start());
+        }
+        const int refreshes = helper.callCount(QStringLiteral("GetConnectedStatus"));
+        const qsizetype failures = bar->output().count(QStringLiteral("xpcErrorHandler called"));
+        ASSERT_TRUE(host.clickMenuItem(QString::fromLatin1(command.command))) << command.command;
+
+        EXPECT_TRUE(WaitUntil([&] { return helper.callCount("GetConnectedStatus") > refreshes; },
+                              kBeforeTheRefreshMs))
+            << command.command << " " << command.helperSays.toStdString();
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                const QStringList lines = helper.lines();
+                return std::any_of(lines.begin(), lines.end(),
+                                   [&](const QString& line) { return line.startsWith(command.helperSays); });
+            },
+            kProcessWaitMs))
+            << command.helperSays.toStdString();
+        EXPECT_TRUE(waitForToolTip(host, command.toolTip))
+            << command.command << ": " << host.toolTipTitle().toStdString();
+        // An answer, even a refusal, is no broken connection.
+        EXPECT_EQ(bar->output().count(QStringLiteral("xpcErrorHandler called")) - failures,
+                  command.helperSays.startsWith(QLatin1String("call")) ? 0 : 1)
+            << bar->output().toStdString();
+    }
+}
+
+// No helper at all: the command cannot be sent, but both lines are logged
+// and the state is asked for again (a second "Initializing agentService").
+TEST_F(TrayHostProcessTest, CommandWithoutAHelperStillRefreshesTheState)
+{
+    helper.kill();
+    ASSERT_TRUE(watcher.start());
+    const auto bar = start();
+    const QString item = waitForItem();
+    ASSERT_FALSE(item.isEmpty()) << bar->output().toStdString();
+    const StatusNotifierItemClient host = client(item);
+    ASSERT_TRUE(WaitUntil([&] { return host.toolTipTitle().endsWith(QLatin1String("VORA agent helper")); }))
+        << host.toolTipTitle().toStdString();
+    const qsizetype attempts = bar->output().count(QStringLiteral("Initializing agentService"));
+
+    ASSERT_TRUE(host.clickMenuItem(QStringLiteral("Run Inventory")));
+    EXPECT_TRUE(bar->waitForLine(QStringLiteral("Sent Agent inventory message")));
+    EXPECT_TRUE(WaitUntil(
+        [&] { return bar->output().count(QStringLiteral("Initializing agentService")) >= attempts + 2; },
+        kBeforeTheRefreshMs))
+        << bar->output().toStdString();
 }

@@ -55,5 +55,25 @@
         <source>Quit</source>
         <translation>Beenden</translation>
     </message>
+    <message id="Helper Authorization Unavailable">
+        <source>Permission could not be checked: the system's authorization service did not answer</source>
+        <translation>Die Berechtigung konnte nicht geprüft werden: Der Autorisierungsdienst des Systems hat nicht geantwortet</translation>
+    </message>
+    <message id="VORA agent">
+        <source>VORA agent</source>
+        <translation>VORA-Agent</translation>
+    </message>
+    <message id="Tool Tip Connected">
+        <source>VORA agent: connected</source>
+        <translation>VORA-Agent: verbunden</translation>
+    </message>
+    <message id="Tool Tip Disconnected">
+        <source>VORA agent: disconnected</source>
+        <translation>VORA-Agent: nicht verbunden</translation>
+    </message>
+    <message id="Tool Tip Failure">
+        <source>VORA agent: %1</source>
+        <translation>VORA-Agent: %1</translation>
+    </message>
 </context>
 </TS>

@@ -55,5 +55,25 @@
         <source>Quit</source>
         <translation>Quit</translation>
     </message>
+    <message id="Helper Authorization Unavailable">
+        <source>Permission could not be checked: the system's authorization service did not answer</source>
+        <translation>Permission could not be checked: the system's authorization service did not answer</translation>
+    </message>
+    <message id="VORA agent">
+        <source>VORA agent</source>
+        <translation>VORA agent</translation>
+    </message>
+    <message id="Tool Tip Connected">
+        <source>VORA agent: connected</source>
+        <translation>VORA agent: connected</translation>
+    </message>
+    <message id="Tool Tip Disconnected">
+        <source>VORA agent: disconnected</source>
+        <translation>VORA agent: disconnected</translation>
+    </message>
+    <message id="Tool Tip Failure">
+        <source>VORA agent: %1</source>
+        <translation>VORA agent: %1</translation>
+    </message>
 </context>
 </TS>

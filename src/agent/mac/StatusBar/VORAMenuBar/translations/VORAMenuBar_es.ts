@@ -55,5 +55,25 @@
         <source>Not allowed: an administrator must approve this action</source>
         <translation>No permitido: un administrador debe aprobar esta acción</translation>
     </message>
+    <message id="Helper Authorization Unavailable">
+        <source>Permission could not be checked: the system's authorization service did not answer</source>
+        <translation>No se pudo comprobar el permiso: el servicio de autorización del sistema no respondió</translation>
+    </message>
+    <message id="VORA agent">
+        <source>VORA agent</source>
+        <translation>Agente VORA</translation>
+    </message>
+    <message id="Tool Tip Connected">
+        <source>VORA agent: connected</source>
+        <translation>Agente VORA: conectado</translation>
+    </message>
+    <message id="Tool Tip Disconnected">
+        <source>VORA agent: disconnected</source>
+        <translation>Agente VORA: desconectado</translation>
+    </message>
+    <message id="Tool Tip Failure">
+        <source>VORA agent: %1</source>
+        <translation>Agente VORA: %1</translation>
+    </message>
 </context>
 </TS>

@@ -55,5 +55,25 @@
         <source>Not allowed: an administrator must approve this action</source>
         <translation>Non autorisé : un administrateur doit approuver cette action</translation>
     </message>
+    <message id="Helper Authorization Unavailable">
+        <source>Permission could not be checked: the system's authorization service did not answer</source>
+        <translation>Impossible de vérifier l'autorisation : le service d'autorisation du système n'a pas répondu</translation>
+    </message>
+    <message id="VORA agent">
+        <source>VORA agent</source>
+        <translation>Agent VORA</translation>
+    </message>
+    <message id="Tool Tip Connected">
+        <source>VORA agent: connected</source>
+        <translation>Agent VORA : connecté</translation>
+    </message>
+    <message id="Tool Tip Disconnected">
+        <source>VORA agent: disconnected</source>
+        <translation>Agent VORA : déconnecté</translation>
+    </message>
+    <message id="Tool Tip Failure">
+        <source>VORA agent: %1</source>
+        <translation>Agent VORA : %1</translation>
+    </message>
 </context>
 </TS>

@@ -55,5 +55,25 @@
         <source>Not allowed: an administrator must approve this action</source>
         <translation>許可されていません: この操作には管理者の承認が必要です</translation>
     </message>
+    <message id="Helper Authorization Unavailable">
+        <source>Permission could not be checked: the system's authorization service did not answer</source>
+        <translation>権限を確認できませんでした: システムの認可サービスが応答しませんでした</translation>
+    </message>
+    <message id="VORA agent">
+        <source>VORA agent</source>
+        <translation>VORA エージェント</translation>
+    </message>
+    <message id="Tool Tip Connected">
+        <source>VORA agent: connected</source>
+        <translation>VORA エージェント: 接続済み</translation>
+    </message>
+    <message id="Tool Tip Disconnected">
+        <source>VORA agent: disconnected</source>
+        <translation>VORA エージェント: 未接続</translation>
+    </message>
+    <message id="Tool Tip Failure">
+        <source>VORA agent: %1</source>
+        <translation>VORA エージェント: %1</translation>
+    </message>
 </context>
 </TS>
