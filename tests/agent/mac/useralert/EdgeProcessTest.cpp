@@ -65,6 +65,15 @@ protected:
         }
     }
 
+    static size_t occurrences(const std::string& text, const std::string& part)
+    {
+        size_t count = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+
     std::string logText() const
     {
         const std::string path = root.userDir() + "VAgent.log";
@@ -123,12 +132,52 @@ TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
     expectCleanEnd(*refusing);
 
     const std::string log = logText();
-    size_t lines = 0;
-    for (size_t at = log.find("no usable display"); at != std::string::npos;
-         at = log.find("no usable display", at + 1)) {
-        ++lines;
-    }
+    const size_t lines = occurrences(log, "no usable display");
     EXPECT_EQ(lines, 2u) << log;
+}
+
+// The usage panel cannot open without a display: its title and text go to
+// standard error (standard output carries the log line), in the user's
+// language; the end and the log line stay as with any other options.
+TEST_F(EdgeProcessTest, NoDisplayWritesTheUsagePanelToStandardError)
+{
+    const struct
+    {
+        std::vector<std::string> options;
+        std::string language;
+        std::string expected; // empty: no usage at all
+    } cases[] = {
+        {{"-h"}, "C", "How to use VUserAlert\n\nusage: VUserAlert -name=PKGNAME"},
+        {{"-?"}, "C", "How to use VUserAlert\n\nusage: VUserAlert -name=PKGNAME"},
+        {{"--help"}, "C", "Invalid parameter\n\nUnknown parameter.\n\nusage: VUserAlert"},
+        {{"-name=x", "-bogus"}, "C", "Invalid parameter\n\nUnknown parameter.\n\nusage: VUserAlert"},
+        {{}, "C", "Missing parameters\n\nusage: VUserAlert"},
+        {{"-h"}, "de_DE.UTF-8", "Verwendung von VUserAlert\n\nusage: VUserAlert"},
+        {{"-ok", "-yesno"}, "C", ""},
+        {{"-ok", "-timeout=300"}, "C", ""},
+        {{"-vcrash"}, "C", ""},
+    };
+    for (const auto& [options, language, expected] : cases) {
+        std::vector<std::string> arguments = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1 >/dev/null",
+                                              VUSERALERT_PATH};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const std::vector<std::string> environment = {"QT_QPA_PLATFORM=xcb", "LC_ALL=" + language,
+                                                      "VORA_AGENT_ROOT=" + root.root()};
+        SpawnedProcess dialog(
+            {arguments, EnvironmentWith(environment, {"DISPLAY", "WAYLAND_DISPLAY", "VEJBINSTANCE"})});
+        const std::string label = options.empty() ? "(no option)" : options.front();
+        expectCleanEnd(dialog);
+        const std::string errors = dialog.output();
+        if (expected.empty()) {
+            EXPECT_EQ(errors.find("usage: VUserAlert"), std::string::npos) << label << "\n" << errors;
+        } else {
+            EXPECT_NE(errors.find(expected), std::string::npos) << label << "\n" << errors;
+            EXPECT_NE(errors.find("-name and -message are mandatory."), std::string::npos) << errors;
+        }
+    }
+    const std::string log = logText();
+    const size_t lines = occurrences(log, "no usable display");
+    EXPECT_EQ(lines, std::size(cases)) << log;
 }
 
 TEST_F(EdgeProcessTest, DisplayGoingAwayEndsWithStatusZeroAndALogLine)
