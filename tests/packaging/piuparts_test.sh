@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# piuparts on both packages, in a clean chroot made from the Debian archive
+# this machine installs from: install and purge, and an upgrade from the
+# build before (this build packaged again with the build number one lower)
+# followed by remove and purge. Nothing may be left behind, changed or
+# broken. The packages under test come from a local repository (piuparts'
+# "testdebs"), so that the stand-in's dependency on this very vora-desktop
+# resolves; the older ones from another, so there is something to upgrade
+# from. The chroot's base tarball is kept in the build directory for a week.
+# Skipped only when the archive cannot be reached.
+# shellcheck source=tests/packaging/common.sh
+. "$(dirname "$0")/common.sh"
+[ "$(id -u)" -eq 0 ] || skip "needs root: piuparts makes and enters a chroot"
+command -v piuparts >/dev/null || fail "piuparts is not installed (scripts/install-deps.sh)"
+command -v debootstrap >/dev/null || fail "debootstrap is not installed (scripts/install-deps.sh)"
+: "${VORA_BUILD_DIR:?}"
+
+# piuparts bind-mounts the repositories into its chroot and unmounts them
+# again; a chroot left mounted (the test killed) is never removed here.
+work=$VORA_BUILD_DIR/piuparts/run
+rm -rf --one-file-system "$work"
+mkdir -p "$work/repo/new" "$work/repo/old" "$work/tmp"
+trap 'rm -rf --one-file-system "$work"' EXIT
+
+distribution=$(. /etc/os-release && echo "${VERSION_CODENAME:?}")
+# The archive apt uses here for the release itself (not -updates or -security).
+# shellcheck disable=SC2016 # apt's own placeholders
+mirror=$(apt-get indextargets --format '$(RELEASE) $(SITE)' |
+    awk -v release="$distribution" '$1 == release { print $2; exit }')
+mirror=${mirror:-http://deb.debian.org/debian}
+if ! timeout 60 /usr/lib/apt/apt-helper download-file "$mirror/dists/$distribution/Release" "$work/Release" \
+    >/dev/null 2>&1; then
+    skip "the Debian archive $mirror cannot be reached: no chroot for piuparts"
+fi
+
+version=${VORA_DEB_VERSION%-*}
+build_number=${VORA_DEB_VERSION##*-}
+old_version=$version-$((build_number - 1))
+desktop=$(package_file vora-desktop)
+standin=$(package_file vora-agent-standin)
+cp "$desktop" "$standin" "$work/repo/new/"
+
+# The build before: the same files with the lower build number, the
+# stand-in depending on that vora-desktop.
+if ! (cd "$VORA_BUILD_DIR" && cpack -G DEB -B "$work/old" -D CPACK_DEBIAN_PACKAGE_RELEASE=$((build_number - 1)) \
+    -D "CPACK_DEBIAN_STANDIN_PACKAGE_DEPENDS=vora-desktop (= $old_version)" -D CPACK_DEBIAN_DEBUGINFO_PACKAGE=OFF) >"$work/old-cpack.log" 2>&1; then
+    cat "$work/old-cpack.log"
+    fail "cpack failed for build $old_version"
+fi
+cp "$work/old/vora-desktop_${old_version}_"*.deb "$work/old/vora-agent-standin_${old_version}_"*.deb "$work/repo/old/"
+for repo in new old; do
+    (cd "$work/repo/$repo" && dpkg-scanpackages --multiversion . /dev/null >Packages 2>/dev/null)
+done
+grep -q "^Version: $old_version$" "$work/repo/old/Packages" || fail "no packages of build $old_version"
+
+base=$VORA_BUILD_DIR/piuparts/base-$distribution.tgz
+if [ -n "$(find "$base" -mtime -7 2>/dev/null)" ]; then
+    chroot_source=(--basetgz="$base")
+else
+    rm -f "$base"
+    chroot_source=(--save="$base")
+fi
+
+# --warn-on-others: what the archive's packages (dbus, Qt) leave behind is
+# theirs to fix; everything of these two packages is judged.
+log=$VORA_BUILD_DIR/piuparts/piuparts.log
+started=$SECONDS
+status=0
+timeout 2400 piuparts \
+    --distribution="$distribution" --mirror="$mirror main" "${chroot_source[@]}" \
+    --tmpdir="$work/tmp" --bindmount="$work/repo" \
+    --testdebs-repo="$work/repo/new" \
+    --extra-repo="deb [trusted=yes] file://$work/repo/old ./" \
+    --warn-on-others --log-level=info \
+    "$work/repo/new/$(basename "$desktop")" "$work/repo/new/$(basename "$standin")" \
+    >"$log" 2>&1 || status=$?
+elapsed=$((SECONDS - started))
+grep -E 'INFO: (PASS|FAIL)|ERROR|WARN|vora-desktop: ' "$log" || true
+if [ "$status" -ne 0 ]; then
+    tail -n 200 "$log"
+    fail "piuparts failed (status $status) after ${elapsed}s; its log: $log"
+fi
+for test in "Installation and purging test." "Installation, upgrade and purging tests."; do
+    grep -qF "PASS: $test" "$log" || fail "piuparts did not run \"$test\""
+done
+echo "piuparts passed in ${elapsed}s: install and purge, upgrade from $old_version, remove and purge"
