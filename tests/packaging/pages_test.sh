@@ -137,7 +137,7 @@ for path in $paths; do
     /opt*) fail "README names $path: the package installs nothing below /opt" ;;
     esac
 done
-for program in $(grep -E '^/usr/bin/.' <<<"$contents"); do
+while read -r program; do
     grep -qF "\`$program\`" "$readme" || fail "README does not say the package installs $program"
-done
+done < <(grep -E '^/usr/bin/.' <<<"$contents")
 echo "README: names the install paths of the packages: $(tr '\n' ' ' <<<"$paths")"

@@ -76,7 +76,9 @@ expect_absent() {
     local root=$1 path
     shift
     for path in "$@"; do
-        [ ! -e "$root$path" ] && [ ! -L "$root$path" ] || fail "$path is still there"
+        if [ -e "$root$path" ] || [ -L "$root$path" ]; then
+            fail "$path is still there"
+        fi
     done
 }
 

@@ -17,13 +17,15 @@ public:
     PanelStrings()
     {
         const QString language = QLocale().name().section(QLatin1Char('_'), 0, 0);
-        m_user.load(QStringLiteral(":/i18n/VUserAlert_%1.qm").arg(language));
-        m_english.load(QStringLiteral(":/i18n/VUserAlert_en.qm"));
+        m_hasUser = m_user.load(QStringLiteral(":/i18n/VUserAlert_%1.qm").arg(language));
+        if (!m_english.load(QStringLiteral(":/i18n/VUserAlert_en.qm"))) {
+            std::fprintf(stderr, "VUserAlert: no English string table; the usage shows its keys\n");
+        }
     }
 
     std::string text(const char* key) const
     {
-        QString found = m_user.translate(nullptr, key);
+        QString found = m_hasUser ? m_user.translate(nullptr, key) : QString();
         if (found.isEmpty()) {
             found = m_english.translate(nullptr, key);
         }
@@ -33,6 +35,7 @@ public:
 private:
     QTranslator m_user;
     QTranslator m_english;
+    bool m_hasUser = false;
 };
 
 } // namespace
