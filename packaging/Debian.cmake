@@ -8,6 +8,33 @@
 file(CONFIGURE OUTPUT ${VORA_PACKAGING_DIR}/debian/conffiles
     CONTENT "${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/autostart/vora-menubar.desktop\n")
 
+# The maintainer scripts carry the directories of the tmpfiles.d entry, one
+# "path mode owner group" a line: the postinst makes them itself where
+# systemd-tmpfiles is missing, and the postrm removes them on purge, when the
+# entry itself is gone.
+file(STRINGS ${VORA_PACKAGING_DIR}/vora-desktop.conf vora_tmpfiles_entries REGEX "^[^#]")
+set(vora_directories "")
+foreach(entry IN LISTS vora_tmpfiles_entries)
+    string(REGEX REPLACE "[ \t]+" ";" fields "${entry}")
+    list(GET fields 0 type)
+    if(NOT type STREQUAL "d")
+        message(FATAL_ERROR "vora-desktop.conf: the maintainer scripts make and remove \"d\" lines only: ${entry}")
+    endif()
+    # "-" is tmpfiles' default: mode 0755, owner and group root.
+    list(GET fields 1 path)
+    list(GET fields 2 mode)
+    list(GET fields 3 owner)
+    list(GET fields 4 group)
+    string(REGEX REPLACE "^-$" "0755" mode "${mode}")
+    string(REGEX REPLACE "^-$" "root" owner "${owner}")
+    string(REGEX REPLACE "^-$" "root" group "${group}")
+    list(APPEND vora_directories "${path} ${mode} ${owner} ${group}")
+endforeach()
+list(JOIN vora_directories "\n" VORA_TMPFILES_DIRECTORIES)
+foreach(script IN ITEMS postinst postrm)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/${script}.in ${VORA_PACKAGING_DIR}/debian/${script} @ONLY)
+endforeach()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vora-desktop)
 set(CPACK_PACKAGE_VENDOR "Orvel")
@@ -30,7 +57,8 @@ set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME vora-desktop)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "dbus")
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_CONTROL_EXTRA
-    ${VORA_PACKAGING_DIR}/debian/conffiles ${CMAKE_CURRENT_LIST_DIR}/debian/postinst)
+    ${VORA_PACKAGING_DIR}/debian/conffiles ${VORA_PACKAGING_DIR}/debian/postinst
+    ${VORA_PACKAGING_DIR}/debian/postrm)
 set(CPACK_DEBIAN_DESKTOP_DESCRIPTION "VORA agent dialog and tray status item
 The desktop side of the VORA endpoint-management agent:
  * VUserAlert, the dialog the agent starts to tell the logged-in user

@@ -11,6 +11,7 @@ packages=(
   libgl-dev libxcb1-dev
   libboost-dev
   scdoc gzip file binutils lintian desktop-file-utils systemd man-db groff-base bsdextrautils
+  piuparts debootstrap mmdebstrap
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libnss-wrapper
   dbus dbus-daemon dbus-bin

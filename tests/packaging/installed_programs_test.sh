@@ -74,11 +74,14 @@ for program in VUserAlert VORAMenuBar vora-agent; do
 done
 
 # Desktop entries: valid, starting an installed program, with an icon that
-# is installed.
+# is installed, and ignored once the program is gone (TryExec names it: the
+# autostart entry is a conffile, kept after the package is removed).
 for entry in "$root"/usr/share/applications/*.desktop "$root"/etc/xdg/autostart/vora-menubar.desktop; do
     desktop-file-validate "$entry" || fail "$entry does not validate"
     exec_path=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
     [ -x "$root$exec_path" ] || fail "$entry starts $exec_path, which is not installed"
+    try_exec=$(sed -n 's/^TryExec=//p' "$entry")
+    [ "$try_exec" = "$exec_path" ] || fail "$entry: TryExec is \"$try_exec\", not $exec_path"
     icon=$(sed -n 's/^Icon=//p' "$entry")
     ls "$root"/usr/share/icons/hicolor/*/apps/"$icon".png >/dev/null 2>&1 || fail "$entry: icon $icon not installed"
 done

@@ -3,7 +3,9 @@
 # boot, and through the package's postinst, as at installation: the agent
 # data directory and the shared marker directory, with their owners and
 # modes, and no log (the agent creates that exclusively); a second run
-# repairs a wrong mode and keeps a log that is there.
+# repairs a wrong mode and keeps a log that is there. Where systemd-tmpfiles
+# is missing (a chroot, a container) the postinst makes the same layout
+# itself and says so.
 # shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 [ "$(id -u)" -eq 0 ] || skip "needs root: the entry gives the directories to root"
@@ -50,3 +52,18 @@ dpkg-deb -x "$(package_file vora-desktop)" "$installed"
 dpkg-deb --control "$(package_file vora-desktop)" "$work/control"
 DPKG_ROOT=$installed sh "$work/control/postinst" configure
 expect_layout "$installed"
+
+# Without systemd-tmpfiles: only the tools a minimal system has on PATH.
+bare=$work/bare
+dpkg-deb -x "$(package_file vora-desktop)" "$bare"
+mkdir "$work/bin"
+for tool in mkdir chown chmod; do
+    ln -s "$(command -v "$tool")" "$work/bin/$tool"
+done
+said=$(DPKG_ROOT=$bare PATH=$work/bin /bin/sh "$work/control/postinst" configure 2>&1)
+echo "$said"
+grep -q "systemd-tmpfiles not found; creating the directories" <<<"$said" || fail "the postinst did not say how it made the layout"
+expect_layout "$bare"
+chmod 0700 "$bare$VORA_DATA_ROOT/Orvel/VORA/data/user"
+DPKG_ROOT=$bare PATH=$work/bin /bin/sh "$work/control/postinst" configure 2>/dev/null
+expect_layout "$bare"

@@ -1,4 +1,6 @@
 #include "ApplicationMain.h"
+#include "ProcessArguments.h"
+#include "UsageWithoutDisplay.h"
 #include "VUAInterface.h"
 #include "VuaAPI.h"
 
@@ -8,7 +10,12 @@ int main(int argc, char** argv)
 {
     ApplicationOptions options;
     options.programOwnsAllArguments = true;
-    options.logTermination = [](const std::string& reason) { VuaAPI().logTermination(reason); };
+    // Called only while no interface exists, that is without a display: the
+    // usage the panel would have shown goes to standard error.
+    options.logTermination = [](const std::string& reason) {
+        WriteUsageWithoutDisplay(ProcessArguments(), stderr);
+        VuaAPI().logTermination(reason);
+    };
     return ApplicationMain(
         argc, argv, "VUserAlert", [] { return std::make_unique<VUAInterface>(*qGuiApp); }, options);
 }

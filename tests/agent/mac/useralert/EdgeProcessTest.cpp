@@ -67,6 +67,15 @@ protected:
         }
     }
 
+    static size_t occurrences(const std::string& text, const std::string& part)
+    {
+        size_t count = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+
     std::string logText() const
     {
         const std::string path = root.userDir() + "VAgent.log";
@@ -204,6 +213,50 @@ TEST_F(EdgeProcessTest, MarkersAnswersAndChoicesAreOwnerOnlyWhateverTheUmask)
         ASSERT_EQ(::stat(later.GetFilePath(type).c_str(), &info), 0) << again.output();
         EXPECT_EQ(info.st_mode & 07777, 0600u) << type;
     }
+}
+
+// The usage panel cannot open without a display: its title and text go to
+// standard error (standard output carries the log line), in the user's
+// language; the end and the log line stay as with any other options.
+TEST_F(EdgeProcessTest, NoDisplayWritesTheUsagePanelToStandardError)
+{
+    const struct
+    {
+        std::vector<std::string> options;
+        std::string language;
+        std::string expected; // empty: no usage at all
+    } cases[] = {
+        {{"-h"}, "C", "How to use VUserAlert\n\nusage: VUserAlert -name=PKGNAME"},
+        {{"-?"}, "C", "How to use VUserAlert\n\nusage: VUserAlert -name=PKGNAME"},
+        {{"--help"}, "C", "Invalid parameter\n\nUnknown parameter.\n\nusage: VUserAlert"},
+        {{"-name=x", "-bogus"}, "C", "Invalid parameter\n\nUnknown parameter.\n\nusage: VUserAlert"},
+        {{}, "C", "Missing parameters\n\nusage: VUserAlert"},
+        {{"-h"}, "de_DE.UTF-8", "Verwendung von VUserAlert\n\nusage: VUserAlert"},
+        {{"-ok", "-yesno"}, "C", ""},
+        {{"-ok", "-timeout=300"}, "C", ""},
+        {{"-vcrash"}, "C", ""},
+    };
+    for (const auto& [options, language, expected] : cases) {
+        std::vector<std::string> arguments = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1 >/dev/null",
+                                              VUSERALERT_PATH};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const std::vector<std::string> environment = {"QT_QPA_PLATFORM=xcb", "LC_ALL=" + language,
+                                                      "VORA_AGENT_ROOT=" + root.root()};
+        SpawnedProcess dialog(
+            {arguments, EnvironmentWith(environment, {"DISPLAY", "WAYLAND_DISPLAY", "VEJBINSTANCE"})});
+        const std::string label = options.empty() ? "(no option)" : options.front();
+        expectCleanEnd(dialog);
+        const std::string errors = dialog.output();
+        if (expected.empty()) {
+            EXPECT_EQ(errors.find("usage: VUserAlert"), std::string::npos) << label << "\n" << errors;
+        } else {
+            EXPECT_NE(errors.find(expected), std::string::npos) << label << "\n" << errors;
+            EXPECT_NE(errors.find("-name and -message are mandatory."), std::string::npos) << errors;
+        }
+    }
+    const std::string log = logText();
+    const size_t lines = occurrences(log, "no usable display");
+    EXPECT_EQ(lines, std::size(cases)) << log;
 }
 
 TEST_F(EdgeProcessTest, DisplayGoingAwayEndsWithStatusZeroAndALogLine)
