@@ -255,6 +255,12 @@ class GnomeSession:
         time.sleep(0.3)
         return not self._shell_property("OverviewActive")
 
+    def item_title(self, item):
+        """The Title of a registered item, "BUS_NAME@/PATH" or "BUS_NAME/PATH"."""
+        name, path = item.split("/", 1)
+        return self._call(name.rstrip("@"), "/" + path, "org.freedesktop.DBus.Properties", "Get",
+                          GLib.Variant("(ss)", ("org.kde.StatusNotifierItem", "Title")))[0]
+
     def registered_items(self):
         return self._call("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
                           "org.freedesktop.DBus.Properties", "Get",

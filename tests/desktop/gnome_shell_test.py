@@ -121,6 +121,11 @@ def tray_item(session, bin_dir, root):
 
     check(wait_until(lambda: any(ours(item) for item in session.registered_items()), 10),
           f"the AppIndicator host registered the item ({list(session.registered_items())})")
+    item = next((item for item in session.registered_items() if ours(item)), "")
+    if item:
+        # The shell shows no tool tips; it names the item by its Title.
+        title = session.item_title(item)
+        check(title == "VORA agent", f"the item's title names the product ({title!r})")
 
     image, dot = item_icon(session, "tray-connected", GREEN)
     if not check(len(dot) >= 10, f"the top bar shows the item's green dot ({len(dot)} pixels, {where(image)})"):
@@ -138,6 +143,19 @@ def tray_item(session, bin_dir, root):
     check(helper.report(True), "the helper reports connected again")
     image, green = item_icon(session, "tray-reconnected", GREEN)
     check(len(green) >= 10, f"the item turns back to the green dot ({len(green)} pixels, {where(image)})")
+
+    # The helper leaving and coming back without any notification: the item
+    # follows its bus name, well before the 30 s refresh.
+    helper.process.stdin.write(b"quit\n")
+    helper.process.stdin.flush()
+    helper.process.wait(timeout=10)
+    # Without a helper the item shows its plain image: no state dot at all.
+    gone = wait_until(lambda: session.screenshot("tray-helper-gone").count(TOP_BAR, GREEN) == 0, 5, interval=0.3)
+    check(gone, "the item drops the connected dot as soon as the helper leaves")
+    helper = Helper(session, bin_dir)
+    check(helper.ready, "the helper's stand-in is back on the private system bus")
+    image, green = item_icon(session, "tray-helper-back", GREEN, seconds=5)
+    check(len(green) >= 10, f"the item shows the returned helper at once ({len(green)} pixels, {where(image)})")
 
 
 def menu_entries(image, below):
