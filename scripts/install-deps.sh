@@ -16,7 +16,7 @@ packages=(
   dbus dbus-daemon dbus-bin
   xvfb xauth x11-utils xdotool trayer imagemagick
   qt6-wayland weston qt6-translations-l10n xfwm4 qt6-gtk-platformtheme
-  at-spi2-core gir1.2-atspi-2.0 python3-gi
+  at-spi2-core gir1.2-atspi-2.0 python3-gi orca
   python3
 )
 

@@ -97,6 +97,9 @@ void AppController::displayMessageText(const QString& text, bool append)
     const QString content = boundedText(append ? messageText() + QLatin1Char('\n') + shown : shown);
     m_messageView->show();
     SetTextWithDetectedLinks(*m_messageTxtView->document(), content, m_detectLinks);
+    if (!append) {
+        announceMessage();
+    }
 }
 
 QString AppController::messageText() const
