@@ -139,8 +139,11 @@ QString AppController::autoAnswerNotice() const
     if (timer == nullptr || !timer->isActive() || timer->interval() >= kLongestToldTimeoutMs) {
         return {};
     }
-    const QString at =
-        QLocale().toString(QTime::currentTime().addMSecs(timer->remainingTime()), QLocale::ShortFormat);
+    // The locale's short time, to the minute ("4:42 PM", "16:42").
+    const QLocale locale;
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(QLatin1String(":ss"));
+    const QString at = locale.toString(QTime::currentTime().addMSecs(timer->remainingTime()), format);
     if (m_choices >= 1 && m_currentChoice < m_choices - 1) {
         return qtTrId("ACCESSIBLE_NEXT_PAGE_AT").arg(at);
     }
