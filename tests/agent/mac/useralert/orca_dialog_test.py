@@ -31,7 +31,8 @@ if shutil.which("orca") is None:
 
 SUFFIX = "orca"
 # Long enough for a loaded machine; nothing waits this long when it works.
-PATIENCE = 90.0
+PATIENCE = 30.0
+STARTUP_PATIENCE = 120.0
 failures = []
 passes = 0
 
@@ -88,7 +89,8 @@ class Orca:
     writes a file line by line only when it is a terminal, and in blocks of
     8 KiB otherwise, which would hold back what was just spoken."""
 
-    SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?: voice=\w+)?\{", re.DOTALL)
+    # "SPEECH OUTPUT: 'Next push button.'{...}", "SPEECH OUTPUT: 'tab ' {...}"
+    SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?: voice=\w+)? ?\{", re.DOTALL)
 
     def __init__(self, desktop, work):
         prefs = os.path.join(work, "orca")
@@ -107,7 +109,8 @@ class Orca:
         self.output = open(os.path.join(work, "orca.out"), "w")
         self.process = subprocess.Popen(["orca", "-u", prefs, "--debug-file", os.ttyname(self.debug_end)],
                                         env=desktop.env, stdout=self.output, stderr=subprocess.STDOUT)
-        check(wait_until(lambda: "ORCA: Starting registry" in self.text()), "Orca starts and listens")
+        check(wait_until(lambda: "ORCA: Starting registry" in self.text(), STARTUP_PATIENCE),
+              "Orca starts and listens")
 
     def read_debug_output(self):
         with open(self.log, "wb") as copy:
