@@ -43,6 +43,28 @@ headless=${VORA_DEMO_UNDER_XVFB:-}
 # The dialog's X window, by its exact title, once mapped.
 window_of() { xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1; }
 
+# Everything below waits for what it needs to see, never for a fixed time,
+# so that a loaded machine gives the same pictures as an idle one; each wait
+# gives up after about 60 s with a line on standard error.
+patience=600 # tenths of a second
+
+# Waits until the window manager has framed the dialog: its frame is the
+# client's parent, and the client carries the frame's extents.
+framed() {
+    local id root parent
+    id=$(window_of "$1")
+    root=$(xwininfo -root | awk '/Window id:/ {print $4}')
+    for _ in $(seq $patience); do
+        parent=$(xwininfo -tree -id "$id" | awk '/Parent window id/ {print $4}')
+        if [ "$parent" != "$root" ] && xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | grep -q ' = '; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "demo: \"$1\" was not framed" >&2
+    return 1
+}
+
 # The area of a dialog's window on the screen, frame included, as
 # "WIDTHxHEIGHT+X+Y": the window manager's frame is the window's parent.
 frame_area() {
@@ -51,9 +73,30 @@ frame_area() {
     xwininfo -id "$frame" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
         /Width:/ {w=$2} /Height:/ {h=$2} END {printf "%dx%d+%d+%d", w, h, x, y}'
 }
+# A digest of what the screen shows in AREA.
+looks() { import -window root -crop "$1" +repage rgb:- 2>/dev/null | md5sum; }
+# Waits until AREA shows something other than BEFORE (when given) and then
+# stays the same for 0.3 s: the window has been drawn.
+settled() {
+    local before=${2:-} now previous=""
+    for _ in $(seq $patience); do
+        now=$(looks "$1")
+        if [ "$now" != "$before" ] && [ "$now" = "$previous" ]; then
+            return 0
+        fi
+        previous=$now
+        sleep 0.3
+    done
+    echo "demo: the screen at $1 did not settle" >&2
+    return 1
+}
+# The progress animation's place in the dialog (20,130 100x20 in the window).
+progress_area() {
+    xwininfo -id "$(window_of "$1")" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        END {printf "100x20+%d+%d", x + 20, y + 130}'
+}
 shot() { # shot NAME [TITLE]: the dialog as it shows on the screen (with its frame and any open menu), or the whole screen
     [ -n "$headless" ] || return 0
-    sleep 0.4
     if [ -n "${2:-}" ]; then
         import -window root -crop "$(frame_area "$2")" +repage "$out_dir/$1.png"
     else
@@ -61,16 +104,31 @@ shot() { # shot NAME [TITLE]: the dialog as it shows on the screen (with its fra
     fi
     echo "screenshot: demo-output/$1.png" >&2
 }
+# shot_when_settled NAME TITLE [BEFORE]: framed, drawn (and changed from BEFORE), then shot.
+shot_when_settled() {
+    [ -n "$headless" ] || return 0
+    framed "$2" && settled "$(frame_area "$2")" "${3:-}"
+    shot "$1" "$2"
+}
 click() { # click TITLE X Y: a point of the dialog, in the window's own coordinates
     [ -n "$headless" ] && xdotool mousemove --window "$(window_of "$1")" "$2" "$3" click "${4:-1}"
     return 0
 }
+# press TITLE KEYS...: keys typed into the dialog, which the window manager
+# gave the focus (keys sent to a window directly are ignored by Qt).
+press() {
+    shift
+    [ -n "$headless" ] && xdotool key "$@"
+    return 0
+}
+# The screen at TITLE's frame now, to wait for a change from it.
+now_at() { [ -n "$headless" ] && looks "$(frame_area "$1")"; }
 
 if [ -n "$headless" ]; then
     # A window manager, as on a desktop: dialogs get their frames and are
     # placed by it. Its settings service wants a session bus of its own.
     dbus-run-session -- xfwm4 --compositor=off >/dev/null 2>&1 & pids+=($!)
-    for _ in $(seq 50); do
+    for _ in $(seq $patience); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
         sleep 0.1
     done
@@ -79,16 +137,26 @@ fi
 "$bin/vora-agent" write-config companyname=Acme launchmenu=true >/dev/null
 
 echo "== 1. Yes/No dialog, updated while it runs"
-(sleep 1.7; shot 1-yesno-progress "Acme Desktop Alert") &
 {
-    echo "wait 800"
     echo "message @(Downloading) Editor 2.1 (48 MB)"
     echo "await"
     echo "append Details: https://help.example.com/editor"
     echo "await"
+    if [ -n "$headless" ]; then
+        # The shot once the dots are drawn: the animation's place changes
+        # from the empty background it shows before PROGON.
+        framed "Acme Desktop Alert"
+        dots=$(progress_area "Acme Desktop Alert")
+        empty=$(looks "$dots")
+    fi
     echo "progon"
     echo "await"
-    echo "wait 1200"
+    if [ -n "$headless" ]; then
+        for _ in $(seq $patience); do [ "$(looks "$dots")" != "$empty" ] && break; sleep 0.1; done
+        shot 1-yesno-progress "Acme Desktop Alert"
+    else
+        echo "wait 1200"
+    fi
     echo "progoff"
     echo "await"
     [ -n "$headless" ] && echo "timeout 0"   # nobody to answer: the default decides
@@ -97,13 +165,20 @@ echo "== 1. Yes/No dialog, updated while it runs"
 
 echo "== 2. Multi-page snooze dialog, paged through"
 (
-    sleep 1.2
-    click Updates 225 271; sleep 0.3                      # the snooze list of page 1 ...
-    [ -n "$headless" ] && xdotool key Down Down Return    # ... "2 hours"
-    shot 2-page1 Updates
-    click Updates 305 309; shot 2-page2 Updates           # Next
-    click Updates 195 309; sleep 0.3; click Updates 305 309; sleep 0.3
-    click Updates 305 309; shot 2-page3 Updates           # Back, Next, Next
+    [ -n "$headless" ] || exit 0
+    framed Updates && settled "$(frame_area Updates)"
+    before=$(now_at Updates)
+    press Updates Tab Down Down                           # the snooze list of page 1: "2 hours"
+    shot_when_settled 2-page1 Updates "$before"
+    before=$(now_at Updates)
+    click Updates 305 309                                 # Next
+    shot_when_settled 2-page2 Updates "$before"
+    for button in 195 305 305; do                         # Back, Next, Next
+        before=$(now_at Updates)
+        click Updates $button 309
+        settled "$(frame_area Updates)" "$before"
+    done
+    shot 2-page3 Updates
     click Updates 305 309                                 # Continue
 ) &
 pager=$!
@@ -113,20 +188,20 @@ pager=$!
 wait $pager || true
 
 echo "== 3. A German user with a dark scheme: the dialog keeps its own light look, Qt's menus follow"
-(
-    sleep 1.5
-    click "Editor 2.1" 150 200 3; sleep 0.3               # the message's context menu
-    shot 3-dark-german "Editor 2.1"
-    [ -n "$headless" ] && xdotool key Escape
-) &
-menu=$!
 {
-    echo "wait 2500"
-    [ -n "$headless" ] && echo "exit"
+    if [ -n "$headless" ]; then
+        framed "Editor 2.1" && settled "$(frame_area "Editor 2.1")"
+        before=$(now_at "Editor 2.1")
+        click "Editor 2.1" 150 200 3                      # the message's context menu
+        shot_when_settled 3-dark-german "Editor 2.1" "$before"
+        press "Editor 2.1" Escape
+        echo "exit"
+    else
+        echo "wait 2500"
+    fi
 } | QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark LANG=de_DE.UTF-8 LANGUAGE=de \
     "$bin/vora-agent" dialog --script - -- -name="Editor 2.1" -title="@(title_vdeploy_fs)" \
     "-message=@(ReadyInstall) Editor 2.1. Details: https://help.example.com/editor" -yesno -suffix=demo3 2>/dev/null
-wait $menu || true
 
 echo "== 4. Helper service and tray item"
 if [ -n "$headless" ]; then
@@ -139,22 +214,34 @@ mkfifo "$work/helper"
 "$bin/vora-agent" helper --connected <"$work/helper" >"$work/helper.out" 2>&1 & pids+=($!)
 exec 3>"$work/helper"
 sleep 0.5
-"$bin/VORAMenuBar" >"$work/menubar.log" 2>&1 & pids+=($!)
-sleep 2
-shot 4-tray-connected
 if [ -n "$headless" ]; then
+    read -r width _ < <(xdotool getdisplaygeometry)
+    tray="120x32+$((width - 120))+0"
+    menu_area="360x220+$((width - 360))+0"
+    empty=$(looks "$tray")
+fi
+"$bin/VORAMenuBar" >"$work/menubar.log" 2>&1 & pids+=($!)
+if [ -n "$headless" ]; then
+    settled "$tray" "$empty"                              # the item is in the tray
+    shot 4-tray-connected
     # The item's menu, opened as a user does: a right click on the icon,
     # the last one in the tray at the screen's top right corner.
-    read -r width _ < <(xdotool getdisplaygeometry)
+    before=$(looks "$menu_area")
     xdotool mousemove $((width - 14)) 14 click 3
-    sleep 0.5
-    import -window root -crop 360x220+$((width - 360))+0 +repage "$out_dir/4-tray-menu.png"
+    settled "$menu_area" "$before"
+    import -window root -crop "$menu_area" +repage "$out_dir/4-tray-menu.png"
     echo "screenshot: demo-output/4-tray-menu.png" >&2
     xdotool key Escape
+    settled "$menu_area"                                  # the menu has gone
+    connected=$(looks "$tray")
+else
+    sleep 2
 fi
 echo "connected false" >&3
 echo "post restart" >&3           # the tray item refreshes on the helper's restart notification
-sleep 1
-shot 4-tray-disconnected
+if [ -n "$headless" ]; then
+    settled "$tray" "$connected"
+    shot 4-tray-disconnected
+fi
 grep -E "Agent is|Found launchmenu" "$work/menubar.log" || true
 echo "quit" >&3

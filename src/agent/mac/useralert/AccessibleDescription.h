@@ -11,9 +11,10 @@ class QWidget;
 // What a screen reader is told about a widget whose Qt class says something
 // else: the flat push button showing the logo is an image, the one showing
 // the progress animation a busy indicator, the plain top-level widget a
-// dialog. Lives as a child object of the widget it describes. Qt builds the
-// accessible object from it through installFactory()'s factory, and only
-// while an assistive technology listens: nothing of it is made otherwise.
+// dialog, the title a heading; a combo box described as one is named by its
+// label and has its chosen entry as its value. Lives as a child object of the widget it describes. Qt builds
+// the accessible object from it through installFactory()'s factory, and only while an assistive technology
+// listens: nothing of it is made otherwise.
 class AccessibleDescription final : public QObject
 {
     Q_OBJECT

@@ -22,6 +22,7 @@ class QLabel;
 class QPushButton;
 class QTextBrowser;
 class QWidget;
+class ScreenReaderAnnouncer;
 class VuaAPI;
 
 namespace Ui {
@@ -166,7 +167,11 @@ private:
     void setFadeInTimer(TimerPtr timer) { m_fadeInTimer = std::move(timer); }
     void setFadeOutTimer(TimerPtr timer) { m_fadeOutTimer = std::move(timer); }
     void setProgressTimer(TimerPtr timer) { m_progressTimer = std::move(timer); }
-    void setTimedOutTimer(TimerPtr timer) { m_timedOutTimer = std::move(timer); }
+    void setTimedOutTimer(TimerPtr timer)
+    {
+        m_timedOutTimer = std::move(timer);
+        describeWindow();
+    }
 
     void connectActions();
     // How the window fits the desktop (AppControllerDesktop.cpp): its own
@@ -177,6 +182,10 @@ private:
     void setupKeyboard();
     bool filterDesktopEvent(QObject* watched, QEvent* event);
     QString pageCounterSpokenText() const;
+    void describeWindow();
+    QString autoAnswerNotice() const;
+    QString timeoutAnswer() const;
+    void announceMessage();
     void showStartupFailure(int result);
     void showCurrentDate();
     void storeSnoozeSelection();
@@ -205,6 +214,7 @@ private:
     QPushButton* m_progressMeterBtn = nullptr;
     QLabel* m_pageCounterTxtFld = nullptr;
     QLabel* m_snoozeLabel = nullptr;
+    ScreenReaderAnnouncer* m_announcer = nullptr;
 
     QStringList m_arguments;
     std::unique_ptr<VuaAPI> m_vuaApi;

@@ -4,15 +4,20 @@
 #include "AppController.h"
 
 #include "AccessibleDescription.h"
+#include "ScreenReaderAnnouncer.h"
+#include "VUAOptions.h"
+#include "VuaAPI.h"
 #include "ui_VUserAlertWindow.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QTime>
 
 namespace {
 
@@ -23,6 +28,10 @@ const QColor kBackground(0xed, 0xf2, 0xf7);
 const QColor kText(0x1b, 0x1f, 0x24);
 const QColor kDateText(0x5a, 0x63, 0x6e);
 const QColor kAccent(0x1a, 0x5f, 0xb4);
+
+// A time-out a day or more away is the stand-in for "none" (or as good as
+// one): a time of day alone would name the wrong day, so it is not told.
+constexpr int kLongestToldTimeoutMs = 24 * 60 * 60 * 1000;
 
 QPalette BrandPalette()
 {
@@ -94,17 +103,94 @@ void AppController::applyBrandPalette()
 void AppController::describeForScreenReaders()
 {
     AccessibleDescription::installFactory();
-    // A dialog named by its title, the message as its description: a
-    // screen reader announces it when it appears.
+    ScreenReaderAnnouncer::installFactory();
+    // A dialog named by its title; its description, read when it appears,
+    // is the heading, the message and what a time-out will do.
     new AccessibleDescription(*m_mainWindow, QAccessible::Dialog);
     connect(m_messageTxtView->document(), &QTextDocument::contentsChanged, this,
-            [this] { m_mainWindow->setAccessibleDescription(messageText()); });
+            &AppController::describeWindow);
+    new AccessibleDescription(*m_titleTxtFld, QAccessible::Heading);
     new AccessibleDescription(*m_logoBtn, QAccessible::Graphic);
     new AccessibleDescription(*m_progressMeterBtn, QAccessible::ProgressBar, {}, true);
     // Its accessible name stays empty, so each new page text is announced
     // as a name change, read through the name source.
     new AccessibleDescription(*m_pageCounterTxtFld, QAccessible::StaticText,
                               [this] { return pageCounterSpokenText(); });
+    new AccessibleDescription(*m_snoozeOptionsCbo, QAccessible::ComboBox);
+    m_announcer = new ScreenReaderAnnouncer(*m_mainWindow);
+    // The entry the user picks is spoken; one set by a page change is part
+    // of that page's announcement.
+    connect(m_snoozeOptionsCbo, &QComboBox::activated, this,
+            [this] { m_announcer->announce(m_snoozeOptionsCbo->currentText()); });
+}
+
+void AppController::describeWindow()
+{
+    QStringList parts{m_titleTxtFld->text(), messageText(), autoAnswerNotice()};
+    parts.removeAll(QString());
+    m_mainWindow->setAccessibleDescription(parts.join(QLatin1Char('\n')));
+}
+
+// "If you do nothing, this dialog answers Yes at 16:42.": what the pending
+// time-out will do, or nothing while none is pending.
+QString AppController::autoAnswerNotice() const
+{
+    const QTimer* timer = m_timedOutTimer.get();
+    if (timer == nullptr || !timer->isActive() || timer->interval() >= kLongestToldTimeoutMs) {
+        return {};
+    }
+    // The locale's short time, to the minute ("4:42 PM", "16:42").
+    const QLocale locale;
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(QLatin1String(":ss"));
+    const QString at = locale.toString(QTime::currentTime().addMSecs(timer->remainingTime()), format);
+    if (m_choices >= 1 && m_currentChoice < m_choices - 1) {
+        return qtTrId("ACCESSIBLE_NEXT_PAGE_AT").arg(at);
+    }
+    const QString answer = timeoutAnswer();
+    return answer.isEmpty() ? qtTrId("ACCESSIBLE_CLOSES_AT").arg(at)
+                            : qtTrId("ACCESSIBLE_ANSWERS_AT").arg(answer, at);
+}
+
+// The button a time-out stands for: the default button, or on the last page
+// the one the time-out presses; none for a dialog that closes unanswered.
+QString AppController::timeoutAnswer() const
+{
+    switch (m_vuaApi ? m_vuaApi->defaultButton() : kDefaultButtonNone) {
+    case kDefaultButtonYes:
+        return qtTrId("BUTTON_YES");
+    case kDefaultButtonNo:
+        return qtTrId("BUTTON_NO");
+    case kDefaultButtonSnooze:
+        return qtTrId("BUTTON_SNOOZE");
+    case kDefaultButtonContinue:
+        return qtTrId("BUTTON_CONTINUE");
+    case kDefaultButtonCancel:
+        return qtTrId("BUTTON_CANCEL");
+    default:
+        return m_choices >= 1 ? m_nextBtn->text() : QString();
+    }
+}
+
+// A replaced message, or a new page with its place, message and time-out,
+// is announced once the page is complete; the dialog's appearance reads the
+// first one.
+void AppController::announceMessage()
+{
+    if (!m_mainWindow->isVisible()) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            QStringList parts{messageText()};
+            if (m_choices >= 2) {
+                parts = QStringList{pageCounterSpokenText(), messageText(), autoAnswerNotice()};
+            }
+            parts.removeAll(QString());
+            m_announcer->announce(parts.join(QLatin1Char('\n')));
+        },
+        Qt::QueuedConnection);
 }
 
 // "Page 2 of 3"

@@ -136,6 +136,9 @@ void AppController::displayMessageText(const QString& text, bool append)
     }
     m_messageView->show();
     SetTextWithDetectedLinks(*m_messageTxtView->document(), content, m_detectLinks);
+    if (!append) {
+        announceMessage();
+    }
 }
 
 QString AppController::messageText() const

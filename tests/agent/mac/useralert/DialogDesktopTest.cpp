@@ -10,9 +10,11 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTime>
 #include <QTimer>
 
 namespace {
@@ -30,6 +32,19 @@ QPalette DarkPalette()
     dark.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
     dark.setColor(QPalette::HighlightedText, Qt::white);
     return dark;
+}
+
+// Whether `text` ends with `sentence` telling the time `minutes` after a
+// moment between `before` and now ("16:52" in the test's C locale): a
+// minute may turn meanwhile.
+bool EndsTellingTime(const QString& text, const QString& sentence, int minutes, const QTime& before)
+{
+    for (const QTime& from : {before, QTime::currentTime()}) {
+        if (text.endsWith(sentence.arg(from.addSecs(minutes * 60).toString(QStringLiteral("HH:mm"))))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Sets the application palette for a scope, as a colour scheme does.
@@ -142,6 +157,7 @@ TEST_F(DialogDesktopTest, WindowIsAFixedSizeDialogWithoutMaximise)
 
 TEST_F(DialogDesktopTest, ScreenReadersGetRolesNamesAndValues)
 {
+    const QTime before = QTime::currentTime();
     open({"-name=Updates", "-title=Installing",
           "-multisnoozemessage=PRE7^Editor^Install^10^^8^Browser^Update^10^^9^Mail^Set up^10"});
     const auto accessible = [](QObject* object) { return QAccessible::queryAccessibleInterface(object); };
@@ -149,7 +165,19 @@ TEST_F(DialogDesktopTest, ScreenReadersGetRolesNamesAndValues)
     QAccessibleInterface* window = accessible(controller->mainWindow());
     EXPECT_EQ(window->role(), QAccessible::Dialog);
     EXPECT_EQ(window->text(QAccessible::Name), "Updates");
-    EXPECT_EQ(window->text(QAccessible::Description), " * Editor:\nInstall");
+    // The heading, the message and what the page's time-out will do.
+    const QString description = window->text(QAccessible::Description);
+    EXPECT_TRUE(description.startsWith("Installing\n * Editor:\nInstall\n")) << description.toStdString();
+    EXPECT_TRUE(EndsTellingTime(
+        description, "\nIf you do nothing, this dialog goes on to the next page at %1.", 10, before))
+        << description.toStdString();
+    EXPECT_EQ(accessible(controller->titleTxtFld())->role(), QAccessible::Heading);
+    QAccessibleInterface* snooze = accessible(controller->snoozeOptionsCbo());
+    EXPECT_EQ(snooze->role(), QAccessible::ComboBox);
+    EXPECT_EQ(snooze->text(QAccessible::Name), "Remind me in");
+    EXPECT_EQ(snooze->text(QAccessible::Value), "Do not snooze");
+    ASSERT_NE(snooze->textInterface(), nullptr);
+    EXPECT_EQ(snooze->textInterface()->text(0, snooze->textInterface()->characterCount()), "Do not snooze");
 
     EXPECT_EQ(accessible(controller->logoBtn())->role(), QAccessible::Graphic);
     EXPECT_EQ(accessible(controller->logoBtn())->text(QAccessible::Name), "Company logo");
@@ -162,7 +190,7 @@ TEST_F(DialogDesktopTest, ScreenReadersGetRolesNamesAndValues)
     EXPECT_EQ(counter->text(QAccessible::Name), "Page 1 of 3");
     controller->nextBtn()->click();
     EXPECT_EQ(counter->text(QAccessible::Name), "Page 2 of 3");
-    EXPECT_EQ(window->text(QAccessible::Description), " * Browser:\nUpdate");
+    EXPECT_TRUE(window->text(QAccessible::Description).startsWith("Installing\n * Browser:\nUpdate\n"));
     EXPECT_EQ(accessible(controller->dateTimeTxtFld())->text(QAccessible::Name),
               "Shown at " + controller->dateTimeTxtFld()->text());
 
@@ -177,6 +205,33 @@ TEST_F(DialogDesktopTest, ScreenReadersGetRolesNamesAndValues)
         EXPECT_FALSE(accessible(button)->text(QAccessible::Name).isEmpty())
             << button->objectName().toStdString();
     }
+}
+
+// What the pending time-out will do, as the description's last sentence.
+TEST_F(DialogDesktopTest, DescriptionTellsWhatTheTimeOutWillAnswerAndWhen)
+{
+    const std::pair<QStringList, QString> cases[] = {
+        {{"-yesno", "-default=yes", "-timeout=600"}, "If you do nothing, this dialog answers Yes at %1."},
+        {{"-yesno", "-default=no", "-timeout=600"}, "If you do nothing, this dialog answers No at %1."},
+        {{"-ok", "-snooze", "-default=snooze", "-timeout=600"},
+         "If you do nothing, this dialog answers Snooze at %1."},
+        {{"-ok", "-timeout=600"}, "If you do nothing, this dialog closes at %1."},
+        {{"-multimessage=PRE7^Editor^Install^10"}, "If you do nothing, this dialog answers Continue at %1."},
+    };
+    for (const auto& [options, sentence] : cases) {
+        const QTime before = QTime::currentTime();
+        open(options);
+        const QString description = controller->mainWindow()->accessibleDescription();
+        EXPECT_TRUE(EndsTellingTime(description, "\n" + sentence, 10, before)) << description.toStdString();
+    }
+    // Without a time-out the dialog waits a day: nothing to tell.
+    open({"-yesno", "-default=yes"});
+    EXPECT_FALSE(controller->mainWindow()->accessibleDescription().contains("If you do nothing"));
+    // SETTIMEOUT moves the time; the sentence follows.
+    const QTime before = QTime::currentTime();
+    controller->startTimedoutTimer(3600);
+    EXPECT_TRUE(EndsTellingTime(controller->mainWindow()->accessibleDescription(),
+                                "\nIf you do nothing, this dialog answers Yes at %1.", 60, before));
 }
 
 TEST_F(DialogDesktopTest, SnoozeLabelComesAndGoesWithTheList)

@@ -4,11 +4,11 @@ its own with Qt's AT-SPI bridge always on, and this reads its tree over
 AT-SPI on the private session bus that dbus-run-session gives it (CTest runs
 `dbus-run-session -- atspi_dialog_test.py VUSERALERT`).
 
-Checks: the window is a dialog named by its title with the message as its
+Checks: the window is a dialog named by its title with the message in its
 description; the logo is an image; the progress animation a busy progress
 bar with a name; the date and the page counter are named with their values;
-the snooze list is labelled; every button has its localized name, in
-English and in German. Exit status 77: a tool is missing (skipped).
+the snooze list is labelled, named by its label and has its value as its
+text; every button has its localized name, in English and in German. Exit status 77: a tool is missing (skipped).
 """
 
 import os
@@ -172,6 +172,10 @@ def english_multi_page(binary, display, root):
         combos = dialog.nodes(Atspi.Role.COMBO_BOX)
         check(len(combos) == 1 and labelled_by(combos[0]) == ["Remind me in"],
               f"the snooze list is labelled Remind me in ({[labelled_by(c) for c in combos]})")
+        check([c.get_name() for c in combos] == ["Remind me in"],
+              f"the snooze list is named by its label ({[c.get_name() for c in combos]})")
+        values = [c.get_text(0, c.get_character_count()) for c in combos if c.get_text_iface() is not None]
+        check(values == ["Do not snooze"], f"the snooze list's text is its value ({values})")
 
         buttons = dialog.nodes(Atspi.Role.PUSH_BUTTON)
         names = sorted(button.get_name() for button in buttons)

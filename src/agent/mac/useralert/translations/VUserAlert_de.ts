@@ -219,5 +219,17 @@
         <source>Your administrator does not allow this application to run on this computer.</source>
         <translation>Ihr Administrator erlaubt die Ausführung dieses Programms auf diesem Computer nicht.</translation>
     </message>
+    <message id="ACCESSIBLE_ANSWERS_AT">
+        <source>If you do nothing, this dialog answers %1 at %2.</source>
+        <translation>Wenn Sie nichts tun, antwortet dieser Dialog um %2 mit „%1“.</translation>
+    </message>
+    <message id="ACCESSIBLE_CLOSES_AT">
+        <source>If you do nothing, this dialog closes at %1.</source>
+        <translation>Wenn Sie nichts tun, schließt sich dieser Dialog um %1.</translation>
+    </message>
+    <message id="ACCESSIBLE_NEXT_PAGE_AT">
+        <source>If you do nothing, this dialog goes on to the next page at %1.</source>
+        <translation>Wenn Sie nichts tun, wechselt dieser Dialog um %1 zur nächsten Seite.</translation>
+    </message>
 </context>
 </TS>

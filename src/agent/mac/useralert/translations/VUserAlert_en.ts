@@ -219,5 +219,17 @@
         <source>Your administrator does not allow this application to run on this computer.</source>
         <translation>Your administrator does not allow this application to run on this computer.</translation>
     </message>
+    <message id="ACCESSIBLE_ANSWERS_AT">
+        <source>If you do nothing, this dialog answers %1 at %2.</source>
+        <translation>If you do nothing, this dialog answers %1 at %2.</translation>
+    </message>
+    <message id="ACCESSIBLE_CLOSES_AT">
+        <source>If you do nothing, this dialog closes at %1.</source>
+        <translation>If you do nothing, this dialog closes at %1.</translation>
+    </message>
+    <message id="ACCESSIBLE_NEXT_PAGE_AT">
+        <source>If you do nothing, this dialog goes on to the next page at %1.</source>
+        <translation>If you do nothing, this dialog goes on to the next page at %1.</translation>
+    </message>
 </context>
 </TS>

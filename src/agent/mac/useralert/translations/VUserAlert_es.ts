@@ -219,5 +219,17 @@
         <source>Page %1 of %2</source>
         <translation>Página %1 de %2</translation>
     </message>
+    <message id="ACCESSIBLE_ANSWERS_AT">
+        <source>If you do nothing, this dialog answers %1 at %2.</source>
+        <translation>Si no hace nada, este diálogo responde «%1» a las %2.</translation>
+    </message>
+    <message id="ACCESSIBLE_CLOSES_AT">
+        <source>If you do nothing, this dialog closes at %1.</source>
+        <translation>Si no hace nada, este diálogo se cierra a las %1.</translation>
+    </message>
+    <message id="ACCESSIBLE_NEXT_PAGE_AT">
+        <source>If you do nothing, this dialog goes on to the next page at %1.</source>
+        <translation>Si no hace nada, este diálogo pasa a la página siguiente a las %1.</translation>
+    </message>
 </context>
 </TS>

@@ -219,5 +219,17 @@
         <source>Page %1 of %2</source>
         <translation>Page %1 sur %2</translation>
     </message>
+    <message id="ACCESSIBLE_ANSWERS_AT">
+        <source>If you do nothing, this dialog answers %1 at %2.</source>
+        <translation>Si vous ne faites rien, cette boîte de dialogue répond « %1 » à %2.</translation>
+    </message>
+    <message id="ACCESSIBLE_CLOSES_AT">
+        <source>If you do nothing, this dialog closes at %1.</source>
+        <translation>Si vous ne faites rien, cette boîte de dialogue se ferme à %1.</translation>
+    </message>
+    <message id="ACCESSIBLE_NEXT_PAGE_AT">
+        <source>If you do nothing, this dialog goes on to the next page at %1.</source>
+        <translation>Si vous ne faites rien, cette boîte de dialogue passe à la page suivante à %1.</translation>
+    </message>
 </context>
 </TS>

@@ -219,5 +219,17 @@
         <source>Page %1 of %2</source>
         <translation>%2 ページ中 %1 ページ</translation>
     </message>
+    <message id="ACCESSIBLE_ANSWERS_AT">
+        <source>If you do nothing, this dialog answers %1 at %2.</source>
+        <translation>何もしなければ、このダイアログは %2 に「%1」と応答します。</translation>
+    </message>
+    <message id="ACCESSIBLE_CLOSES_AT">
+        <source>If you do nothing, this dialog closes at %1.</source>
+        <translation>何もしなければ、このダイアログは %1 に閉じます。</translation>
+    </message>
+    <message id="ACCESSIBLE_NEXT_PAGE_AT">
+        <source>If you do nothing, this dialog goes on to the next page at %1.</source>
+        <translation>何もしなければ、このダイアログは %1 に次のページへ進みます。</translation>
+    </message>
 </context>
 </TS>
