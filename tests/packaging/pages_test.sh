@@ -90,7 +90,7 @@ expect_words "VUserAlert(1) options" "$(section VUserAlert OPTIONS)" $(options_o
 
 # Exit statuses, as the programs end: "page|statement|status|word the
 # page's item for that status names".
-export VORA_AGENT_ROOT=$work/agent
+export VORA_AGENT_ROOT=$work/planted
 # A link planted where the marker directory belongs is never followed.
 mkdir -p "$VORA_AGENT_ROOT/Orvel/VORA/data"
 ln -s /tmp "$VORA_AGENT_ROOT/Orvel/VORA/data/user"

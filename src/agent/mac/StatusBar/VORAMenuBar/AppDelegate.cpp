@@ -62,7 +62,7 @@ QString AppDelegate::configurationFilePath()
     if (root.isEmpty()) {
         return kDefaultConfigurationFile;
     }
-    return QString::fromLocal8Bit(root) + QStringLiteral("/Orvel/VORA/data/arn.conf");
+    return QString::fromLocal8Bit(root) + QStringLiteral(VORA_DATA_SUBDIR "arn.conf");
 }
 
 void AppDelegate::applicationDidFinishLaunching()
