@@ -439,7 +439,9 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
     // dir() checks that the held directory is still the marker directory;
     // the rest of this take uses it as it is.
     struct stat info;
-    if (!IsValidType(type) || !dir().Stat(m_names[type], &info)) {
+    // No link left: the agent replaced the file between our lookup and its
+    // stat (a rename over it); the next poll finds the new one.
+    if (!IsValidType(type) || !dir().Stat(m_names[type], &info) || info.st_nlink == 0) {
         return VUATake{};
     }
     const std::string why = Distrust(info);
