@@ -4,10 +4,13 @@
 //   gid=REAL,EFFECTIVE,SAVED
 //   groups=G1,G2,...      (supplementary groups, empty when none)
 //   cwd=PATH
+//   session-keyring=SERIAL (the session keyring it possesses)
 //   env NAME=VALUE | env NAME unset   (for the variables a session needs)
 #include <cstdio>
 #include <cstdlib>
 #include <grp.h>
+#include <linux/keyctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
 
@@ -47,6 +50,8 @@ int main()
     }
     char cwd[4096];
     std::printf("\ncwd=%s\n", getcwd(cwd, sizeof cwd) != nullptr ? cwd : "?");
+    std::printf("session-keyring=%ld\n",
+                syscall(SYS_keyctl, KEYCTL_GET_KEYRING_ID, KEY_SPEC_SESSION_KEYRING, 0));
     for (const char* name : kVariables) {
         const char* value = std::getenv(name);
         if (value != nullptr) {

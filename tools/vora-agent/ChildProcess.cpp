@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/keyctl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -29,6 +30,7 @@ enum class Step : int
     Gid,
     Uid,
     RootRegained,
+    Keyring,
     WorkingDirectory,
     Exec
 };
@@ -48,6 +50,8 @@ const char* Describe(Step step)
         return "setuid";
     case Step::RootRegained:
         return "the check that root cannot be regained (setuid 0 succeeded)";
+    case Step::Keyring:
+        return "leaving the caller's session keyring";
     case Step::WorkingDirectory:
         return "chdir";
     case Step::Exec:
@@ -161,6 +165,12 @@ void SwitchIdentity(const ChildProcess::Identity& identity, int report)
         errno = EPERM;
         Fail(report, Step::RootRegained);
     }
+    // The session keyring survives fork, setuid and exec: left as it is, the
+    // user's process would possess root's session keys. A new anonymous one,
+    // the user's own, replaces it (a kernel without keyrings has none).
+    if (::syscall(SYS_keyctl, KEYCTL_JOIN_SESSION_KEYRING, nullptr) < 0 && errno != ENOSYS) {
+        Fail(report, Step::Keyring);
+    }
 }
 
 [[noreturn]] void RunChild(const ChildSetup& setup)
@@ -243,7 +253,8 @@ int OpenPidFd(pid_t pid)
 std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string* error)
 {
     const auto failed = [&](const char* what) {
-        *error = "cannot start " + plan.program + ": " + what + ": " + std::strerror(errno);
+        const int failure = errno;
+        *error = "cannot start " + plan.program + ": " + what + ": " + std::strerror(failure);
         return nullptr;
     };
     ScopedFd input(::open("/dev/null", O_RDONLY | O_CLOEXEC));
@@ -278,7 +289,8 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string*
         RunChild(setup);
     }
     if (pid < 0) {
-        *error = "cannot start " + plan.program + ": fork failed: " + std::strerror(errno);
+        const int failure = errno;
+        *error = "cannot start " + plan.program + ": fork failed: " + std::strerror(failure);
         return nullptr;
     }
     // Only the child holds the write ends now: end of file on the report

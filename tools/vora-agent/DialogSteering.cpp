@@ -35,10 +35,11 @@ DialogSteering::DialogSteering(const std::string& suffix) : m_markers(suffix) {}
 // name, one the dialog has not taken yet or one another user planted.
 bool DialogSteering::create(VUA_MarkerType type, const std::string& content, QString* error)
 {
-    if (!m_markers.Publish(type, content)) {
+    const VResult published = m_markers.Publish(type, content);
+    if (!published) {
         *error = QStringLiteral("cannot create marker %1: %2")
                      .arg(QString::fromStdString(m_markers.GetFilePath(type)),
-                          QString::fromLocal8Bit(strerror(errno)));
+                          QString::fromLocal8Bit(strerror(published.error)));
         return false;
     }
     if (type != MARKER_APND) {

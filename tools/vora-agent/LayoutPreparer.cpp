@@ -36,11 +36,13 @@ std::string Reason(const std::string& what, int error)
 bool Settle(int fd, mode_t mode, const std::string& path, std::vector<std::string>* problems)
 {
     if (::geteuid() == 0 && ::fchown(fd, 0, 0) != 0) {
-        problems->push_back(Reason("cannot give " + path + " to root", errno));
+        const int error = errno;
+        problems->push_back(Reason("cannot give " + path + " to root", error));
         return false;
     }
     if (::fchmod(fd, mode) != 0) {
-        problems->push_back(Reason("cannot set the mode of " + path, errno));
+        const int error = errno;
+        problems->push_back(Reason("cannot set the mode of " + path, error));
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <system_error>
 
 namespace {
@@ -25,6 +26,39 @@ bool WriteAll(int fd, const char* data, size_t size)
         size -= static_cast<size_t>(written);
     }
     return true;
+}
+
+// What the dialog prints reaches the agent's standard error, often an
+// administrator's terminal: control characters are shown, never obeyed.
+//   "\x1b]0;title\x07" -> "\\x1b]0;title\\x07";  "\xc2\x9b" (C1) -> "\\u009b"
+//   "Grüße\tok\n"       -> unchanged
+// A C2 lead byte that ends `bytes` is held back in `held` for the next call.
+std::string ShownNotObeyed(std::string bytes, std::string* held)
+{
+    bytes.insert(0, *held);
+    held->clear();
+    std::string shown;
+    shown.reserve(bytes.size());
+    char escape[8];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == 0xC2 && i + 1 == bytes.size()) {
+            held->push_back(bytes[i]);
+            break;
+        }
+        const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+        if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            std::snprintf(escape, sizeof escape, "\\u%04x", next);
+            shown += escape;
+            ++i;
+        } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
+            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+            shown += escape;
+        } else {
+            shown.push_back(bytes[i]);
+        }
+    }
+    return shown;
 }
 
 } // namespace
@@ -80,7 +114,8 @@ bool OutputRelay::copyAvailable(size_t limit)
         if (got <= 0) {
             return false;
         }
-        m_destinationOpen = m_destinationOpen && WriteAll(m_destination, buffer, static_cast<size_t>(got));
+        const std::string shown = ShownNotObeyed(std::string(buffer, static_cast<size_t>(got)), &m_heldBack);
+        m_destinationOpen = m_destinationOpen && WriteAll(m_destination, shown.data(), shown.size());
     }
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <string>
 #include <thread>
 
 // Copies what a child prints into its output pipe to one of our
@@ -12,7 +13,8 @@
 // finish() relays what is still in the pipe and stops, even when a process
 // the child left behind keeps the pipe open. A destination that refuses
 // writes (a closed pipe) costs the rest of the output, never the agent:
-// SIGPIPE is blocked on the relay's thread.
+// SIGPIPE is blocked on the relay's thread. Control characters are relayed
+// as visible escapes ("\x1b"), so the child cannot drive a terminal.
 class OutputRelay final
 {
 public:
@@ -38,6 +40,7 @@ private:
     ScopedFd m_wakeWrite;
     int m_destination;
     bool m_destinationOpen = true;
+    std::string m_heldBack; // a UTF-8 lead byte split from its follower
     std::atomic<bool> m_finishing{false};
     std::thread m_thread;
 };

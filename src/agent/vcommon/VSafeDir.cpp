@@ -331,11 +331,18 @@ VResult VSafeDir::Publish(const std::string& name, const std::string& content, m
     const VResult closed = file.close();
     if (done && closed) {
         done = Rename(temporary, name);
-        // A directory planted at the name (a file cannot replace one): moved
-        // out of the way, where the caller may (root in a sticky directory).
-        if (!done && (done.error == EISDIR || done.error == ENOTEMPTY || done.error == EEXIST) &&
-            MoveAside(name)) {
-            done = Rename(temporary, name);
+        // A directory planted at the name (a file cannot replace one): the
+        // two are exchanged in one step, where the caller may (root in a
+        // sticky directory), and the directory is moved aside from the
+        // temporary name. Removing it first would lose to a user who makes
+        // it again in a loop.
+        if (!done && (done.error == EISDIR || done.error == ENOTEMPTY || done.error == EEXIST)) {
+            done = VResult::Of(
+                ::renameat2(m_fd.get(), temporary.c_str(), m_fd.get(), name.c_str(), RENAME_EXCHANGE) == 0);
+            if (done) {
+                MoveAside(temporary);
+                return done;
+            }
         }
     } else if (done) {
         done = closed;

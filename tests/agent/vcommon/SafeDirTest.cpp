@@ -243,9 +243,10 @@ TEST_F(SafeDirTest, DirectoriesAreMadeWithExactModesAndNeverThroughALink)
     EXPECT_TRUE(ListDir(elsewhere).empty());
 }
 
-// Renames across two directories, and Install against a user who keeps
-// planting directories at the target name: root's file always arrives.
-TEST_F(SafeDirTest, InstallWinsAgainstARacingRename)
+// Renames across two directories, and Install and Publish against a user
+// who keeps planting directories at the target name: root's file always
+// arrives.
+TEST_F(SafeDirTest, InstallAndPublishWinAgainstARacingRename)
 {
     MakeDirs(root.root() + "/other");
     const VSafeDir other(root.root() + "/other");
@@ -269,6 +270,9 @@ TEST_F(SafeDirTest, InstallWinsAgainstARacingRename)
     for (int round = 0; round < 300; ++round) {
         ScopedFd file = dir.CreateInPlace("target", 0622, true);
         failed += file.valid() && dir.IsPlainFileOf("target", 0) ? 0 : 1;
+        dir.Remove("target");
+        // A marker published the same way (the agent's commands).
+        failed += dir.Publish("target", "command", 0600) && dir.IsPlainFileOf("target", 0) ? 0 : 1;
         dir.Remove("target");
     }
     ::kill(racer, SIGKILL);

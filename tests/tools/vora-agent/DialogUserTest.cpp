@@ -19,11 +19,13 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/filter.h>
+#include <linux/keyctl.h>
 #include <linux/seccomp.h>
 #include <pwd.h>
 #include <signal.h>
@@ -194,8 +196,14 @@ TEST_F(DialogUserTest, AccountGivesItsGroupsHomeAndName)
         expectedGroups.append(QString::number(groups[static_cast<size_t>(i)]));
     }
 
+    // Root's session keyring (here a fresh one of this test's) stays behind.
+    const long rootsKeyring = syscall(SYS_keyctl, KEYCTL_JOIN_SESSION_KEYRING, "vora-agent-test");
+    ASSERT_GT(rootsKeyring, 0) << std::strerror(errno);
+
     const AgentRun run = identityAs("nobody");
     const QMap<QString, QString> identity = run.identity();
+    EXPECT_FALSE(identity.value("session-keyring").isEmpty()) << run.err.toStdString();
+    EXPECT_NE(identity.value("session-keyring"), QString::number(rootsKeyring));
     EXPECT_EQ(identity.value("uid"), QStringLiteral("%1,%1,%1").arg(uid));
     EXPECT_EQ(identity.value("gid"), QStringLiteral("%1,%1,%1").arg(gid));
     EXPECT_EQ(identity.value("groups"), expectedGroups.join(','));
@@ -253,7 +261,9 @@ TEST_F(DialogUserTest, OnlyRootChoosesAnotherUser)
 TEST_F(DialogUserTest, HungDialogIsKilledAtItsWaitLimit)
 {
     const QString hung = QString::fromStdString(root.root()) + "/hung-dialog";
-    WriteFile(hung.toStdString(), "#!/bin/sh\ntrap '' TERM\necho hanging\nwhile :; do sleep 1; done\n");
+    WriteFile(hung.toStdString(),
+              "#!/bin/sh\ntrap '' TERM\necho hanging\nprintf '\\033]0;OWNED\\007\\302\\233\\n'\n"
+              "while :; do sleep 1; done\n");
     ASSERT_EQ(chmod(root.root().c_str(), 0755), 0);
     ASSERT_EQ(chmod(QFile::encodeName(hung).constData(), 0755), 0);
     const AgentRun run =
@@ -264,6 +274,9 @@ TEST_F(DialogUserTest, HungDialogIsKilledAtItsWaitLimit)
         << run.out.toStdString();
     EXPECT_TRUE(report["crashed"].toBool());
     EXPECT_TRUE(run.err.contains("\nhanging\n")) << run.err.toStdString();
+    // Relayed for an administrator's terminal to show, not to obey.
+    EXPECT_TRUE(run.err.contains("\\x1b]0;OWNED\\x07\\u009b\n")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains('\x1b'));
     EXPECT_TRUE(
         run.err.contains("did not end within its wait limit of 16 s (it was running): ended with SIGKILL"))
         << run.err.toStdString();

@@ -289,13 +289,12 @@ bool VUAMarkerMgr::Replace(VUA_MarkerType type, const std::string& content) cons
     return file.close() && written;
 }
 
-bool VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) const
+VResult VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) const
 {
     if (!IsValidType(type)) {
-        return false;
+        return VResult::Failed(EINVAL);
     }
-    return static_cast<bool>(
-        dir().Publish(m_names[type], MarkerLine(content), kMarkerMode, m_markerOwner, m_markerGroup));
+    return dir().Publish(m_names[type], MarkerLine(content), kMarkerMode, m_markerOwner, m_markerGroup);
 }
 
 VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why)
@@ -426,6 +425,13 @@ std::string VUAMarkerMgr::Distrust(const struct stat& info) const
         return "is a second name of another file (a hard link)";
     }
     return std::string();
+}
+
+bool VUAMarkerMgr::IsTrustedFile(VUA_MarkerType type) const
+{
+    struct stat info;
+    return IsValidType(type) && dir().Stat(m_names[type], &info) && S_ISREG(info.st_mode) &&
+           Distrust(info).empty();
 }
 
 bool VUAMarkerMgr::IsObeyedInPlace(VUA_MarkerType type) const

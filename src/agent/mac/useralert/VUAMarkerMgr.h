@@ -61,6 +61,10 @@ public:
     // link counts by what it points to (a dangling link is no marker).
     // Whom a marker belongs to is Take's question, asked without following.
     bool Exists(VUA_MarkerType type) const;
+    // A plain file with one name, of root or this dialog's user, found
+    // without taking it (the debug marker stays): a link, another user's
+    // file or a second name is not.
+    bool IsTrustedFile(VUA_MarkerType type) const;
 
     // Lines without their line feeds; a file ending in a line feed, and an
     // empty file, give a last empty line. False when the marker is missing,
@@ -84,7 +88,7 @@ public:
     // not empty and lacks one) under a random hidden name, gives it to the
     // marker owner (SetMarkerOwner) and renames it into place, so the
     // dialog never finds the marker half written. Replaces an untaken one.
-    bool Publish(VUA_MarkerType type, const std::string& content) const;
+    VResult Publish(VUA_MarkerType type, const std::string& content) const;
 
     // For the dialog: consumes a command marker written by root or the
     // trusted user. With `content`, the marker is first renamed to a

@@ -130,7 +130,7 @@ int VuaAPI::setupRaw(const std::vector<std::string>& arguments)
 
     VUAMarkerMgr& markers = m_cpp->markerMgr;
     // Tested before the suffix is set: the file is plain "WORKCELL_DEBUG".
-    if (m_debugLevel == 0 && markers.Exists(MARKER_DEBUG)) {
+    if (m_debugLevel == 0 && markers.IsTrustedFile(MARKER_DEBUG)) {
         m_debugLevel = 1;
     }
     const VUAConfig& config = m_cpp->config;

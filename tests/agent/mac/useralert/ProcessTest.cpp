@@ -40,7 +40,11 @@ protected:
     // Creates a command marker and waits until the dialog has consumed it.
     bool command(VUAMarkerMgr& agent, VUA_MarkerType type, const std::string& content = std::string())
     {
-        content.empty() ? agent.Write(type) : agent.Publish(type, content);
+        if (content.empty()) {
+            agent.Write(type);
+        } else {
+            agent.Publish(type, content);
+        }
         return WaitUntil([&] { return !agent.Exists(type); });
     }
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kProgram = QStringLiteral("/opt/vora/bin/VUserAlert");
@@ -258,6 +260,18 @@ TEST_F(VuaAPITest, DebugLevelFromOptionOrMarker)
     EXPECT_EQ(api->debugLevel(), 1);
     EXPECT_TRUE(PathExists(root.userDir() + "WORKCELL_DEBUG"));
     EXPECT_TRUE(api->isOkBtn());
+    // Another user's marker, or a link, turns nothing on.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown((root.userDir() + "WORKCELL_DEBUG").c_str(), 4343, 4343), 0);
+        ASSERT_EQ(start({"-ok"}), kParseSuccess);
+        EXPECT_EQ(api->debugLevel(), 0);
+    }
+    ASSERT_EQ(::unlink((root.userDir() + "WORKCELL_DEBUG").c_str()), 0);
+    ASSERT_EQ(::symlink((root.userDir() + "elsewhere").c_str(), (root.userDir() + "WORKCELL_DEBUG").c_str()),
+              0);
+    WriteFile(root.userDir() + "elsewhere", "");
+    ASSERT_EQ(start({"-ok"}), kParseSuccess);
+    EXPECT_EQ(api->debugLevel(), 0);
 }
 
 TEST_F(VuaAPITest, StartUpFailuresAreReturnedAndLogged)
