@@ -190,9 +190,28 @@ void SwitchIdentity(const ChildProcess::Identity& identity, int report)
     Fail(kReportFd, Step::Exec);
 }
 
-// Reads the child's report: empty when it reached exec.
-std::string ReadReport(int fd, const std::string& program)
+// Reads the child's report: empty when it reached exec. `*late` is set
+// when the child neither reached exec nor failed before `deadline` (it may
+// be stopped between fork and exec).
+std::string ReadReport(int fd, const std::string& program, std::chrono::steady_clock::time_point deadline,
+                       bool* late)
 {
+    using namespace std::chrono;
+    *late = false;
+    for (;;) {
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+        pollfd report = {fd, POLLIN, 0};
+        const int ready = left.count() > 0 ? ::poll(&report, 1, static_cast<int>(left.count())) : 0;
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready == 0) {
+            *late = true;
+            return "cannot start " + program + ": it did not reach exec within " +
+                   std::to_string(ChildProcess::kStartBound.count()) + " s";
+        }
+        break;
+    }
     Failure failure{};
     ssize_t got = 0;
     do {
@@ -288,7 +307,13 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string*
     outputWrite = ScopedFd(-1);
     auto relay = std::make_unique<OutputRelay>(std::move(outputRead), STDERR_FILENO);
     std::unique_ptr<ChildProcess> child(new ChildProcess(pid, OpenPidFd(pid), std::move(relay)));
-    *error = ReadReport(reportRead.get(), plan.program);
+    bool late = false;
+    *error =
+        ReadReport(reportRead.get(), plan.program, std::chrono::steady_clock::now() + kStartBound, &late);
+    if (late) {
+        child->endNow();
+        return nullptr;
+    }
     if (!error->empty()) {
         child->awaitEnd(std::chrono::steady_clock::now() + kTermGrace);
         return nullptr;
@@ -375,13 +400,17 @@ void ChildProcess::endNow()
     m_ending.endedByAgent = true;
     m_ending.wasStopped = isStopped();
     m_ending.endSignal = SIGTERM;
+    // The child itself too: stopped before its setsid, it leads no group yet.
     ::kill(-m_pid, SIGTERM);
+    ::kill(m_pid, SIGTERM);
     ::kill(-m_pid, SIGCONT);
+    ::kill(m_pid, SIGCONT);
     if (awaitEnd(std::chrono::steady_clock::now() + kTermGrace)) {
         return;
     }
     m_ending.endSignal = SIGKILL;
     ::kill(-m_pid, SIGKILL);
+    ::kill(m_pid, SIGKILL);
     reap(0);
 }
 

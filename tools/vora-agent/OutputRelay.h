@@ -3,6 +3,7 @@
 #include "ScopedFd.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <thread>
 
@@ -12,7 +13,9 @@
 // finish() relays what is still in the pipe and stops, even when a process
 // the child left behind keeps the pipe open. A destination that refuses
 // writes (a closed pipe) costs the rest of the output, never the agent:
-// SIGPIPE is blocked on the relay's thread.
+// SIGPIPE is blocked on the relay's thread. No write blocks: a destination
+// nobody drains holds the relay up to kFinishBound after finish(), then
+// the rest is dropped and a line says how many bytes.
 class OutputRelay final
 {
 public:
@@ -27,17 +30,24 @@ private:
     // Pipes hold 1 MiB at most (F_SETPIPE_SZ for unprivileged users).
     static constexpr size_t kFinalBytes = 1u << 20;
     static constexpr int kPollMs = 100;
+    static constexpr size_t kChunk = 4096; // a pipe with room takes one page
+    static constexpr std::chrono::milliseconds kFinishBound{2000};
 
     void run();
     // Copies what can be read without blocking, up to `limit` bytes. False
     // at end of file or on a read error.
     bool copyAvailable(size_t limit);
+    bool awaitWritable();
+    void deliver(const char* data, size_t size);
+    void reportDropped();
 
     ScopedFd m_source;
     ScopedFd m_wakeRead;
     ScopedFd m_wakeWrite;
     int m_destination;
     bool m_destinationOpen = true;
+    size_t m_dropped = 0;
+    std::chrono::steady_clock::time_point m_finishBy; // written before m_finishing is set
     std::atomic<bool> m_finishing{false};
     std::thread m_thread;
 };

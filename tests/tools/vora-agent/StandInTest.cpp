@@ -6,6 +6,8 @@
 #include "FakeHelperProcess.h"
 #include "FileHelpers.h"
 #include "MessageLog.h"
+#include "OutputRelay.h"
+#include "ScopedFd.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
@@ -18,6 +20,12 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -237,4 +245,45 @@ TEST(AnswerReader, SnoozeChoicesText)
     ASSERT_EQ(wide.size(), 1);
     EXPECT_EQ(wide[0].toObject()["chunkId"].toInt(), 2147483647);
     EXPECT_EQ(AnswerReader::parseSnoozeChoices("8:0T\n,9:1F").size(), 1);
+}
+
+// A standard error nobody drains holds up neither finish() nor the agent:
+// what it does not take is dropped, and the part it took is the output's
+// beginning, unmixed.
+TEST(OutputRelay, FinishReturnsWhileTheDestinationIsNotDrained)
+{
+    int source[2] = {-1, -1};
+    int destination[2] = {-1, -1};
+    ASSERT_EQ(::pipe2(source, O_CLOEXEC), 0);
+    ASSERT_EQ(::pipe2(destination, O_CLOEXEC), 0);
+    ScopedFd sourceWrite(source[1]);
+    ScopedFd destinationRead(destination[0]);
+    ScopedFd destinationWrite(destination[1]);
+    ::fcntl(sourceWrite.get(), F_SETPIPE_SZ, 1 << 20);
+    const std::string output(512 * 1024, 'x');
+    ::fcntl(sourceWrite.get(), F_SETFL, O_NONBLOCK);
+    ASSERT_GT(::write(sourceWrite.get(), output.data(), output.size()), 65536);
+
+    auto relay = std::make_unique<OutputRelay>(ScopedFd(source[0]), destinationWrite.get());
+    std::atomic<bool> finished{false};
+    std::thread finishing([&] {
+        relay->finish();
+        finished = true;
+    });
+    const bool returned = WaitUntil([&] { return finished.load(); }, 30000);
+    std::string relayed;
+    char buffer[65536];
+    ::fcntl(destinationRead.get(), F_SETFL, O_NONBLOCK);
+    while (!finished) { // only without the bound: unblock the relay to end the test
+        const ssize_t got = ::read(destinationRead.get(), buffer, sizeof buffer);
+        relayed.append(buffer, got > 0 ? static_cast<size_t>(got) : 0);
+    }
+    finishing.join();
+    ASSERT_TRUE(returned) << "finish() blocked on a destination nobody drained";
+    for (ssize_t got = 0; (got = ::read(destinationRead.get(), buffer, sizeof buffer)) > 0;) {
+        relayed.append(buffer, static_cast<size_t>(got));
+    }
+    EXPECT_GT(relayed.size(), 0u);
+    EXPECT_LT(relayed.size(), output.size());
+    EXPECT_EQ(relayed.find_first_not_of('x'), std::string::npos);
 }
