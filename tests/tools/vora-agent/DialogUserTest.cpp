@@ -6,6 +6,7 @@
 #include "FileHelpers.h"
 #include "ServiceProcess.h"
 #include "TempAgentRoot.h"
+#include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
 #include "XvfbServer.h"
 
@@ -400,9 +401,13 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         int timeoutSeconds;
         bool stopIt;
         bool refuseCloseRange;
+        // Steered by a script while uid 4343 re-creates the name of each
+        // marker as soon as the dialog has taken root's: it ends by its EXIT.
+        QByteArray script = QByteArray();
     } cases[] = {{"ends at its own time-out", 2, false, false},
                  {"stopped by its user", 1, true, false},
-                 {"on a kernel without close_range", 2, false, true}};
+                 {"on a kernel without close_range", 2, false, true},
+                 {"steered while another user plants its marker", 60, false, false, "progon\nawait\nexit\n"}};
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
         QProcess standIn;
@@ -414,10 +419,24 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
                 RefuseCloseRange();
             }
         });
+        QStringList arguments{"dialog", "--user", "4242"};
+        QProcess hostile;
+        if (!test.script.isEmpty()) {
+            arguments << "--script"
+                      << "-";
+            const std::string planted = VUAMarkerMgr(std::string("h1")).GetFilePath(MARKER_PROGON);
+            hostile.start("setpriv", {"--reuid", "4343", "--regid", "4343", "--clear-groups", "sh", "-c",
+                                      "set -C; while :; do true >\"$0\"; done 2>/dev/null",
+                                      QString::fromStdString(planted)});
+            ASSERT_TRUE(hostile.waitForStarted());
+        }
         standIn.start(VORA_AGENT_PATH,
-                      {"dialog", "--user", "4242", "--", "-name=As the user", "-message=Hello", "-noButtons",
-                       QStringLiteral("-timeout=%1").arg(test.timeoutSeconds)});
+                      arguments + QStringList{"--", "-name=As the user", "-message=Hello", "-noButtons",
+                                              "-suffix=h1",
+                                              QStringLiteral("-timeout=%1").arg(test.timeoutSeconds)});
         ASSERT_TRUE(standIn.waitForStarted());
+        standIn.write(test.script);
+        standIn.closeWriteChannel();
         qint64 dialog = 0;
         DialogView view;
         ASSERT_TRUE(WaitUntil(
@@ -458,6 +477,8 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         // Within its wait limit (time-out + 15 s, then 5 s for SIGTERM).
         ASSERT_TRUE(WaitUntil([&] { return standIn.state() == QProcess::NotRunning; },
                               (test.timeoutSeconds + 15 + 5 + 30) * 1000));
+        hostile.kill();
+        hostile.waitForFinished();
         const QByteArray err = standIn.readAllStandardError();
         EXPECT_EQ(standIn.exitCode(), 0) << err.toStdString();
         const QJsonObject report = QJsonDocument::fromJson(standIn.readAllStandardOutput()).object();
