@@ -29,6 +29,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -274,6 +275,9 @@ TEST_F(DialogUserTest, HungDialogIsKilledAtItsWaitLimit)
 struct DialogView
 {
     QString status;
+    QString limits;       // /proc/PID/limits
+    QByteArray nice;      // field 19 of /proc/PID/stat
+    QByteArray oomAdjust; // /proc/PID/oom_score_adj
     QList<QByteArray> environment;
     QMap<int, QString> descriptors; // number -> link target
 };
@@ -302,6 +306,34 @@ qint64 ChildNamed(qint64 parent, const QByteArray& name)
     return 0;
 }
 
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The line of /proc/PID/limits for `name` ("Max open files").
+QString LimitLine(const QString& limits, const QString& name)
+{
+    const qsizetype at = limits.indexOf("\n" + name + " ");
+    return at < 0 ? QString() : limits.mid(at + 1).section('\n', 0, 0);
+}
+
+// "Max open files  1024  4096  files" -> {1024, 4096}; "unlimited" is RLIM_INFINITY.
+std::pair<rlim_t, rlim_t> LimitValues(const QString& line)
+{
+    const QStringList fields = line.mid(26).split(' ', Qt::SkipEmptyParts);
+    const auto value = [](const QString& field) {
+        return field == "unlimited" ? RLIM_INFINITY : static_cast<rlim_t>(field.toULongLong());
+    };
+    return {value(fields.value(0)), value(fields.value(1))};
+}
+
+std::pair<rlim_t, rlim_t> ClampedTo(std::pair<rlim_t, rlim_t> limit, rlim_t hard)
+{
+    return {std::min(limit.first, hard), std::min(limit.second, hard)};
+}
+
 DialogView ViewOf(qint64 pid)
 {
     const QString base = "/proc/" + QString::number(pid);
@@ -313,6 +345,10 @@ DialogView ViewOf(qint64 pid)
         view.environment = environ.readAll().split('\0');
         view.environment.removeAll(QByteArray());
     }
+    view.limits = QString::fromUtf8(ReadAll(base + "/limits"));
+    const QByteArray stat = ReadAll(base + "/stat");
+    view.nice = stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(16);
+    view.oomAdjust = ReadAll(base + "/oom_score_adj").trimmed();
     for (const QString& fd : QDir(base + "/fd").entryList(QDir::Files | QDir::System)) {
         view.descriptors.insert(fd.toInt(), ReadLink(base + "/fd/" + fd));
     }
@@ -415,6 +451,20 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         standIn.setChildProcessModifier([secret, refuse = test.refuseCloseRange] {
             ::umask(077);
             ::dup2(secret, 42); // the copy is inheritable
+            // Soft limits: raising a hard one again takes CAP_SYS_RESOURCE,
+            // which containers often lack.
+            rlimit core = {};
+            rlimit descriptors = {};
+            ::getrlimit(RLIMIT_CORE, &core);
+            ::getrlimit(RLIMIT_NOFILE, &descriptors);
+            core.rlim_cur = core.rlim_max;
+            descriptors.rlim_cur = 4321;
+            ::setrlimit(RLIMIT_CORE, &core);
+            ::setrlimit(RLIMIT_NOFILE, &descriptors);
+            ::setpriority(PRIO_PROCESS, 0, 3);
+            const int adjustment = ::open("/proc/self/oom_score_adj", O_WRONLY);
+            (void)!::write(adjustment, "5", 1);
+            ::close(adjustment);
             if (refuse) {
                 RefuseCloseRange();
             }
@@ -456,6 +506,23 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         const QString groups = view.status.mid(view.status.indexOf("\nGroups:") + 8).section('\n', 0, 0);
         EXPECT_EQ(groups.trimmed(), "") << view.status.toStdString();
         EXPECT_TRUE(view.status.contains("\nUmask:\t0022\n")) << view.status.toStdString();
+        // Not the caller's limits (core "unlimited", 4321 descriptors), nice
+        // value 3 or OOM adjustment 5: those of a fresh login, PID 1's.
+        // Where the agent's hard limit is lower, which only CAP_SYS_RESOURCE
+        // raises, that one.
+        const QString pid1 = QString::fromUtf8(ReadAll("/proc/1/limits"));
+        for (const auto& [name, resource] : {std::pair{"Max core file size", RLIMIT_CORE},
+                                             {"Max open files", RLIMIT_NOFILE},
+                                             {"Max processes", RLIMIT_NPROC},
+                                             {"Max stack size", RLIMIT_STACK}}) {
+            rlimit ours = {};
+            ::getrlimit(resource, &ours);
+            EXPECT_EQ(LimitValues(LimitLine(view.limits, name)),
+                      ClampedTo(LimitValues(LimitLine(pid1, name)), ours.rlim_max))
+                << name;
+        }
+        EXPECT_EQ(view.nice, "0");
+        EXPECT_EQ(view.oomAdjust, "0");
         EXPECT_TRUE(view.environment.contains("DISPLAY=" + xserver.display().toUtf8()));
         for (const QByteArray& entry : view.environment) {
             EXPECT_TRUE(AllowedVariable(entry)) << entry.toStdString();
