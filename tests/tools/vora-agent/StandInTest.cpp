@@ -1,6 +1,7 @@
 // The agent stand-in, run as a process against the real VUserAlert, a
 // temporary agent root and the private system bus of this test program.
 #include "AnswerReader.h"
+#include "ChildProcess.h"
 #include "DarwinNotificationsManager.h"
 #include "DialogRunner.h"
 #include "FakeHelperProcess.h"
@@ -22,6 +23,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -205,6 +209,71 @@ TEST(StandInNotifications, PostingsReachObserversFromTheHelperOnly)
 
     ASSERT_TRUE(helper.send("post restart"));
     EXPECT_TRUE(WaitUntil([&] { return restarted == 1; }));
+}
+
+// Traces `agent` (stopped) and holds every process it forks in its first
+// stop, before it can exec, until the agent ends: as a child stopped
+// between fork and exec. Runs in a forked process of its own, which only
+// makes async-signal-safe calls.
+[[noreturn]] static void HoldForkedChildren(pid_t agent)
+{
+    if (::ptrace(PTRACE_SEIZE, agent, nullptr, PTRACE_O_TRACEFORK | PTRACE_O_EXITKILL) != 0) {
+        ::kill(agent, SIGCONT);
+        ::_exit(77);
+    }
+    ::kill(agent, SIGCONT);
+    for (;;) {
+        int status = 0;
+        const pid_t pid = ::waitpid(-1, &status, __WALL);
+        if (pid == agent && (WIFEXITED(status) || WIFSIGNALED(status))) {
+            ::_exit(0);
+        }
+        if (pid == agent && WIFSTOPPED(status)) {
+            const int signal = WSTOPSIG(status);
+            const bool event = signal == SIGTRAP && (status >> 16) != 0;
+            ::ptrace(PTRACE_CONT, agent, nullptr, event || signal == SIGSTOP ? 0 : signal);
+        }
+        if (pid < 0 && errno != EINTR) {
+            ::_exit(1);
+        }
+    }
+}
+
+// A dialog that never reaches its exec does not hang the agent: it is
+// ended after the start bound and reported as not started.
+TEST_F(StandInTest, DialogHeldBeforeExecIsEndedAsNotStarted)
+{
+    QProcess standIn;
+    standIn.setProcessEnvironment(environment());
+    // Stopped before it becomes the agent, so that the tracer is there first.
+    standIn.start("sh", {"-c", "kill -STOP $$; exec \"$0\" \"$@\"", VORA_AGENT_PATH, "dialog", "--program",
+                         PRINT_IDENTITY_PATH, "--"});
+    ASSERT_TRUE(standIn.waitForStarted());
+    const pid_t agent = static_cast<pid_t>(standIn.processId());
+    ASSERT_TRUE(WaitUntil([&] {
+        return ReadFile("/proc/" + std::to_string(agent) + "/stat").find(") T ") != std::string::npos;
+    }));
+    const pid_t tracer = ::fork();
+    if (tracer == 0) {
+        HoldForkedChildren(agent);
+    }
+    ASSERT_GT(tracer, 0);
+    const bool ended = WaitUntil(
+        [&] { return standIn.state() == QProcess::NotRunning; },
+        (ChildProcess::kStartBound + 2 * ChildProcess::kTermGrace + std::chrono::seconds(30)).count() * 1000);
+    if (!ended) {
+        ::kill(agent, SIGKILL);
+    }
+    int tracerStatus = 0;
+    ::waitpid(tracer, &tracerStatus, 0);
+    if (WIFEXITED(tracerStatus) && WEXITSTATUS(tracerStatus) == 77) {
+        GTEST_SKIP() << "ptrace is refused here (no CAP_SYS_PTRACE, or Yama)";
+    }
+    ASSERT_TRUE(ended) << "the agent hung on a child held before exec";
+    const QByteArray err = standIn.readAllStandardError();
+    EXPECT_EQ(standIn.exitCode(), 2) << err.toStdString();
+    EXPECT_TRUE(err.contains("cannot start " PRINT_IDENTITY_PATH ": it did not reach exec within 30 s"))
+        << err.toStdString();
 }
 
 // How long the agent waits before it ends a dialog that has not closed
