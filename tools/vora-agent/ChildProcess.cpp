@@ -13,7 +13,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -72,6 +74,16 @@ constexpr int kReportFd = 3;
 
 // What the child needs, all made before fork: after it only
 // async-signal-safe calls are made.
+// A resource limit the child takes over from PID 1, with the line it
+// prints when the kernel refuses it.
+struct Limit
+{
+    int resource;
+    rlimit value;
+    std::string clamped; // PID 1's is above the agent's hard limit, which only CAP_SYS_RESOURCE raises
+    std::string refused;
+};
+
 struct ChildSetup
 {
     std::vector<std::string> argumentStorage;
@@ -82,7 +94,76 @@ struct ChildSetup
     int output;
     int report;
     unsigned int descriptorLimit;
+    std::vector<Limit> limits; // for a child of another identity only
 };
+
+// The limits a user's processes get from a fresh login rather than from
+// the agent (which root may have started with a core limit of "unlimited"
+// or many descriptors): PID 1's.
+const struct
+{
+    int resource;
+    const char* name;
+} kUserLimits[] = {
+    {RLIMIT_NOFILE, "RLIMIT_NOFILE"},   {RLIMIT_CORE, "RLIMIT_CORE"},     {RLIMIT_NPROC, "RLIMIT_NPROC"},
+    {RLIMIT_MEMLOCK, "RLIMIT_MEMLOCK"}, {RLIMIT_STACK, "RLIMIT_STACK"},   {RLIMIT_AS, "RLIMIT_AS"},
+    {RLIMIT_DATA, "RLIMIT_DATA"},       {RLIMIT_FSIZE, "RLIMIT_FSIZE"},   {RLIMIT_CPU, "RLIMIT_CPU"},
+    {RLIMIT_NICE, "RLIMIT_NICE"},       {RLIMIT_RTPRIO, "RLIMIT_RTPRIO"},
+};
+
+// PID 1's limits; one that cannot be read stays the agent's, with a line.
+std::vector<Limit> UserLimits(const std::string& program)
+{
+    std::vector<Limit> limits;
+    for (const auto& limit : kUserLimits) {
+        rlimit value = {};
+        if (::prlimit(1, static_cast<__rlimit_resource>(limit.resource), nullptr, &value) != 0) {
+            std::fprintf(stderr, "vora-agent: cannot read %s of PID 1 (%s): %s keeps the agent's\n",
+                         limit.name, std::strerror(errno), program.c_str());
+            continue;
+        }
+        const std::string name(limit.name);
+        limits.push_back({limit.resource, value,
+                          "vora-agent: " + name + " of PID 1 is above the agent's hard limit: " + program +
+                              " gets the agent's hard limit\n",
+                          "vora-agent: setrlimit " + name + " refused: " + program + " keeps the agent's\n"});
+    }
+    return limits;
+}
+
+void Say(const char* line)
+{
+    const ssize_t written = ::write(STDERR_FILENO, line, std::strlen(line));
+    (void)written;
+}
+
+// What a user's dialog must not keep of root's process: its limits, its
+// nice value and its OOM score adjustment. Refusals are said on the
+// child's standard error, which the agent relays; none is fatal.
+void ResetRootsAttributes(const ChildSetup& setup)
+{
+    for (const Limit& limit : setup.limits) {
+        const auto resource = static_cast<__rlimit_resource>(limit.resource);
+        if (::setrlimit(resource, &limit.value) == 0) {
+            continue;
+        }
+        rlimit now = {};
+        ::getrlimit(resource, &now);
+        const rlimit clamped = {std::min(limit.value.rlim_cur, now.rlim_max),
+                                std::min(limit.value.rlim_max, now.rlim_max)};
+        Say(::setrlimit(resource, &clamped) == 0 ? limit.clamped.c_str() : limit.refused.c_str());
+    }
+    if (::setpriority(PRIO_PROCESS, 0, 0) != 0) {
+        Say("vora-agent: setpriority refused: the dialog keeps the agent's nice value\n");
+    }
+    const int adjustment = ::open("/proc/self/oom_score_adj", O_WRONLY | O_CLOEXEC);
+    if (adjustment < 0 || ::write(adjustment, "0", 1) != 1) {
+        Say("vora-agent: cannot write /proc/self/oom_score_adj: the dialog keeps the agent's\n");
+    }
+    if (adjustment >= 0) {
+        ::close(adjustment);
+    }
+}
 
 std::vector<char*> Pointers(std::vector<std::string>& items)
 {
@@ -191,6 +272,7 @@ void SwitchIdentity(const ChildProcess::Identity& identity, int report)
         ::umask(*plan.umask);
     }
     if (plan.identity) {
+        ResetRootsAttributes(setup);
         SwitchIdentity(*plan.identity, kReportFd);
     }
     if (!plan.workingDirectory.empty() && ::chdir(plan.workingDirectory.c_str()) != 0) {
@@ -200,9 +282,28 @@ void SwitchIdentity(const ChildProcess::Identity& identity, int report)
     Fail(kReportFd, Step::Exec);
 }
 
-// Reads the child's report: empty when it reached exec.
-std::string ReadReport(int fd, const std::string& program)
+// Reads the child's report: empty when it reached exec. `*late` is set
+// when the child neither reached exec nor failed before `deadline` (it may
+// be stopped between fork and exec).
+std::string ReadReport(int fd, const std::string& program, std::chrono::steady_clock::time_point deadline,
+                       bool* late)
 {
+    using namespace std::chrono;
+    *late = false;
+    for (;;) {
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+        pollfd report = {fd, POLLIN, 0};
+        const int ready = left.count() > 0 ? ::poll(&report, 1, static_cast<int>(left.count())) : 0;
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready == 0) {
+            *late = true;
+            return "cannot start " + program + ": it did not reach exec within " +
+                   std::to_string(ChildProcess::kStartBound.count()) + " s";
+        }
+        break;
+    }
     Failure failure{};
     ssize_t got = 0;
     do {
@@ -277,7 +378,15 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string*
         return failed("no descriptor above 3 for its pipes");
     }
 
-    ChildSetup setup{{}, {}, {}, &plan, input.get(), outputWrite.get(), reportWrite.get(), DescriptorLimit()};
+    ChildSetup setup{{},
+                     {},
+                     {},
+                     &plan,
+                     input.get(),
+                     outputWrite.get(),
+                     reportWrite.get(),
+                     DescriptorLimit(),
+                     plan.identity ? UserLimits(plan.program) : std::vector<Limit>()};
     setup.argumentStorage.push_back(Locate(plan.program));
     setup.argumentStorage.insert(setup.argumentStorage.end(), plan.arguments.begin(), plan.arguments.end());
     std::vector<std::string> environment = plan.environment;
@@ -300,7 +409,13 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string*
     outputWrite = ScopedFd(-1);
     auto relay = std::make_unique<OutputRelay>(std::move(outputRead), STDERR_FILENO);
     std::unique_ptr<ChildProcess> child(new ChildProcess(pid, OpenPidFd(pid), std::move(relay)));
-    *error = ReadReport(reportRead.get(), plan.program);
+    bool late = false;
+    *error =
+        ReadReport(reportRead.get(), plan.program, std::chrono::steady_clock::now() + kStartBound, &late);
+    if (late) {
+        child->endNow();
+        return nullptr;
+    }
     if (!error->empty()) {
         child->awaitEnd(std::chrono::steady_clock::now() + kTermGrace);
         return nullptr;
@@ -387,13 +502,17 @@ void ChildProcess::endNow()
     m_ending.endedByAgent = true;
     m_ending.wasStopped = isStopped();
     m_ending.endSignal = SIGTERM;
+    // The child itself too: stopped before its setsid, it leads no group yet.
     ::kill(-m_pid, SIGTERM);
+    ::kill(m_pid, SIGTERM);
     ::kill(-m_pid, SIGCONT);
+    ::kill(m_pid, SIGCONT);
     if (awaitEnd(std::chrono::steady_clock::now() + kTermGrace)) {
         return;
     }
     m_ending.endSignal = SIGKILL;
     ::kill(-m_pid, SIGKILL);
+    ::kill(m_pid, SIGKILL);
     reap(0);
 }
 

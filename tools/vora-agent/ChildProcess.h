@@ -21,8 +21,15 @@
 //   - the plan's environment only, and optionally a umask, a working
 //     directory and an identity (setgroups, setgid, setuid, then a check
 //     that root cannot be regained).
+//   - with an identity, what a fresh login of that user would have rather
+//     than the agent's: PID 1's resource limits (read before fork; one
+//     above the agent's hard limit gets that), nice value 0 and OOM score
+//     adjustment 0, set before the switch. Refusals leave a line on the
+//     relayed output; none stops the start. The cgroup stays the agent's.
 // A child that fails before exec reports which step failed and its errno
-// through a close-on-exec pipe, so start() can say why.
+// through a close-on-exec pipe, so start() can say why; one that neither
+// fails nor reaches exec within kStartBound is ended like one at its wait
+// limit.
 //
 // The wait is bounded: a child still there at the limit, running or
 // stopped (SIGSTOP), is sent SIGTERM and SIGCONT, and SIGKILL when it has
@@ -61,6 +68,9 @@ public:
     };
 
     static constexpr std::chrono::seconds kTermGrace{5};
+    // A child that has neither reached exec nor failed by then (stopped
+    // between fork and exec) is ended and reported as not started.
+    static constexpr std::chrono::seconds kStartBound{30};
 
     // nullptr with the reason in `error` when the program could not be started.
     static std::unique_ptr<ChildProcess> start(const Plan& plan, std::string* error);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <map>
 
+#include <sys/stat.h>
+
 namespace {
 
 const std::map<QString, VUA_MarkerType> kPlainCommands = {
@@ -35,24 +37,38 @@ DialogSteering::DialogSteering(const std::string& suffix) : m_markers(suffix) {}
 // name, one the dialog has not taken yet or one another user planted.
 bool DialogSteering::create(VUA_MarkerType type, const std::string& content, QString* error)
 {
-    const VResult published = m_markers.Publish(type, content);
-    if (!published) {
+    struct stat published = {};
+    const VResult done = m_markers.Publish(type, content, &published);
+    if (!done) {
         *error = QStringLiteral("cannot create marker %1: %2")
                      .arg(QString::fromStdString(m_markers.GetFilePath(type)),
-                          QString::fromLocal8Bit(strerror(published.error)));
+                          QString::fromLocal8Bit(strerror(done.error)));
         return false;
     }
     if (type != MARKER_APND) {
         m_last = type;
+        m_lastPublished = {published.st_dev, published.st_ino, published.st_uid};
     }
     return true;
+}
+
+// The marker published last still stands at its name: the same file, not
+// one another user made there after the dialog took ours.
+bool DialogSteering::lastStillThere() const
+{
+    struct stat info = {};
+    if (m_last == MARKER_NONE || !m_markers.Stat(m_last, &info)) {
+        return false;
+    }
+    return info.st_dev == m_lastPublished.dev && info.st_ino == m_lastPublished.ino &&
+           info.st_uid == m_lastPublished.uid;
 }
 
 bool DialogSteering::awaitTaken(int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    while (m_last != MARKER_NONE && m_markers.Exists(m_last)) {
+    while (lastStillThere()) {
         if (clock.elapsed() > timeoutMs) {
             return false;
         }

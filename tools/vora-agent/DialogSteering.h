@@ -16,7 +16,9 @@
 //   showok | progon | progoff | finish | exit
 //   timeout SECONDS restart the time-out
 //   wait MS         pause
-//   await           wait until the dialog has taken the last marker (10 s)
+//   await           wait until the dialog has taken the last marker (10 s):
+//                   until the file published is no longer at its name,
+//                   whatever another user puts there after it
 class DialogSteering final
 {
 public:
@@ -36,7 +38,16 @@ public:
 private:
     bool create(VUA_MarkerType type, const std::string& content, QString* error);
     bool awaitTaken(int timeoutMs);
+    bool lastStillThere() const;
 
     VUAMarkerMgr m_markers;
     VUA_MarkerType m_last = MARKER_NONE;
+    // The file published for m_last: the owner too, as a file made after
+    // ours was removed may get its inode number.
+    struct Published
+    {
+        dev_t dev = 0;
+        ino_t ino = 0;
+        uid_t uid = 0;
+    } m_lastPublished;
 };

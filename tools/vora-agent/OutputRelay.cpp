@@ -5,28 +5,13 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <string>
 #include <system_error>
 
 namespace {
-
-bool WriteAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
 
 // What the dialog prints reaches the agent's standard error, often an
 // administrator's terminal: control characters are shown, never obeyed.
@@ -91,6 +76,7 @@ void OutputRelay::finish()
     if (!m_thread.joinable()) {
         return;
     }
+    m_finishBy = std::chrono::steady_clock::now() + kFinishBound;
     m_finishing = true;
     const char wake = 1;
     if (m_wakeWrite.valid()) {
@@ -115,9 +101,79 @@ bool OutputRelay::copyAvailable(size_t limit)
             return false;
         }
         const std::string shown = ShownNotObeyed(std::string(buffer, static_cast<size_t>(got)), &m_heldBack);
-        m_destinationOpen = m_destinationOpen && WriteAll(m_destination, shown.data(), shown.size());
+        deliver(shown.data(), shown.size());
     }
     return true;
+}
+
+// Waits until the destination takes more, or finish() is called. Once
+// finishing, waits no longer than the finish bound.
+bool OutputRelay::awaitWritable()
+{
+    using namespace std::chrono;
+    for (;;) {
+        const bool finishing = m_finishing;
+        const auto left =
+            finishing ? duration_cast<milliseconds>(m_finishBy - steady_clock::now()).count() : 0;
+        if (finishing && left <= 0) {
+            return false;
+        }
+        pollfd watched[2] = {{m_destination, POLLOUT, 0}, {m_wakeRead.get(), POLLIN, 0}};
+        const int count = finishing || !m_wakeRead.valid() ? 1 : 2;
+        const int timeout = finishing ? static_cast<int>(left) : (m_wakeRead.valid() ? -1 : kPollMs);
+        const int ready = ::poll(watched, count, timeout);
+        if (ready < 0 && errno != EINTR) {
+            return false;
+        }
+        if (ready > 0 && watched[0].revents != 0) {
+            return true;
+        }
+    }
+}
+
+// Writes at most one pipe page at a time, and only once poll says there is
+// room, so that no write blocks: a destination nobody drains holds up the
+// relay only until finish(), and what it then does not take is dropped.
+void OutputRelay::deliver(const char* data, size_t size)
+{
+    while (size > 0 && m_destinationOpen) {
+        if (!awaitWritable()) {
+            break;
+        }
+        const ssize_t written = ::write(m_destination, data, std::min<size_t>(size, kChunk));
+        if (written < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (written <= 0) {
+            m_destinationOpen = false;
+            break;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    if (m_destinationOpen) {
+        m_dropped += size;
+    }
+}
+
+// One line for what the destination did not take in time, if it takes
+// that line: there is nowhere else to say it.
+void OutputRelay::reportDropped()
+{
+    if (m_dropped == 0) {
+        return;
+    }
+    char line[160];
+    const int length = std::snprintf(line, sizeof line,
+                                     "\nvora-agent: dropped %zu bytes of the dialog's output: standard error "
+                                     "did not take them within %lld ms\n",
+                                     m_dropped, static_cast<long long>(kFinishBound.count()));
+    pollfd room = {m_destination, POLLOUT, 0};
+    if (!m_destinationOpen || ::poll(&room, 1, 0) != 1 || (room.revents & POLLOUT) == 0) {
+        return; // still full: nothing else reaches it either
+    }
+    const ssize_t written = ::write(m_destination, line, static_cast<size_t>(length));
+    (void)written;
 }
 
 void OutputRelay::run()
@@ -135,9 +191,11 @@ void OutputRelay::run()
             // What is in the pipe now, and no more: a process the child
             // left behind may keep writing.
             copyAvailable(kFinalBytes);
+            reportDropped();
             return;
         }
         if (watched[0].revents != 0 && !copyAvailable(kFinalBytes)) {
+            reportDropped();
             return;
         }
     }

@@ -3,6 +3,7 @@
 #include "ScopedFd.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <thread>
@@ -13,8 +14,11 @@
 // finish() relays what is still in the pipe and stops, even when a process
 // the child left behind keeps the pipe open. A destination that refuses
 // writes (a closed pipe) costs the rest of the output, never the agent:
-// SIGPIPE is blocked on the relay's thread. Control characters are relayed
-// as visible escapes ("\x1b"), so the child cannot drive a terminal.
+// SIGPIPE is blocked on the relay's thread. No write blocks: a destination
+// nobody drains holds the relay up to kFinishBound after finish(), then
+// the rest is dropped and a line says how many bytes. Control characters
+// are relayed as visible escapes ("\x1b"), so the child cannot drive a
+// terminal.
 class OutputRelay final
 {
 public:
@@ -29,11 +33,16 @@ private:
     // Pipes hold 1 MiB at most (F_SETPIPE_SZ for unprivileged users).
     static constexpr size_t kFinalBytes = 1u << 20;
     static constexpr int kPollMs = 100;
+    static constexpr size_t kChunk = 4096; // a pipe with room takes one page
+    static constexpr std::chrono::milliseconds kFinishBound{2000};
 
     void run();
     // Copies what can be read without blocking, up to `limit` bytes. False
     // at end of file or on a read error.
     bool copyAvailable(size_t limit);
+    bool awaitWritable();
+    void deliver(const char* data, size_t size);
+    void reportDropped();
 
     ScopedFd m_source;
     ScopedFd m_wakeRead;
@@ -41,6 +50,8 @@ private:
     int m_destination;
     bool m_destinationOpen = true;
     std::string m_heldBack; // a UTF-8 lead byte split from its follower
+    size_t m_dropped = 0;
+    std::chrono::steady_clock::time_point m_finishBy; // written before m_finishing is set
     std::atomic<bool> m_finishing{false};
     std::thread m_thread;
 };

@@ -317,7 +317,7 @@ VFileStatus VSafeDir::ReadFile(const std::string& name, const VOwners& owners, s
 }
 
 VResult VSafeDir::Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner,
-                          gid_t group) const
+                          gid_t group, struct stat* published) const
 {
     const std::string temporary = RandomName(".vsafe-");
     ScopedFd file = CreateExclusive(temporary, mode);
@@ -327,6 +327,9 @@ VResult VSafeDir::Publish(const std::string& name, const std::string& content, m
     VResult done = WriteAll(file.get(), content.data(), content.size());
     if (done && (owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1))) {
         done = VResult::Of(::fchown(file.get(), owner, group) == 0);
+    }
+    if (done && published != nullptr) {
+        done = VResult::Of(::fstat(file.get(), published) == 0);
     }
     const VResult closed = file.close();
     if (done && closed) {

@@ -135,8 +135,11 @@ public:
     // Writes `content` to a new file under a random hidden name, gives it
     // `owner`/`group` when those are not -1, and renames it over `name` (a
     // directory standing there is first renamed to a hidden random name).
+    // `published` (when given) receives the new file's fstat, taken before
+    // the rename: its device, inode and owner tell it from whatever stands
+    // at the name later.
     VResult Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner = -1,
-                    gid_t group = -1) const;
+                    gid_t group = -1, struct stat* published = nullptr) const;
 
     // Removes the entry (an empty directory too; one with something in it
     // is renamed to a hidden random name); a missing one is not an error.

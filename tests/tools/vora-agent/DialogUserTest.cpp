@@ -6,6 +6,7 @@
 #include "FileHelpers.h"
 #include "ServiceProcess.h"
 #include "TempAgentRoot.h"
+#include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
 #include "XvfbServer.h"
 
@@ -30,6 +31,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -282,10 +284,19 @@ TEST_F(DialogUserTest, HungDialogIsKilledAtItsWaitLimit)
         << run.err.toStdString();
 }
 
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The dialog's /proc entries, read while it runs.
 struct DialogView
 {
     QString status;
+    QString limits;       // /proc/PID/limits
+    QByteArray nice;      // field 19 of /proc/PID/stat
+    QByteArray oomAdjust; // /proc/PID/oom_score_adj
     QList<QByteArray> environment;
     QMap<int, QString> descriptors; // number -> link target
 };
@@ -314,6 +325,28 @@ qint64 ChildNamed(qint64 parent, const QByteArray& name)
     return 0;
 }
 
+// The line of /proc/PID/limits for `name` ("Max open files").
+QString LimitLine(const QString& limits, const QString& name)
+{
+    const qsizetype at = limits.indexOf("\n" + name + " ");
+    return at < 0 ? QString() : limits.mid(at + 1).section('\n', 0, 0);
+}
+
+// "Max open files  1024  4096  files" -> {1024, 4096}; "unlimited" is RLIM_INFINITY.
+std::pair<rlim_t, rlim_t> LimitValues(const QString& line)
+{
+    const QStringList fields = line.mid(26).split(' ', Qt::SkipEmptyParts);
+    const auto value = [](const QString& field) {
+        return field == "unlimited" ? RLIM_INFINITY : static_cast<rlim_t>(field.toULongLong());
+    };
+    return {value(fields.value(0)), value(fields.value(1))};
+}
+
+std::pair<rlim_t, rlim_t> ClampedTo(std::pair<rlim_t, rlim_t> limit, rlim_t hard)
+{
+    return {std::min(limit.first, hard), std::min(limit.second, hard)};
+}
+
 DialogView ViewOf(qint64 pid)
 {
     const QString base = "/proc/" + QString::number(pid);
@@ -325,6 +358,10 @@ DialogView ViewOf(qint64 pid)
         view.environment = environ.readAll().split('\0');
         view.environment.removeAll(QByteArray());
     }
+    view.limits = QString::fromUtf8(ReadAll(base + "/limits"));
+    const QByteArray stat = ReadAll(base + "/stat");
+    view.nice = stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(16);
+    view.oomAdjust = ReadAll(base + "/oom_score_adj").trimmed();
     for (const QString& fd : QDir(base + "/fd").entryList(QDir::Files | QDir::System)) {
         view.descriptors.insert(fd.toInt(), ReadLink(base + "/fd/" + fd));
     }
@@ -413,9 +450,13 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         int timeoutSeconds;
         bool stopIt;
         bool refuseCloseRange;
+        // Steered by a script while uid 4343 re-creates the name of each
+        // marker as soon as the dialog has taken root's: it ends by its EXIT.
+        QByteArray script = QByteArray();
     } cases[] = {{"ends at its own time-out", 2, false, false},
                  {"stopped by its user", 1, true, false},
-                 {"on a kernel without close_range", 2, false, true}};
+                 {"on a kernel without close_range", 2, false, true},
+                 {"steered while another user plants its marker", 60, false, false, "progon\nawait\nexit\n"}};
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
         QProcess standIn;
@@ -423,14 +464,42 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         standIn.setChildProcessModifier([secret, refuse = test.refuseCloseRange] {
             ::umask(077);
             ::dup2(secret, 42); // the copy is inheritable
+            // Soft limits: raising a hard one again takes CAP_SYS_RESOURCE,
+            // which containers often lack.
+            rlimit core = {};
+            rlimit descriptors = {};
+            ::getrlimit(RLIMIT_CORE, &core);
+            ::getrlimit(RLIMIT_NOFILE, &descriptors);
+            core.rlim_cur = core.rlim_max;
+            descriptors.rlim_cur = 4321;
+            ::setrlimit(RLIMIT_CORE, &core);
+            ::setrlimit(RLIMIT_NOFILE, &descriptors);
+            ::setpriority(PRIO_PROCESS, 0, 3);
+            const int adjustment = ::open("/proc/self/oom_score_adj", O_WRONLY);
+            (void)!::write(adjustment, "5", 1);
+            ::close(adjustment);
             if (refuse) {
                 RefuseCloseRange();
             }
         });
+        QStringList arguments{"dialog", "--user", "4242"};
+        QProcess hostile;
+        if (!test.script.isEmpty()) {
+            arguments << "--script"
+                      << "-";
+            const std::string planted = VUAMarkerMgr(std::string("h1")).GetFilePath(MARKER_PROGON);
+            hostile.start("setpriv", {"--reuid", "4343", "--regid", "4343", "--clear-groups", "sh", "-c",
+                                      "set -C; while :; do true >\"$0\"; done 2>/dev/null",
+                                      QString::fromStdString(planted)});
+            ASSERT_TRUE(hostile.waitForStarted());
+        }
         standIn.start(VORA_AGENT_PATH,
-                      {"dialog", "--user", "4242", "--", "-name=As the user", "-message=Hello", "-noButtons",
-                       QStringLiteral("-timeout=%1").arg(test.timeoutSeconds)});
+                      arguments + QStringList{"--", "-name=As the user", "-message=Hello", "-noButtons",
+                                              "-suffix=h1",
+                                              QStringLiteral("-timeout=%1").arg(test.timeoutSeconds)});
         ASSERT_TRUE(standIn.waitForStarted());
+        standIn.write(test.script);
+        standIn.closeWriteChannel();
         qint64 dialog = 0;
         DialogView view;
         ASSERT_TRUE(WaitUntil(
@@ -450,6 +519,23 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         const QString groups = view.status.mid(view.status.indexOf("\nGroups:") + 8).section('\n', 0, 0);
         EXPECT_EQ(groups.trimmed(), "") << view.status.toStdString();
         EXPECT_TRUE(view.status.contains("\nUmask:\t0022\n")) << view.status.toStdString();
+        // Not the caller's limits (core "unlimited", 4321 descriptors), nice
+        // value 3 or OOM adjustment 5: those of a fresh login, PID 1's.
+        // Where the agent's hard limit is lower, which only CAP_SYS_RESOURCE
+        // raises, that one.
+        const QString pid1 = QString::fromUtf8(ReadAll("/proc/1/limits"));
+        for (const auto& [name, resource] : {std::pair{"Max core file size", RLIMIT_CORE},
+                                             {"Max open files", RLIMIT_NOFILE},
+                                             {"Max processes", RLIMIT_NPROC},
+                                             {"Max stack size", RLIMIT_STACK}}) {
+            rlimit ours = {};
+            ::getrlimit(resource, &ours);
+            EXPECT_EQ(LimitValues(LimitLine(view.limits, name)),
+                      ClampedTo(LimitValues(LimitLine(pid1, name)), ours.rlim_max))
+                << name;
+        }
+        EXPECT_EQ(view.nice, "0");
+        EXPECT_EQ(view.oomAdjust, "0");
         EXPECT_TRUE(view.environment.contains("DISPLAY=" + xserver.display().toUtf8()));
         for (const QByteArray& entry : view.environment) {
             EXPECT_TRUE(AllowedVariable(entry)) << entry.toStdString();
@@ -471,6 +557,8 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         // Within its wait limit (time-out + 15 s, then 5 s for SIGTERM).
         ASSERT_TRUE(WaitUntil([&] { return standIn.state() == QProcess::NotRunning; },
                               (test.timeoutSeconds + 15 + 5 + 30) * 1000));
+        hostile.kill();
+        hostile.waitForFinished();
         const QByteArray err = standIn.readAllStandardError();
         EXPECT_EQ(standIn.exitCode(), 0) << err.toStdString();
         const QJsonObject report = QJsonDocument::fromJson(standIn.readAllStandardOutput()).object();

@@ -1,11 +1,14 @@
 // The agent stand-in, run as a process against the real VUserAlert, a
 // temporary agent root and the private system bus of this test program.
 #include "AnswerReader.h"
+#include "ChildProcess.h"
 #include "DarwinNotificationsManager.h"
 #include "DialogRunner.h"
 #include "FakeHelperProcess.h"
 #include "FileHelpers.h"
 #include "MessageLog.h"
+#include "OutputRelay.h"
+#include "ScopedFd.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
@@ -18,6 +21,15 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ptrace.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -199,6 +211,71 @@ TEST(StandInNotifications, PostingsReachObserversFromTheHelperOnly)
     EXPECT_TRUE(WaitUntil([&] { return restarted == 1; }));
 }
 
+// Traces `agent` (stopped) and holds every process it forks in its first
+// stop, before it can exec, until the agent ends: as a child stopped
+// between fork and exec. Runs in a forked process of its own, which only
+// makes async-signal-safe calls.
+[[noreturn]] static void HoldForkedChildren(pid_t agent)
+{
+    if (::ptrace(PTRACE_SEIZE, agent, nullptr, PTRACE_O_TRACEFORK | PTRACE_O_EXITKILL) != 0) {
+        ::kill(agent, SIGCONT);
+        ::_exit(77);
+    }
+    ::kill(agent, SIGCONT);
+    for (;;) {
+        int status = 0;
+        const pid_t pid = ::waitpid(-1, &status, __WALL);
+        if (pid == agent && (WIFEXITED(status) || WIFSIGNALED(status))) {
+            ::_exit(0);
+        }
+        if (pid == agent && WIFSTOPPED(status)) {
+            const int signal = WSTOPSIG(status);
+            const bool event = signal == SIGTRAP && (status >> 16) != 0;
+            ::ptrace(PTRACE_CONT, agent, nullptr, event || signal == SIGSTOP ? 0 : signal);
+        }
+        if (pid < 0 && errno != EINTR) {
+            ::_exit(1);
+        }
+    }
+}
+
+// A dialog that never reaches its exec does not hang the agent: it is
+// ended after the start bound and reported as not started.
+TEST_F(StandInTest, DialogHeldBeforeExecIsEndedAsNotStarted)
+{
+    QProcess standIn;
+    standIn.setProcessEnvironment(environment());
+    // Stopped before it becomes the agent, so that the tracer is there first.
+    standIn.start("sh", {"-c", "kill -STOP $$; exec \"$0\" \"$@\"", VORA_AGENT_PATH, "dialog", "--program",
+                         PRINT_IDENTITY_PATH, "--"});
+    ASSERT_TRUE(standIn.waitForStarted());
+    const pid_t agent = static_cast<pid_t>(standIn.processId());
+    ASSERT_TRUE(WaitUntil([&] {
+        return ReadFile("/proc/" + std::to_string(agent) + "/stat").find(") T ") != std::string::npos;
+    }));
+    const pid_t tracer = ::fork();
+    if (tracer == 0) {
+        HoldForkedChildren(agent);
+    }
+    ASSERT_GT(tracer, 0);
+    const bool ended = WaitUntil(
+        [&] { return standIn.state() == QProcess::NotRunning; },
+        (ChildProcess::kStartBound + 2 * ChildProcess::kTermGrace + std::chrono::seconds(30)).count() * 1000);
+    if (!ended) {
+        ::kill(agent, SIGKILL);
+    }
+    int tracerStatus = 0;
+    ::waitpid(tracer, &tracerStatus, 0);
+    if (WIFEXITED(tracerStatus) && WEXITSTATUS(tracerStatus) == 77) {
+        GTEST_SKIP() << "ptrace is refused here (no CAP_SYS_PTRACE, or Yama)";
+    }
+    ASSERT_TRUE(ended) << "the agent hung on a child held before exec";
+    const QByteArray err = standIn.readAllStandardError();
+    EXPECT_EQ(standIn.exitCode(), 2) << err.toStdString();
+    EXPECT_TRUE(err.contains("cannot start " PRINT_IDENTITY_PATH ": it did not reach exec within 30 s"))
+        << err.toStdString();
+}
+
 // How long the agent waits before it ends a dialog that has not closed
 // itself: its time-out plus the grace, or a day when it has none of its own.
 TEST(DialogRunner, WaitLimitIsTheDialogsTimeOutPlusGrace)
@@ -237,4 +314,45 @@ TEST(AnswerReader, SnoozeChoicesText)
     ASSERT_EQ(wide.size(), 1);
     EXPECT_EQ(wide[0].toObject()["chunkId"].toInt(), 2147483647);
     EXPECT_EQ(AnswerReader::parseSnoozeChoices("8:0T\n,9:1F").size(), 1);
+}
+
+// A standard error nobody drains holds up neither finish() nor the agent:
+// what it does not take is dropped, and the part it took is the output's
+// beginning, unmixed.
+TEST(OutputRelay, FinishReturnsWhileTheDestinationIsNotDrained)
+{
+    int source[2] = {-1, -1};
+    int destination[2] = {-1, -1};
+    ASSERT_EQ(::pipe2(source, O_CLOEXEC), 0);
+    ASSERT_EQ(::pipe2(destination, O_CLOEXEC), 0);
+    ScopedFd sourceWrite(source[1]);
+    ScopedFd destinationRead(destination[0]);
+    ScopedFd destinationWrite(destination[1]);
+    ::fcntl(sourceWrite.get(), F_SETPIPE_SZ, 1 << 20);
+    const std::string output(512 * 1024, 'x');
+    ::fcntl(sourceWrite.get(), F_SETFL, O_NONBLOCK);
+    ASSERT_GT(::write(sourceWrite.get(), output.data(), output.size()), 65536);
+
+    auto relay = std::make_unique<OutputRelay>(ScopedFd(source[0]), destinationWrite.get());
+    std::atomic<bool> finished{false};
+    std::thread finishing([&] {
+        relay->finish();
+        finished = true;
+    });
+    const bool returned = WaitUntil([&] { return finished.load(); }, 30000);
+    std::string relayed;
+    char buffer[65536];
+    ::fcntl(destinationRead.get(), F_SETFL, O_NONBLOCK);
+    while (!finished) { // only without the bound: unblock the relay to end the test
+        const ssize_t got = ::read(destinationRead.get(), buffer, sizeof buffer);
+        relayed.append(buffer, got > 0 ? static_cast<size_t>(got) : 0);
+    }
+    finishing.join();
+    ASSERT_TRUE(returned) << "finish() blocked on a destination nobody drained";
+    for (ssize_t got = 0; (got = ::read(destinationRead.get(), buffer, sizeof buffer)) > 0;) {
+        relayed.append(buffer, static_cast<size_t>(got));
+    }
+    EXPECT_GT(relayed.size(), 0u);
+    EXPECT_LT(relayed.size(), output.size());
+    EXPECT_EQ(relayed.find_first_not_of('x'), std::string::npos);
 }

@@ -289,12 +289,21 @@ bool VUAMarkerMgr::Replace(VUA_MarkerType type, const std::string& content) cons
     return file.close() && written;
 }
 
-VResult VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content) const
+VResult VUAMarkerMgr::Publish(VUA_MarkerType type, const std::string& content, struct stat* published) const
 {
     if (!IsValidType(type)) {
         return VResult::Failed(EINVAL);
     }
-    return dir().Publish(m_names[type], MarkerLine(content), kMarkerMode, m_markerOwner, m_markerGroup);
+    return dir().Publish(m_names[type], MarkerLine(content), kMarkerMode, m_markerOwner, m_markerGroup,
+                         published);
+}
+
+VResult VUAMarkerMgr::Stat(VUA_MarkerType type, struct stat* info) const
+{
+    if (!IsValidType(type)) {
+        return VResult::Failed(EINVAL);
+    }
+    return dir().Stat(m_names[type], info);
 }
 
 VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why)

@@ -88,7 +88,12 @@ public:
     // not empty and lacks one) under a random hidden name, gives it to the
     // marker owner (SetMarkerOwner) and renames it into place, so the
     // dialog never finds the marker half written. Replaces an untaken one.
-    VResult Publish(VUA_MarkerType type, const std::string& content) const;
+    // `published` as for VSafeDir::Publish.
+    VResult Publish(VUA_MarkerType type, const std::string& content, struct stat* published = nullptr) const;
+    // lstat of whatever stands at the marker's name, through the held
+    // directory: with Publish's `published`, tells whether the file
+    // published is still there (same device, inode and owner).
+    VResult Stat(VUA_MarkerType type, struct stat* info) const;
 
     // For the dialog: consumes a command marker written by root or the
     // trusted user. With `content`, the marker is first renamed to a
