@@ -112,7 +112,10 @@ class Dialog:
         self.app.clear_cache()
         for index in range(self.app.get_child_count()):
             child = self.app.get_child_at_index(index)
-            if child is not None and states(child).contains(Atspi.StateType.SHOWING):
+            # Not the screen reader's announcements, which are the
+            # application's children too.
+            if (child is not None and states(child).contains(Atspi.StateType.SHOWING)
+                    and child.get_role() != Atspi.Role.NOTIFICATION):
                 return child
         return None
 
@@ -196,9 +199,14 @@ def german_yes_no(binary, display, root):
     dialog = Dialog(binary, display, root, {"LANG": "de_DE.UTF-8", "LANGUAGE": "de"},
                     ["-name=Editor", "-message=Jetzt installieren?", "-yesno"])
     try:
-        shown = [b.get_name() for b in dialog.nodes(Atspi.Role.PUSH_BUTTON)
-                 if states(b).contains(Atspi.StateType.SHOWING)]
-        check(sorted(shown) == ["Ja", "Nein"], f"the buttons have their German names ({shown})")
+        def buttons():
+            return sorted(b.get_name() for b in dialog.nodes(Atspi.Role.PUSH_BUTTON)
+                          if states(b).contains(Atspi.StateType.SHOWING))
+
+        # The window may be announced before its controls are.
+        wait_until(lambda: buttons() == ["Ja", "Nein"])
+        shown = buttons()
+        check(shown == ["Ja", "Nein"], f"the buttons have their German names ({shown})")
         check(len(dialog.named(Atspi.Role.IMAGE, "Firmenlogo")) == 1, "the logo's name is German")
         dates = [node.get_name() for node in dialog.nodes(Atspi.Role.LABEL)
                  if node.get_name().startswith("Angezeigt um ")]
