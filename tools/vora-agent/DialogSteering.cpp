@@ -18,13 +18,20 @@ const std::map<QString, VUA_MarkerType> kPlainCommands = {
     {QStringLiteral("exit"), MARKER_EXIT},
 };
 
+// Events go on being handled meanwhile. Handling them may take longer than
+// what was left of the pause: then it is over, and no sleep follows (a
+// negative rest passed to msleep would be a sleep of years).
 void Pause(int milliseconds)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < milliseconds) {
+    for (;;) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(std::min<qint64>(10, milliseconds - clock.elapsed() + 1));
+        const qint64 rest = milliseconds - clock.elapsed();
+        if (rest <= 0) {
+            return;
+        }
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(10, rest)));
     }
 }
 

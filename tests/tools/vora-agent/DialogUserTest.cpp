@@ -347,6 +347,31 @@ std::pair<rlim_t, rlim_t> ClampedTo(std::pair<rlim_t, rlim_t> limit, rlim_t hard
     return {std::min(limit.first, hard), std::min(limit.second, hard)};
 }
 
+// Where `pid` and its descendants are, thread by thread ("1234/1235
+// (vora-agent) S futex_wait_queue"), for a test that finds one still there.
+QString ProcessTree(qint64 pid)
+{
+    QString tree;
+    const QString base = "/proc/" + QString::number(pid);
+    for (const QString& task : QDir(base + "/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QByteArray stat = ReadAll(base + "/task/" + task + "/stat");
+        const QByteArray wchan = ReadAll(base + "/task/" + task + "/wchan");
+        tree += QStringLiteral("%1/%2 %3 %4\n")
+                    .arg(pid)
+                    .arg(task,
+                         QString::fromUtf8(stat.mid(stat.indexOf(' ') + 1,
+                                                    stat.lastIndexOf(')') + 3 - stat.indexOf(' ') - 1)),
+                         QString::fromUtf8(wchan));
+    }
+    for (const QString& child : QDir("/proc").entryList(QDir::Dirs)) {
+        const QList<QByteArray> fields = ReadAll("/proc/" + child + "/stat").split(')');
+        if (child.toLongLong() > 0 && fields.value(1).split(' ').value(2).toLongLong() == pid) {
+            tree += ProcessTree(child.toLongLong());
+        }
+    }
+    return tree;
+}
+
 DialogView ViewOf(qint64 pid)
 {
     const QString base = "/proc/" + QString::number(pid);
@@ -556,7 +581,8 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
 
         // Within its wait limit (time-out + 15 s, then 5 s for SIGTERM).
         ASSERT_TRUE(WaitUntil([&] { return standIn.state() == QProcess::NotRunning; },
-                              (test.timeoutSeconds + 15 + 5 + 30) * 1000));
+                              (test.timeoutSeconds + 15 + 5 + 30) * 1000))
+            << standIn.readAllStandardError().toStdString() << ProcessTree(standIn.processId()).toStdString();
         hostile.kill();
         hostile.waitForFinished();
         const QByteArray err = standIn.readAllStandardError();

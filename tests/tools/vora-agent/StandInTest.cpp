@@ -4,6 +4,7 @@
 #include "ChildProcess.h"
 #include "DarwinNotificationsManager.h"
 #include "DialogRunner.h"
+#include "DialogSteering.h"
 #include "FakeHelperProcess.h"
 #include "FileHelpers.h"
 #include "MessageLog.h"
@@ -19,8 +20,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <future>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -301,6 +306,25 @@ TEST(DialogRunner, WaitLimitIsTheDialogsTimeOutPlusGrace)
         EXPECT_EQ(DialogRunner::waitLimitFor(test.options).count(), test.seconds)
             << test.options.join(' ').toStdString();
     }
+}
+
+// A script's wait ends although the events handled meanwhile took longer
+// than the whole pause (as under load): it never turns into an endless sleep.
+TEST(DialogSteering, WaitEndsWhenEventsOutlastIt)
+{
+    std::promise<void> ended;
+    std::thread watchdog([finished = ended.get_future()] {
+        if (finished.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+            std::fprintf(stderr, "\"wait 5\" still pauses after 20 s\n");
+            std::_Exit(1);
+        }
+    });
+    QTimer::singleShot(0, [] { QThread::msleep(40); });
+    DialogSteering steering("pause");
+    QString error;
+    EXPECT_TRUE(steering.run("wait 5", &error)) << error.toStdString();
+    ended.set_value();
+    watchdog.join();
 }
 
 TEST(AnswerReader, SnoozeChoicesText)
