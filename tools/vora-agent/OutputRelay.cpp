@@ -176,6 +176,17 @@ void OutputRelay::reportDropped()
     (void)written;
 }
 
+// A lead byte still held back has no follower any more: it is shown as
+// the lone byte it is ("ok\xc2" at the end -> "ok\\xc2").
+void OutputRelay::end()
+{
+    if (!m_heldBack.empty()) {
+        deliver("\\xc2", 4);
+        m_heldBack.clear();
+    }
+    reportDropped();
+}
+
 void OutputRelay::run()
 {
     sigset_t pipeSignal;
@@ -191,11 +202,11 @@ void OutputRelay::run()
             // What is in the pipe now, and no more: a process the child
             // left behind may keep writing.
             copyAvailable(kFinalBytes);
-            reportDropped();
+            end();
             return;
         }
         if (watched[0].revents != 0 && !copyAvailable(kFinalBytes)) {
-            reportDropped();
+            end();
             return;
         }
     }

@@ -43,6 +43,7 @@ private:
     bool awaitWritable();
     void deliver(const char* data, size_t size);
     void reportDropped();
+    void end();
 
     ScopedFd m_source;
     ScopedFd m_wakeRead;

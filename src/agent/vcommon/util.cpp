@@ -46,8 +46,10 @@ void PrepareLoadTestingDir(const char* dataDir, const std::string& instanceDir)
     if (VCmdFileUtils::file_exists(instanceDir)) {
         return;
     }
-    // Made here or not at all: a directory that appeared meanwhile is
-    // someone else's and gets no copies.
+    // A directory that exists already keeps what it has ("data-EJB-3"
+    // there -> nothing copied). Its parent is the administrator's alone:
+    // one that appears between the check and mkdir comes from another run
+    // of ours, and both copy the same files.
     std::string name;
     const VSafeDir parent = VSafeDir::OpenParent(WithoutSlash(instanceDir), &name);
     if (parent.Exists(name)) {

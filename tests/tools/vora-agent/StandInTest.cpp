@@ -344,6 +344,34 @@ TEST(AnswerReader, SnoozeChoicesText)
     EXPECT_EQ(AnswerReader::parseSnoozeChoices("8:0T\n,9:1F").size(), 1);
 }
 
+// A C1 control split between two reads is still shown as one, and a lead
+// byte the output ends with is shown, not lost.
+TEST(OutputRelay, ControlsAreShownAcrossReadsAndAtTheEnd)
+{
+    int source[2] = {-1, -1};
+    int destination[2] = {-1, -1};
+    ASSERT_EQ(::pipe2(source, O_CLOEXEC), 0);
+    ASSERT_EQ(::pipe2(destination, O_CLOEXEC | O_NONBLOCK), 0);
+    ScopedFd sourceWrite(source[1]);
+    ScopedFd destinationRead(destination[0]);
+    ScopedFd destinationWrite(destination[1]);
+    OutputRelay relay(ScopedFd(source[0]), destinationWrite.get());
+    std::string relayed;
+    const auto take = [&] {
+        char buffer[256];
+        for (ssize_t got = 0; (got = ::read(destinationRead.get(), buffer, sizeof buffer)) > 0;) {
+            relayed.append(buffer, static_cast<size_t>(got));
+        }
+        return relayed;
+    };
+    ASSERT_EQ(::write(sourceWrite.get(), "x\xc2", 2), 2);
+    ASSERT_TRUE(WaitUntil([&] { return take() == "x"; }));
+    ASSERT_EQ(::write(sourceWrite.get(), "\x9by\xc2", 3), 3);
+    sourceWrite.close();
+    relay.finish();
+    EXPECT_EQ(take(), "x\\u009by\\xc2");
+}
+
 // A standard error nobody drains holds up neither finish() nor the agent:
 // what it does not take is dropped, and the part it took is the output's
 // beginning, unmixed.
