@@ -17,6 +17,7 @@ import os
 import re
 import signal
 import subprocess
+import sys
 import time
 
 import gi
@@ -25,9 +26,12 @@ gi.require_version("Gio", "2.0")
 gi.require_version("GdkPixbuf", "2.0")
 from gi.repository import GdkPixbuf, Gio, GLib  # noqa: E402
 
+SUPPORT_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")
+sys.path.insert(0, SUPPORT_DIR)
+import checks  # noqa: E402
+
 WIDTH, HEIGHT = 1280, 800
 APPINDICATOR = "ubuntu-appindicators@ubuntu.com"
-SUPPORT_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")
 BUTTON_LEFT, BUTTON_RIGHT = 0x110, 0x111  # evdev BTN_LEFT, BTN_RIGHT
 KEY_ESCAPE = 0xFF1B
 
@@ -43,16 +47,9 @@ SETTINGS = [
 
 
 def wait_until(condition, seconds=20.0, interval=0.1):
-    """Polls until condition() is true; False once the time is up."""
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        try:
-            if condition():
-                return True
-        except GLib.Error:
-            pass
-        time.sleep(interval)
-    return False
+    """checks.wait_until, with a D-Bus error (the shell still starting)
+    counted as not yet."""
+    return checks.wait_until(condition, seconds, interval, not_yet=(GLib.Error,))
 
 
 def signal_group(process, number):

@@ -29,6 +29,7 @@ sys.dont_write_bytecode = True  # nothing of the run lands in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 try:
     from gnome_session import BUTTON_LEFT, BUTTON_RIGHT, KEY_ESCAPE, GnomeSession, wait_until
+    from checks import Checks
 except (ImportError, ValueError) as error:
     print(f"SKIP: no GObject bindings for Gio and GdkPixbuf ({error}); Debian: python3-gi gir1.2-gdkpixbuf-2.0")
     sys.exit(77)
@@ -45,14 +46,7 @@ TOP_BAR = (640, 0, 640, 32)  # its right half: status items and system menu
 MENU = (0x30, 0x30, 0x30)  # the background of the shell's popup menus
 MENU_ENTRIES = 5  # the state, Run Inventory, Restart Agent, About VORA, Quit
 
-failures = []
-
-
-def check(condition, what):
-    print(f"{'ok' if condition else 'FAILED'}: {what}", flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
+check = Checks()
 
 
 def box_of(points):
@@ -326,10 +320,7 @@ def main():
         session.stop()
         shutil.rmtree(work, ignore_errors=True)
     print(f"screenshots and logs: {output}")
-    if failures:
-        print(f"{len(failures)} check(s) failed")
-        return 1
-    return 0
+    return check.verdict()
 
 
 if __name__ == "__main__":

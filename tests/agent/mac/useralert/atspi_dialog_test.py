@@ -16,7 +16,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.dont_write_bytecode = True  # nothing of the run lands in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../support"))
+from checks import Checks, wait_until  # noqa: E402
 
 try:
     import gi
@@ -28,30 +31,13 @@ except (ImportError, ValueError) as error:
     sys.exit(77)
 
 SUFFIX = "atspi"
-failures = []
-passes = 0
+check = Checks()
 
 
-def check(condition, what):
-    global passes
-    if condition:
-        passes += 1
-        print(f"ok: {what}")
-    else:
-        failures.append(what)
-        print(f"FAILED: {what}")
-
-
-def wait_until(condition, seconds=20.0):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        try:
-            if condition():
-                return True
-        except gi.repository.GLib.Error:
-            pass
-        time.sleep(0.1)
-    return False
+def wait_for(condition, seconds=20.0):
+    """wait_until, with an AT-SPI error (the tree changing under a
+    question) counted as not yet."""
+    return wait_until(condition, seconds, not_yet=(gi.repository.GLib.Error,))
 
 
 def start_xvfb():
@@ -103,7 +89,7 @@ class Dialog:
         self.process = subprocess.Popen([binary, f"-suffix={SUFFIX}"] + options, env=environment,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.app = None
-        wait_until(lambda: self.window() is not None)
+        wait_for(lambda: self.window() is not None)
 
     def window(self):
         self.app = self.app or find_dialog_app(self.process.pid)
@@ -160,17 +146,17 @@ def english_multi_page(binary, display, root):
         check(not dialog.named(Atspi.Role.PUSH_BUTTON, "Company logo"), "the logo is no push button")
 
         progress = marker(root, "PROGON")
-        wait_until(lambda: not os.path.exists(progress))
+        wait_for(lambda: not os.path.exists(progress))
         busy = dialog.named(Atspi.Role.PROGRESS_BAR, "Work in progress")
         check(len(busy) == 1 and states(busy[0]).contains(Atspi.StateType.BUSY)
-              and wait_until(lambda: states(busy[0]).contains(Atspi.StateType.SHOWING)),
+              and wait_for(lambda: states(busy[0]).contains(Atspi.StateType.SHOWING)),
               "the progress animation is a busy indicator named Work in progress")
 
         dates = [node.get_name() for node in dialog.nodes(Atspi.Role.LABEL)
                  if node.get_name().startswith("Shown at ")]
         check(len(dates) == 1 and any(c.isdigit() for c in dates[0]) and dates[0].count(":") == 2,
               f"the date is read with its value ({dates})")
-        check(wait_until(lambda: dialog.named(Atspi.Role.LABEL, "Page 1 of 2")), "the page counter reads Page 1 of 2")
+        check(wait_for(lambda: dialog.named(Atspi.Role.LABEL, "Page 1 of 2")), "the page counter reads Page 1 of 2")
 
         combos = dialog.nodes(Atspi.Role.COMBO_BOX)
         check(len(combos) == 1 and labelled_by(combos[0]) == ["Remind me in"],
@@ -187,9 +173,9 @@ def english_multi_page(binary, display, root):
 
         next_button = [b for b in buttons if b.get_name() == "Next"][0]
         next_button.do_action(0)
-        check(wait_until(lambda: dialog.named(Atspi.Role.LABEL, "Page 2 of 2")),
+        check(wait_for(lambda: dialog.named(Atspi.Role.LABEL, "Page 2 of 2")),
               "after Next the page counter reads Page 2 of 2")
-        check(wait_until(lambda: "Update the browser" in dialog.window().get_description()),
+        check(wait_for(lambda: "Update the browser" in dialog.window().get_description()),
               "the window's description follows the message")
     finally:
         dialog.stop()
@@ -204,7 +190,7 @@ def german_yes_no(binary, display, root):
                           if states(b).contains(Atspi.StateType.SHOWING))
 
         # The window may be announced before its controls are.
-        wait_until(lambda: buttons() == ["Ja", "Nein"])
+        wait_for(lambda: buttons() == ["Ja", "Nein"])
         shown = buttons()
         check(shown == ["Ja", "Nein"], f"the buttons have their German names ({shown})")
         check(len(dialog.named(Atspi.Role.IMAGE, "Firmenlogo")) == 1, "the logo's name is German")
@@ -233,8 +219,7 @@ def main():
         server.terminate()
         server.wait()
         shutil.rmtree(root, ignore_errors=True)
-    print(f"{passes} passed, {len(failures)} failed")
-    return 1 if failures else 0
+    return check.verdict()
 
 
 if __name__ == "__main__":

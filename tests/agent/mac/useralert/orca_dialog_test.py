@@ -22,8 +22,11 @@ import subprocess
 import sys
 import tempfile
 import threading
-import time
 import tty
+
+sys.dont_write_bytecode = True  # nothing of the run lands in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../support"))
+from checks import Checks, wait_until  # noqa: E402
 
 if shutil.which("orca") is None:
     print("SKIP: orca is not installed (Debian: orca)")
@@ -33,27 +36,7 @@ SUFFIX = "orca"
 # Long enough for a loaded machine; nothing waits this long when it works.
 PATIENCE = 30.0
 STARTUP_PATIENCE = 120.0
-failures = []
-passes = 0
-
-
-def check(condition, what):
-    global passes
-    if condition:
-        passes += 1
-        print(f"ok: {what}")
-    else:
-        failures.append(what)
-        print(f"FAILED: {what}")
-
-
-def wait_until(condition, seconds=PATIENCE):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.1)
-    return False
+check = Checks()
 
 
 class Desktop:
@@ -71,7 +54,7 @@ class Desktop:
         self.manager = subprocess.Popen(["xfwm4", "--compositor=off"], env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_until(lambda: b"window id" in subprocess.run(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True).stdout)
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True).stdout, PATIENCE)
 
     def keys(self, *names):
         for name in names:
@@ -146,7 +129,7 @@ class Orca:
         def matches(line):
             return all(part.search(line) if isinstance(part, re.Pattern) else part in line for part in parts)
         found = []
-        wait_until(lambda: found.extend(line for line in self.spoken()[since:] if matches(line)) or found)
+        wait_until(lambda: found.extend(line for line in self.spoken()[since:] if matches(line)) or found, PATIENCE)
         return found[0] if found else None
 
     def stop(self):
@@ -182,7 +165,7 @@ class Dialog:
         if append:
             self.marker("APND")
         taken = self.marker("MESG", text)
-        wait_until(lambda: not os.path.exists(taken))
+        wait_until(lambda: not os.path.exists(taken), PATIENCE)
 
     def stop(self):
         if self.process.poll() is None:
@@ -275,18 +258,17 @@ def main():
     desktop = Desktop()
     orca = Orca(desktop, work)
     try:
-        if not failures:
+        if not check.failures:
             yes_no(sys.argv[1], desktop, orca, os.path.join(work, "root"))
             snooze_pages(sys.argv[1], desktop, orca, os.path.join(work, "root"))
     finally:
         orca.stop()
         desktop.stop()
-        if failures:
+        if check.failures:
             print(f"Orca's debug output: {orca.log}")
         else:
             shutil.rmtree(work, ignore_errors=True)
-    print(f"{passes} passed, {len(failures)} failed")
-    return 1 if failures else 0
+    return check.verdict()
 
 
 if __name__ == "__main__":
