@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """VUserAlert as a screen reader sees it: the dialog runs under an Xvfb of
 its own with Qt's AT-SPI bridge always on, and this reads its tree over
-AT-SPI on the private session bus that dbus-run-session gives it (CTest runs
-`dbus-run-session -- atspi_dialog_test.py VUSERALERT`).
+AT-SPI in the session of its own that tests/support/private-session.sh
+gives it (CTest runs `private-session.sh atspi_dialog_test.py VUSERALERT`).
 
 Checks: the window is a dialog named by its title with the message in its
 description; the logo is an image; the progress animation a busy progress
@@ -206,7 +206,7 @@ def main():
         print("usage: atspi_dialog_test.py VUSERALERT", file=sys.stderr)
         return 2
     if shutil.which("Xvfb") is None or "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
-        print("SKIP: needs Xvfb and a session bus (run through dbus-run-session)")
+        print("SKIP: needs Xvfb and a session bus (run through tests/support/private-session.sh)")
         return 77
     # The accessibility bus and its registry start on the first question.
     Atspi.get_desktop(0).get_child_count()

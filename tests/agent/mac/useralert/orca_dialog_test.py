@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """VUserAlert as Orca speaks it: the real screen reader (speech off, its
-debug output to a file) on the private session bus that dbus-run-session
-gives this test and on its accessibility bus, the dialog on an Xvfb of its
-own under a window manager (xfwm4), keys typed with xdotool. What Orca would
-have said is read from its "SPEECH OUTPUT" lines.
+debug output to a file) in the session of its own (session bus, runtime
+directory, accessibility bus) that tests/support/private-session.sh gives
+this test, the dialog on an Xvfb of its own under a window manager (xfwm4),
+keys typed with xdotool. What Orca would have said is read from its
+"SPEECH OUTPUT" lines.
 
 Nothing turns Qt's AT-SPI bridge on but Orca itself, as on a desktop.
 
