@@ -18,23 +18,6 @@ const std::map<QString, VUA_MarkerType> kPlainCommands = {
     {QStringLiteral("exit"), MARKER_EXIT},
 };
 
-// Events go on being handled meanwhile. Handling them may take longer than
-// what was left of the pause: then it is over, and no sleep follows (a
-// negative rest passed to msleep would be a sleep of years).
-void Pause(int milliseconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        const qint64 rest = milliseconds - clock.elapsed();
-        if (rest <= 0) {
-            return;
-        }
-        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(10, rest)));
-    }
-}
-
 } // namespace
 
 DialogSteering::DialogSteering(const std::string& suffix) : m_markers(suffix) {}
@@ -71,15 +54,32 @@ bool DialogSteering::lastStillThere() const
            info.st_uid == m_lastPublished.uid;
 }
 
+// Events go on being handled meanwhile. Handling them may take longer than
+// what was left of the pause: then it is over, and no sleep follows (a
+// negative rest passed to msleep would be a sleep of years).
+void DialogSteering::pause(int milliseconds) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const qint64 rest = milliseconds - clock.elapsed();
+        if (rest <= 0 || dialogEnded()) {
+            return;
+        }
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(10, rest)));
+    }
+}
+
 bool DialogSteering::awaitTaken(int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    while (lastStillThere()) {
+    while (lastStillThere() && !dialogEnded()) {
         if (clock.elapsed() > timeoutMs) {
             return false;
         }
-        Pause(5);
+        pause(5);
     }
     return true;
 }
@@ -117,7 +117,7 @@ bool DialogSteering::run(const QString& command, QString* error)
             *error = QStringLiteral("wait needs milliseconds: ") + line;
             return false;
         }
-        Pause(milliseconds);
+        pause(milliseconds);
         return true;
     }
     if (verb == QLatin1String("await")) {
@@ -133,6 +133,14 @@ bool DialogSteering::run(const QString& command, QString* error)
 
 bool DialogSteering::runScript(QIODevice& script, QString* error, const std::function<bool()>& keepGoing)
 {
+    m_keepGoing = keepGoing;
+    const bool done = runLines(script, error);
+    m_keepGoing = nullptr;
+    return done;
+}
+
+bool DialogSteering::runLines(QIODevice& script, QString* error)
+{
     for (;;) {
         const QByteArray raw = script.readLine();
         if (raw.isEmpty() && (script.atEnd() || !script.waitForReadyRead(-1))) {
@@ -142,7 +150,7 @@ bool DialogSteering::runScript(QIODevice& script, QString* error, const std::fun
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) {
             continue;
         }
-        if (keepGoing && !keepGoing()) {
+        if (dialogEnded()) {
             return true;
         }
         if (!run(line, error)) {

@@ -19,6 +19,9 @@
 //   await           wait until the dialog has taken the last marker (10 s):
 //                   until the file published is no longer at its name,
 //                   whatever another user puts there after it
+// In a script, "wait" and "await" end early when the dialog has ended:
+// "await" after a dialog closed by its user is no failure, the dialog's
+// answer is what counts.
 class DialogSteering final
 {
 public:
@@ -37,10 +40,14 @@ public:
 
 private:
     bool create(VUA_MarkerType type, const std::string& content, QString* error);
+    bool runLines(QIODevice& script, QString* error);
     bool awaitTaken(int timeoutMs);
     bool lastStillThere() const;
+    bool dialogEnded() const { return m_keepGoing && !m_keepGoing(); }
+    void pause(int milliseconds) const;
 
     VUAMarkerMgr m_markers;
+    std::function<bool()> m_keepGoing; // while a script runs
     VUA_MarkerType m_last = MARKER_NONE;
     // The file published for m_last: the owner too, as a file made after
     // ours was removed may get its inode number.

@@ -69,9 +69,10 @@ protected:
         return {process.exitCode(), process.readAllStandardOutput()};
     }
 
-    QJsonObject dialog(const QStringList& options, const QByteArray& script = QByteArray())
+    QJsonObject dialog(const QStringList& options, const QByteArray& script = QByteArray(),
+                       const QStringList& agentOptions = QStringList())
     {
-        QStringList arguments{"dialog"};
+        QStringList arguments = QStringList{"dialog"} + agentOptions;
         if (!script.isEmpty()) {
             arguments << "--script"
                       << "-";
@@ -132,6 +133,21 @@ TEST_F(StandInTest, ExitMarkerAndStartFailures)
 
     const QJsonObject crashed = dialog({"-vcrash"});
     EXPECT_TRUE(crashed["crashed"].toBool());
+}
+
+// A dialog that ends while the script waits for it to take a marker (its
+// user answered, its time-out passed) is reported as it ended: the script
+// has nothing left to steer, and that is no failure.
+TEST_F(StandInTest, DialogEndingWhileTheScriptAwaitsIsReported)
+{
+    const std::string brief = root.root() + "/brief-dialog";
+    WriteFile(brief, "#!/bin/sh\nsleep 1\nexit 3\n");
+    ASSERT_EQ(chmod(brief.c_str(), 0755), 0);
+    const QJsonObject report =
+        dialog({"-name=Brief", "-message=Hi", "-suffix=brief"}, "message never taken\nawait\nexit\n",
+               {"--program", QString::fromStdString(brief)});
+    EXPECT_EQ(report["exitStatus"].toInt(-1), 3);
+    EXPECT_EQ(report["suffix"].toString(), "brief");
 }
 
 TEST_F(StandInTest, SteeringARunningDialogBySuffix)
