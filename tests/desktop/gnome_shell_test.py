@@ -27,9 +27,11 @@ import tempfile
 
 sys.dont_write_bytecode = True  # nothing of the run lands in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import Checks  # noqa: E402  (outside the try: a missing module is a failure, not a skip)
+
 try:
     from gnome_session import BUTTON_LEFT, BUTTON_RIGHT, KEY_ESCAPE, GnomeSession, wait_until
-    from checks import Checks
 except (ImportError, ValueError) as error:
     print(f"SKIP: no GObject bindings for Gio and GdkPixbuf ({error}); Debian: python3-gi gir1.2-gdkpixbuf-2.0")
     sys.exit(77)
@@ -308,7 +310,7 @@ def main():
         error = session.start()
         if not check(error is None, error or "GNOME Shell runs headless with its tray host"):
             print(read(session.log_path)[-3000:])
-            return 1
+            return check.verdict()
         root = os.path.join(work, "root")
         os.makedirs(os.path.join(root, "Orvel", "VORA", "data"))
         with open(os.path.join(root, "Orvel", "VORA", "data", "arn.conf"), "w") as conf:

@@ -8,8 +8,8 @@
 #   private-session.sh orca_dialog_test.py build/bin/VUserAlert
 set -u
 command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session missing (Debian: dbus-daemon)"; exit 77; }
-runtime=$(mktemp -d /tmp/vora-session-XXXXXX) || exit 1
+runtime=$(mktemp -d "${TMPDIR:-/tmp}/vora-session-XXXXXX") || exit 1
+trap 'rm -rf "$runtime"' EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
 XDG_RUNTIME_DIR=$runtime dbus-run-session -- "$@"
-status=$?
-rm -rf "$runtime"
-exit $status

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -135,8 +136,29 @@ bool DialogSteering::runScript(QIODevice& script, QString* error, const std::fun
 {
     m_keepGoing = keepGoing;
     const bool done = runLines(script, error);
+    if (m_keepGoing && (!done || dialogEnded())) {
+        dropUntaken();
+    }
     m_keepGoing = nullptr;
     return done;
+}
+
+// The dialog ended, or is about to be ended, before it took the marker
+// published last: left there, it would be obeyed by the next dialog of the
+// suffix at its first poll.
+void DialogSteering::dropUntaken() const
+{
+    if (!lastStillThere()) {
+        return;
+    }
+    const std::string path = m_markers.GetFilePath(m_last);
+    const VResult removed = m_markers.Delete(m_last);
+    if (removed) {
+        std::fprintf(stderr, "vora-agent: the dialog did not take %s; removed it\n", path.c_str());
+    } else {
+        std::fprintf(stderr, "vora-agent: the dialog did not take %s, and it cannot be removed: %s\n",
+                     path.c_str(), std::strerror(removed.error));
+    }
 }
 
 bool DialogSteering::runLines(QIODevice& script, QString* error)

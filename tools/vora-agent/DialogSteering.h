@@ -19,9 +19,10 @@
 //   await           wait until the dialog has taken the last marker (10 s):
 //                   until the file published is no longer at its name,
 //                   whatever another user puts there after it
-// In a script, "wait" and "await" end early when the dialog has ended:
-// "await" after a dialog closed by its user is no failure, the dialog's
-// answer is what counts.
+// In a script run beside the dialog, "wait" and "await" end early when the
+// dialog has ended: "await" after a dialog closed by its user is no
+// failure, the dialog's answer is what counts. A marker it never took is
+// removed then, with a line on standard error.
 class DialogSteering final
 {
 public:
@@ -45,6 +46,7 @@ private:
     bool lastStillThere() const;
     bool dialogEnded() const { return m_keepGoing && !m_keepGoing(); }
     void pause(int milliseconds) const;
+    void dropUntaken() const;
 
     VUAMarkerMgr m_markers;
     std::function<bool()> m_keepGoing; // while a script runs

@@ -49,7 +49,8 @@ void PrepareLoadTestingDir(const char* dataDir, const std::string& instanceDir)
     // A directory that exists already keeps what it has ("data-EJB-3"
     // there -> nothing copied). Its parent is the administrator's alone:
     // one that appears between the check and mkdir comes from another run
-    // of ours, and both copy the same files.
+    // of ours, and each file is copied by whichever run creates it first
+    // (the other's exclusive create fails).
     std::string name;
     const VSafeDir parent = VSafeDir::OpenParent(WithoutSlash(instanceDir), &name);
     if (parent.Exists(name)) {

@@ -42,6 +42,7 @@ struct StandInRun
 {
     int exitCode;
     QByteArray out;
+    QByteArray err;
 };
 
 class StandInTest : public ::testing::Test
@@ -66,13 +67,12 @@ protected:
         process.write(input);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), process.readAllStandardOutput()};
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
 
-    QJsonObject dialog(const QStringList& options, const QByteArray& script = QByteArray(),
-                       const QStringList& agentOptions = QStringList())
+    QJsonObject dialog(const QStringList& options, const QByteArray& script = QByteArray())
     {
-        QStringList arguments = QStringList{"dialog"} + agentOptions;
+        QStringList arguments{"dialog"};
         if (!script.isEmpty()) {
             arguments << "--script"
                       << "-";
@@ -135,19 +135,29 @@ TEST_F(StandInTest, ExitMarkerAndStartFailures)
     EXPECT_TRUE(crashed["crashed"].toBool());
 }
 
-// A dialog that ends while the script waits for it to take a marker (its
-// user answered, its time-out passed) is reported as it ended: the script
-// has nothing left to steer, and that is no failure.
-TEST_F(StandInTest, DialogEndingWhileTheScriptAwaitsIsReported)
+// A dialog that ends while the script waits (its user answered, its
+// time-out passed) is reported as it ended: the script has nothing left to
+// steer, and that is no failure. The marker it never took is removed, or
+// the next dialog of the suffix would obey it.
+TEST_F(StandInTest, DialogEndingWhileTheScriptWaitsIsReported)
 {
+    // Ends a second after the message marker appears, without taking it.
     const std::string brief = root.root() + "/brief-dialog";
-    WriteFile(brief, "#!/bin/sh\nsleep 1\nexit 3\n");
+    const std::string message = VUAMarkerMgr(std::string("brief")).GetFilePath(MARKER_MESG);
+    WriteFile(brief, "#!/bin/sh\nwhile [ ! -e '" + message + "' ]; do sleep 0.05; done\nsleep 1\nexit 3\n");
     ASSERT_EQ(chmod(brief.c_str(), 0755), 0);
-    const QJsonObject report =
-        dialog({"-name=Brief", "-message=Hi", "-suffix=brief"}, "message never taken\nawait\nexit\n",
-               {"--program", QString::fromStdString(brief)});
-    EXPECT_EQ(report["exitStatus"].toInt(-1), 3);
-    EXPECT_EQ(report["suffix"].toString(), "brief");
+    for (const char* script :
+         {"message never taken\nawait\nexit\n", "message never taken\nwait 120000\nexit\n"}) {
+        SCOPED_TRACE(script);
+        const StandInRun run = standIn({"dialog", "--script", "-", "--program", QString::fromStdString(brief),
+                                        "--", "-name=Brief", "-message=Hi", "-suffix=brief"},
+                                       script);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(QJsonDocument::fromJson(run.out).object()["exitStatus"].toInt(-1), 3);
+        EXPECT_TRUE(run.err.contains(QByteArray::fromStdString("did not take " + message + "; removed it")))
+            << run.err.toStdString();
+        EXPECT_FALSE(PathExists(message));
+    }
 }
 
 TEST_F(StandInTest, SteeringARunningDialogBySuffix)
