@@ -42,7 +42,7 @@ protected:
 
     static void expectCleanExit(QProcess& process)
     {
-        ASSERT_TRUE(process.waitForFinished(60000));
+        ASSERT_TRUE(WaitForEnd(process, 60000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 0) << process.readAll().toStdString();
     }
@@ -201,7 +201,7 @@ TEST_F(DialogHostileTest, AMarkerThatCannotBeRemovedIsStillCarriedOut)
                 ::_exit(77);
             }
         });
-        ASSERT_TRUE(dialog->waitForFinished(60000)) << suffix << " was left to its time-out";
+        ASSERT_TRUE(WaitForEnd(*dialog, 60000)) << suffix << " was left to its time-out";
         if (dialog->exitCode() == 77) {
             GTEST_SKIP() << "needs a mount namespace of its own (CAP_SYS_ADMIN)";
         }

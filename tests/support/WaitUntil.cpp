@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QThread>
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
@@ -17,4 +18,9 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
         QThread::msleep(2);
     }
     return true;
+}
+
+bool WaitForEnd(QProcess& process, int timeoutMs)
+{
+    return process.state() == QProcess::NotRunning || process.waitForFinished(timeoutMs);
 }

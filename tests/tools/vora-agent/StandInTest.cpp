@@ -175,7 +175,7 @@ TEST_F(StandInTest, SteeringARunningDialogBySuffix)
     EXPECT_EQ(standIn({"steer", "--suffix", "s1", "bogus"}).exitCode, 2);
     EXPECT_EQ(standIn({"steer", "--suffix", "s1", "timeout", "soon"}).exitCode, 2);
     EXPECT_EQ(standIn({"steer", "--suffix", "s1", "--script", "-"}, "showok\nawait\nexit\n").exitCode, 0);
-    ASSERT_TRUE(dialogProcess.waitForFinished(30000));
+    ASSERT_TRUE(WaitForEnd(dialogProcess, 30000));
     EXPECT_EQ(dialogProcess.exitCode(), 0);
 }
 

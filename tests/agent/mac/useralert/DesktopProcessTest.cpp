@@ -131,7 +131,7 @@ protected:
 
     void expectCleanExit()
     {
-        ASSERT_TRUE(process.waitForFinished(30000)) << output().toStdString();
+        ASSERT_TRUE(WaitForEnd(process, 30000)) << output().toStdString();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 0);
     }

@@ -32,7 +32,7 @@ protected:
     // Waits for the end; the dialog must end by itself or on the agent's word.
     void expectCleanExit()
     {
-        ASSERT_TRUE(process.waitForFinished(30000)) << process.readAll().toStdString();
+        ASSERT_TRUE(WaitForEnd(process, 30000)) << process.readAll().toStdString();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 0) << process.readAll().toStdString();
     }
