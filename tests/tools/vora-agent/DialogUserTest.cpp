@@ -4,13 +4,13 @@
 // vora-print-identity, which prints who it runs as; one test runs the real
 // VUserAlert as uid 4242 on an X server of its own.
 #include "FileHelpers.h"
+#include "ProcessView.h"
 #include "ServiceProcess.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
 #include "XvfbServer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -284,115 +284,6 @@ TEST_F(DialogUserTest, HungDialogIsKilledAtItsWaitLimit)
         << run.err.toStdString();
 }
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The dialog's /proc entries, read while it runs.
-struct DialogView
-{
-    QString status;
-    QString limits;       // /proc/PID/limits
-    QByteArray nice;      // field 19 of /proc/PID/stat
-    QByteArray oomAdjust; // /proc/PID/oom_score_adj
-    QList<QByteArray> environment;
-    QMap<int, QString> descriptors; // number -> link target
-};
-
-// readlink() itself: QFile::symLinkTarget makes "pipe:[12]" a path.
-QString ReadLink(const QString& path)
-{
-    char target[4096];
-    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
-    return size > 0 ? QString::fromLocal8Bit(target, static_cast<int>(size)) : QString();
-}
-
-// The pid of the child of `parent` named `name`, or 0.
-qint64 ChildNamed(qint64 parent, const QByteArray& name)
-{
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-        QFile stat("/proc/" + pid + "/stat");
-        if (!stat.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        const QList<QByteArray> fields = stat.readAll().split(' ');
-        if (fields.value(1) == "(" + name + ")" && fields.value(3).toLongLong() == parent) {
-            return pid.toLongLong();
-        }
-    }
-    return 0;
-}
-
-// The line of /proc/PID/limits for `name` ("Max open files").
-QString LimitLine(const QString& limits, const QString& name)
-{
-    const qsizetype at = limits.indexOf("\n" + name + " ");
-    return at < 0 ? QString() : limits.mid(at + 1).section('\n', 0, 0);
-}
-
-// "Max open files  1024  4096  files" -> {1024, 4096}; "unlimited" is RLIM_INFINITY.
-std::pair<rlim_t, rlim_t> LimitValues(const QString& line)
-{
-    const QStringList fields = line.mid(26).split(' ', Qt::SkipEmptyParts);
-    const auto value = [](const QString& field) {
-        return field == "unlimited" ? RLIM_INFINITY : static_cast<rlim_t>(field.toULongLong());
-    };
-    return {value(fields.value(0)), value(fields.value(1))};
-}
-
-std::pair<rlim_t, rlim_t> ClampedTo(std::pair<rlim_t, rlim_t> limit, rlim_t hard)
-{
-    return {std::min(limit.first, hard), std::min(limit.second, hard)};
-}
-
-// Where `pid` and its descendants are, thread by thread ("1234/1235
-// (vora-agent) S futex_wait_queue"), for a test that finds one still there.
-QString ProcessTree(qint64 pid)
-{
-    QString tree;
-    const QString base = "/proc/" + QString::number(pid);
-    for (const QString& task : QDir(base + "/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QByteArray stat = ReadAll(base + "/task/" + task + "/stat");
-        const QByteArray wchan = ReadAll(base + "/task/" + task + "/wchan");
-        tree += QStringLiteral("%1/%2 %3 %4\n")
-                    .arg(pid)
-                    .arg(task,
-                         QString::fromUtf8(stat.mid(stat.indexOf(' ') + 1,
-                                                    stat.lastIndexOf(')') + 3 - stat.indexOf(' ') - 1)),
-                         QString::fromUtf8(wchan));
-    }
-    for (const QString& child : QDir("/proc").entryList(QDir::Dirs)) {
-        const QList<QByteArray> fields = ReadAll("/proc/" + child + "/stat").split(')');
-        if (child.toLongLong() > 0 && fields.value(1).split(' ').value(2).toLongLong() == pid) {
-            tree += ProcessTree(child.toLongLong());
-        }
-    }
-    return tree;
-}
-
-DialogView ViewOf(qint64 pid)
-{
-    const QString base = "/proc/" + QString::number(pid);
-    DialogView view;
-    QFile status(base + "/status");
-    QFile environ(base + "/environ");
-    if (status.open(QIODevice::ReadOnly) && environ.open(QIODevice::ReadOnly)) {
-        view.status = QString::fromUtf8(status.readAll());
-        view.environment = environ.readAll().split('\0');
-        view.environment.removeAll(QByteArray());
-    }
-    view.limits = QString::fromUtf8(ReadAll(base + "/limits"));
-    const QByteArray stat = ReadAll(base + "/stat");
-    view.nice = stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(16);
-    view.oomAdjust = ReadAll(base + "/oom_score_adj").trimmed();
-    for (const QString& fd : QDir(base + "/fd").entryList(QDir::Files | QDir::System)) {
-        view.descriptors.insert(fd.toInt(), ReadLink(base + "/fd/" + fd));
-    }
-    return view;
-}
-
 // From here on, in this process and every process it starts, close_range
 // fails with ENOSYS, as on kernels before 5.9.
 void RefuseCloseRange()
@@ -408,14 +299,6 @@ void RefuseCloseRange()
         ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
         ::_exit(126);
     }
-}
-
-// Whether the process has its SIGTERM handler in place ("SigCgt:" in
-// /proc/PID/status): from then on SIGTERM lets it end through its exit path.
-bool CatchesSigterm(const QString& status)
-{
-    const qsizetype at = status.indexOf("\nSigCgt:\t");
-    return at >= 0 && (status.mid(at + 9, 16).toULongLong(nullptr, 16) & (1ull << (SIGTERM - 1))) != 0;
 }
 
 // What may reach a dialog started for a user; anything else of the caller
@@ -526,11 +409,11 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         standIn.write(test.script);
         standIn.closeWriteChannel();
         qint64 dialog = 0;
-        DialogView view;
+        ProcessView view;
         ASSERT_TRUE(WaitUntil(
             [&] {
                 dialog = ChildNamed(standIn.processId(), "VUserAlert");
-                view = dialog != 0 ? ViewOf(dialog) : DialogView();
+                view = dialog != 0 ? ViewOf(dialog) : ProcessView();
                 return CatchesSigterm(view.status);
             },
             30000));

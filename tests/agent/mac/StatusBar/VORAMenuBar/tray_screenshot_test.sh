@@ -22,13 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wait_for() { # wait_for SECONDS COMMAND...: polls until the command succeeds
-    local deadline=$((SECONDS + $1)); shift
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
+. "$(dirname "$0")/../../../../support/wait-for.sh"
 
 export VORA_AGENT_ROOT=$work/root
 mkdir -p "$VORA_AGENT_ROOT/Orvel/VORA/data"

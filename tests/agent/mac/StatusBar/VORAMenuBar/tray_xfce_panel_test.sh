@@ -38,13 +38,7 @@ fail() {
     exit 1
 }
 
-wait_for() { # wait_for SECONDS COMMAND...: polls until the command succeeds
-    local deadline=$((SECONDS + $1)); shift
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.2
-    done
-}
+. "$(dirname "$0")/../../../../support/wait-for.sh"
 
 shoot() { import -window root "$shots/$1.png"; }
 
