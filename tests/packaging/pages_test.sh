@@ -141,3 +141,53 @@ while read -r program; do
     grep -qF "\`$program\`" "$readme" || fail "README does not say the package installs $program"
 done < <(grep -E '^/usr/bin/.' <<<"$contents")
 echo "README: names the install paths of the packages: $(tr '\n' ' ' <<<"$paths")"
+
+# VUserAlert(1): the options its usage calls mandatory stand in the
+# synopsis outside brackets.
+mandatory=$(grep -E 'are mandatory\.$' <<<"$usage") || fail "the usage calls no option mandatory: $usage"
+first_form=$(section VUserAlert SYNOPSIS | sed 's/ *VUserAlert /\nVUserAlert /g' | sed '/^ *$/d' | head -n 1 |
+    sed -E ':strip; s/\[[^][]*\]//g; t strip')
+for option in $(options_of "$mandatory"); do
+    grep -qE "(^| )$option(=| |$)" <<<"$first_form" ||
+        fail "VUserAlert(1) synopsis marks $option optional; the usage says: $mandatory"
+done
+echo "VUserAlert(1) synopsis: $(options_of "$mandatory" | tr '\n' ' ')outside brackets, as the usage says"
+
+# Markers are made whole, 0600 and given to the dialog's user (what
+# vora-agent steer does): no page, guide or README writes one with a shell
+# redirection, and VUserAlert(1) shows the way that works.
+redirect='>>?[[:space:]]*["'\'']?[^[:space:]]*VUSERALERT_[A-Z]+\.'
+for page in VUserAlert VORAMenuBar vora-agent; do
+    if render "$page" | grep -E "$redirect"; then
+        fail "$page(1) writes a marker in place with the shell"
+    fi
+done
+if grep -nE "$redirect" "$VORA_SOURCE_DIR/README.md" "$VORA_SOURCE_DIR"/docs/*.md; then
+    fail "a guide writes a marker in place with the shell"
+fi
+expect_words "VUserAlert(1) EXAMPLES" "$(section VUserAlert EXAMPLES)" "vora-agent steer --suffix"
+
+# README: what removing vora-desktop takes with it, by the packages' own
+# relations.
+if dpkg-deb -f "$(package_file vora-agent-standin)" Depends | grep -qw vora-desktop; then
+    removal=$(awk -v RS= '{ gsub(/[ \n]+/, " ") } /`apt remove vora-desktop`/' "$readme")
+    [ -n "$removal" ] || fail "README does not say what apt remove vora-desktop does"
+    expect_words "README on apt remove vora-desktop (the stand-in depends on it)" "$removal" vora-agent-standin
+fi
+
+# README: what scripts/demo.sh installs, as scripts/install-deps.sh lists it.
+deps_script=$VORA_SOURCE_DIR/scripts/install-deps.sh
+grep -q 'install-deps\.sh' "$VORA_SOURCE_DIR/scripts/demo.sh" || fail "scripts/demo.sh no longer runs install-deps.sh"
+mapfile -t listed < <(sed -n '/^packages=(/,/^)/p' "$deps_script" | sed '1d;$d; s/#.*//' | tr -s ' \t' '\n' |
+    sed '/^$/d')
+installs=$(awk -v RS= '{ gsub(/[ \n]+/, " ") } /`scripts\/install-deps.sh` lists/' "$readme")
+said=$(grep -oE 'about [0-9]+ Debian packages' <<<"$installs" | grep -oE '[0-9]+') ||
+    fail "README does not say how many packages scripts/demo.sh installs: $installs"
+if [ "$said" -lt $((${#listed[@]} - 5)) ] || [ "$said" -gt $((${#listed[@]} + 5)) ]; then
+    fail "README says scripts/demo.sh installs about $said packages; scripts/install-deps.sh lists ${#listed[@]}"
+fi
+# shellcheck disable=SC2016 # backquotes, not an expansion
+for named in $(grep -oE '`[a-z0-9][a-z0-9.+-]*`' <<<"$installs" | tr -d '`'); do
+    printf '%s\n' "${listed[@]}" | grep -qxF "$named" || fail "README names $named, which install-deps.sh does not install"
+done
+echo "README: scripts/demo.sh installs about $said packages (${#listed[@]} listed)"

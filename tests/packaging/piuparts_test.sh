@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # piuparts on both packages, in a clean chroot made from the Debian archive
-# this machine installs from: install and purge, and an upgrade from the
+# this machine installs from (its apt sources, or VORA_PIUPARTS_MIRROR; apt's
+# proxy, if it has one, is used too): install and purge, and an upgrade from the
 # build before (this build packaged again with the build number one lower)
 # followed by remove and purge. Nothing may be left behind, changed or
 # broken. The packages under test come from a local repository (piuparts'
@@ -8,7 +9,7 @@
 # resolves; the older ones from another, so there is something to upgrade
 # from. The chroot's base tarball is kept in the build directory for a week.
 # The run takes minutes: its time is printed.
-# Skipped only when the archive cannot be reached.
+# Skipped only when no archive is named or it cannot be reached.
 # shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 [ "$(id -u)" -eq 0 ] || skip "needs root: piuparts makes and enters a chroot"
@@ -24,15 +25,31 @@ mkdir -p "$run_dir/repo/new" "$run_dir/repo/old" "$run_dir/tmp"
 trap 'rm -rf --one-file-system "$run_dir"' EXIT
 
 distribution=$(. /etc/os-release && echo "${VERSION_CODENAME:?}")
-# The archive apt uses here for the release itself (not -updates or -security).
-# shellcheck disable=SC2016 # apt's own placeholders
-mirror=$(apt-get indextargets --format '$(RELEASE) $(SITE)' |
-    awk -v release="$distribution" '$1 == release { print $2; exit }')
-mirror=${mirror:-http://deb.debian.org/debian}
+# The archive apt uses here for the release itself (not -updates or
+# -security), from /etc/apt/sources.list, sources.list.d/*.list and deb822
+# *.sources alike. The project names no archive of its own: a machine behind
+# a proxy or with a local mirror uses what it already uses.
+mirror=${VORA_PIUPARTS_MIRROR:-}
+if [ -z "$mirror" ]; then
+    # shellcheck disable=SC2016 # apt's own placeholders
+    mirror=$(apt-get indextargets --format '$(RELEASE) $(SITE)' |
+        awk -v release="$distribution" '$1 == release { print $2; exit }')
+fi
+[ -n "$mirror" ] ||
+    skip "no apt source of this machine names the $distribution archive, nor does VORA_PIUPARTS_MIRROR: no chroot for piuparts"
+proxy=
+eval "$(apt-config shell proxy Acquire::http::Proxy)"
+proxy_options=()   # piuparts'
+chroot_options=()  # mmdebstrap's
+if [ -n "$proxy" ] && [ "$proxy" != DIRECT ]; then
+    proxy_options=(--proxy="$proxy")
+    chroot_options=(--aptopt="Acquire::http::Proxy \"$proxy\"")
+fi
 if ! timeout 60 /usr/lib/apt/apt-helper download-file "$mirror/dists/$distribution/Release" "$run_dir/Release" \
     >/dev/null 2>&1; then
     skip "the Debian archive $mirror cannot be reached: no chroot for piuparts"
 fi
+echo "archive: $mirror${proxy_options[*]:+ through $proxy}"
 
 version=${VORA_DEB_VERSION%-*}
 build_number=${VORA_DEB_VERSION##*-}
@@ -61,7 +78,7 @@ base=$VORA_BUILD_DIR/piuparts/base-$distribution.tgz
 if [ -z "$(find "$base" -mtime -7 2>/dev/null)" ]; then
     started=$SECONDS
     fresh=$VORA_BUILD_DIR/piuparts/new-base-$distribution.tgz
-    if ! mmdebstrap --variant=minbase --include=eatmydata "$distribution" "$fresh" \
+    if ! mmdebstrap --variant=minbase --include=eatmydata "${chroot_options[@]}" "$distribution" "$fresh" \
         "deb $mirror $distribution main" >"$run_dir/mmdebstrap.log" 2>&1; then
         cat "$run_dir/mmdebstrap.log"
         fail "mmdebstrap could not make a $distribution chroot from $mirror"
@@ -80,7 +97,7 @@ timeout 2400 piuparts \
     --tmpdir="$run_dir/tmp" --bindmount="$run_dir/repo" \
     --testdebs-repo="$run_dir/repo/new" \
     --extra-repo="deb [trusted=yes] file://$run_dir/repo/old ./" \
-    --warn-on-others \
+    --warn-on-others "${proxy_options[@]}" \
     "$run_dir/repo/new/$(basename "$desktop")" "$run_dir/repo/new/$(basename "$standin")" \
     >"$log" 2>&1 || status=$?
 elapsed=$((SECONDS - started))

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <grp.h>
 #include <regex>
@@ -30,11 +31,65 @@ protected:
     std::string logPath() const { return root.userDir() + "VAgent.log"; }
     std::string fileText() const { return PathExists(logPath()) ? ReadFile(logPath()) : std::string(); }
 
+    // The tree down to the log's directory, open to other users.
+    void openToOtherUsers(mode_t logDirectoryMode) const
+    {
+        MakeDirs(root.userDir());
+        for (const std::string& dir :
+             {root.root(), root.root() + "/Orvel", root.root() + "/Orvel/VORA", root.dataDir()}) {
+            ::chmod(dir.c_str(), 0755);
+        }
+        ::chmod(root.userDir().c_str(), logDirectoryMode);
+    }
+
     TempAgentRoot root;
     LogStruct log;
 };
 
 const std::regex kStamp(R"(\[\d{4}-\d{2}-\d{2}\.\d{2}:\d{2}:\d{2}\])");
+
+struct ChildRun
+{
+    int status = -1; // the child's exit status; -1 when it did not exit
+    std::string output;
+};
+
+// Runs `body` in a child process as uid and gid 4242 (no account needed):
+// the exit status is what `body` returns (100: the switch failed), the
+// output what it printed on standard output.
+template <typename Body>
+ChildRun RunAsOtherUser(Body body)
+{
+    int out[2];
+    if (::pipe(out) != 0) {
+        return {};
+    }
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(4242) != 0 || ::setuid(4242) != 0) {
+            ::_exit(100);
+        }
+        const int status = body();
+        std::fflush(stdout);
+        ::_exit(status);
+    }
+    ::close(out[1]);
+    ChildRun run;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+        run.output.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(out[0]);
+    int status = 0;
+    if (child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+        run.status = WEXITSTATUS(status);
+    }
+    return run;
+}
 
 } // namespace
 
@@ -155,29 +210,74 @@ unsigned CountRetrySleep(unsigned /*seconds*/)
 // froze the dialog for seconds; only the first line waits and retries.
 TEST_F(LogTest, APermissionRefusalIsRetriedOncePerProcess)
 {
-    MakeDirs(root.userDir());
+    openToOtherUsers(0755);
     WriteFile(logPath(), "");
     ASSERT_EQ(::chmod(logPath().c_str(), 0600), 0);
-    for (const std::string& dir :
-         {root.root(), root.root() + "/Orvel", root.root() + "/Orvel/VORA", root.dataDir(), root.userDir()}) {
-        ::chmod(dir.c_str(), 0755);
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(4242) != 0 || ::setuid(4242) != 0) {
-            ::_exit(100);
-        }
+    const ChildRun run = RunAsOtherUser([this] {
         LOG_RETRY_SLEEP = CountRetrySleep;
         LogInitEx(&log, logPath().c_str(), "T", true, 0);
         for (int line = 0; line < 3; ++line) {
             LogMsgEx(&log, LOG_FILE, 0, "f", "refused %d", line);
         }
-        ::_exit(g_retrySleeps.load());
+        return g_retrySleeps.load();
+    });
+    EXPECT_EQ(run.status, 1) << run.output;
+}
+
+// A user's dialog meets root's log over its limit. In the sticky marker
+// directory it may not rename root's files: it appends and leaves the
+// rollover to root. Had it tried, every line would cost the refused renames
+// and print "Error renaming log file".
+TEST_F(LogTest, AUsersDialogLeavesTheRolloverOfRootsLogToRoot)
+{
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to own the log and to run another user";
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    openToOtherUsers(01777);
+    const std::string rootsLines(150, 'r');
+    WriteFile(logPath(), rootsLines + "\n");
+    ASSERT_EQ(::chmod(logPath().c_str(), 0622), 0);
+    LOG_MAX_SIZE = 100;
+    const ChildRun run = RunAsOtherUser([this] {
+        LogInitEx(&log, logPath().c_str(), "VUserAlert", true, 0);
+        LogMsgEx(&log, LOG_FILE, 0, "f", "the user's line");
+        return 0;
+    });
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(ListDir(root.userDir()), std::vector<std::string>{"VAgent.log"});
+    const std::string text = fileText();
+    EXPECT_EQ(text.rfind(rootsLines, 0), 0u) << text;
+    EXPECT_NE(text.find("] the user's line\n"), std::string::npos) << text;
+}
+
+// What the deployment guide's check allows for: a dialog that logs first
+// makes the missing log its own (0622); root's next line moves it aside for
+// a fresh log of root's.
+TEST_F(LogTest, AUsersDialogMakesAMissingLogItsOwnUntilRootLogs)
+{
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run another user";
+    }
+    openToOtherUsers(01777);
+    const ChildRun run = RunAsOtherUser([this] {
+        LogInitEx(&log, logPath().c_str(), "VUserAlert", true, 0);
+        LogMsgEx(&log, LOG_FILE, 0, "f", "the user's line");
+        return 0;
+    });
+    ASSERT_EQ(run.status, 0) << run.output;
+    struct stat info;
+    ASSERT_EQ(::stat(logPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4242u);
+    EXPECT_EQ(info.st_mode & 07777, 0622u);
+
+    LogInitEx(&log, logPath().c_str(), "agent", true, 0);
+    LogMsgEx(&log, LOG_FILE, 0, "f", "root's line");
+    ASSERT_EQ(::stat(logPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 0u);
+    EXPECT_EQ(info.st_mode & 07777, 0622u);
+    EXPECT_EQ(fileText().find("the user's line"), std::string::npos);
+    EXPECT_NE(fileText().find("root's line"), std::string::npos);
 }
 
 TEST_F(LogTest, NullHandleDoesNothingAndAFreshHandleInitialisesItself)

@@ -155,8 +155,13 @@ TEST(CommandLine, MultiMessageValues)
     EXPECT_EQ(ParseMultiMessage("PRE1^pkg^msg^-1", phase)[0].timeOutSecs, -60);
     EXPECT_EQ(ParseMultiMessage("PRE1^pkg^msg^2^extra", phase)[0].timeOutSecs, 300);
     EXPECT_TRUE(ParseMultiMessage("PRE1^only-two", phase).empty());
-    // Minutes beyond what fits in 32-bit seconds stay a long time-out.
-    EXPECT_EQ(ParseMultiMessage("PRE1^p^m^99999999", phase)[0].timeOutSecs, INT32_MAX);
+    // Minutes beyond what fits in 32-bit seconds stay a long time-out;
+    // multiplied in 32 bits, 40000000 would wrap to a negative one.
+    for (const char* minutes : {"99999999", "40000000", "35791395"}) {
+        EXPECT_EQ(ParseMultiMessage(std::string("PRE1^p^m^") + minutes, phase)[0].timeOutSecs, INT32_MAX)
+            << minutes;
+    }
+    EXPECT_EQ(ParseMultiMessage("PRE1^p^m^35791394", phase)[0].timeOutSecs, 35791394 * 60);
 }
 
 TEST(CommandLine, SnoozeMessagesKeepThePhaseFlagAndReplaceEarlierPages)
