@@ -158,7 +158,7 @@ setpriv --reuid="$racer" --regid="$racer" --clear-groups bash -c \
     'cd "$1" || exit 1; for ((i = 0; ; i++)); do : >"e$i"; done 2>/dev/null' \
     racer "$root$data/user" &
 racer_pid=$!
-trap 'kill "$racer_pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill "$racer_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 until compgen -G "$root$data/user/e*" >/dev/null; do
     kill -0 "$racer_pid" 2>/dev/null || fail "the racing user (uid $racer) could not write in the marker directory"
     sleep 0.05
