@@ -18,6 +18,9 @@ inline constexpr const char* kHelperGetConnectedStatus = "GetConnectedStatus";
 // could be asked (a refusal as well, but not the administrator's).
 inline constexpr const char* kHelperAuthorizationUnavailable =
     "com.orvel.vora.Error.AuthorizationUnavailable";
+// The error of a command refused at once because its caller's user already
+// waits for an authorization (one at a time per user).
+inline constexpr const char* kHelperAuthorizationPending = "com.orvel.vora.Error.AuthorizationPending";
 
 // System-wide notifications: the broadcast signal Posted(s name).
 inline constexpr const char* kNotifyPath = "/com/orvel/vora/Notify";

@@ -127,5 +127,45 @@ echo "$output"
 expect_absent "$root" "$data/user"
 [ "$(cat "$root$data/arn.conf")" = launchmenu=true ] || fail "purge changed arn.conf"
 expect_absent "$root" "$data/VAgent-root.log" "$data/VAgent-root1.log"
-grep -qF "$data still holds files the package did not make" <<<"$output" || fail "purge did not say why $data stays"
-echo "with the agent's arn.conf: it and its directories stay"
+# Each directory that stays is named with the file that keeps it.
+for kept in "$data" "${data%/*}" "$VORA_DATA_ROOT/Orvel"; do
+    grep -qxF "vora-desktop: $kept still holds $data/arn.conf, which the package did not make; left in place" \
+        <<<"$output" || fail "purge did not name the file that keeps $kept"
+done
+echo "with the agent's arn.conf: it and its directories stay, each named with arn.conf"
+
+# A uid with no account and no process: the user racing purge below.
+free_uid() {
+    local uid
+    for uid in $(seq 4500 4599); do
+        if ! getent passwd "$uid" >/dev/null && ! pgrep -U "$uid" >/dev/null; then
+            echo "$uid"
+            return 0
+        fi
+    done
+    fail "no free uid in 4500-4599"
+}
+
+# A user creating entries in the marker directory as fast as her shell
+# can, from inside it, while purge runs: she cannot keep it (rm would meet
+# entries made after it read the directory).
+root=$work/race
+in_root "$root" --install "$desktop"
+chmod 0711 "$work"
+racer=$(free_uid)
+# shellcheck disable=SC2016 # the user's own shell expands it
+setpriv --reuid="$racer" --regid="$racer" --clear-groups bash -c \
+    'cd "$1" || exit 1; for ((i = 0; ; i++)); do : >"e$i"; done 2>/dev/null' \
+    racer "$root$data/user" &
+racer_pid=$!
+trap 'kill "$racer_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+until compgen -G "$root$data/user/e*" >/dev/null; do
+    kill -0 "$racer_pid" 2>/dev/null || fail "the racing user (uid $racer) could not write in the marker directory"
+    sleep 0.05
+done
+in_root "$root" --purge vora-desktop
+kill "$racer_pid"
+wait "$racer_pid" 2>/dev/null || true
+cat "$work/dpkg.log"
+expect_absent "$root" "$data/user"
+echo "a user (uid $racer) racing purge in the marker directory did not keep it"

@@ -16,6 +16,8 @@ public:
     {
         m_process.setProcessEnvironment(environment);
     }
+    // Its standard error among lines() instead of on the test's own.
+    void mergeErrors() { m_process.setProcessChannelMode(QProcess::MergedChannels); }
     ~FakeHelperProcess();
     FakeHelperProcess(const FakeHelperProcess&) = delete;
     FakeHelperProcess& operator=(const FakeHelperProcess&) = delete;

@@ -3,8 +3,10 @@
 #include "ConsoleInput.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusReply>
 #include <QTimer>
 
 QDBusArgument& operator<<(QDBusArgument& argument, const PolkitSubject& subject)
@@ -46,13 +48,44 @@ FakePolkitAuthority::FakePolkitAuthority()
     qDBusRegisterMetaType<PolkitResult>();
 }
 
+namespace {
+
+bool KnownVerdict(const QByteArray& verdict)
+{
+    return verdict == "yes" || verdict == "no" || verdict == "challenge";
+}
+
+} // namespace
+
 bool FakePolkitAuthority::setVerdict(const QByteArray& verdict)
 {
-    if (verdict != "yes" && verdict != "no" && verdict != "challenge") {
+    if (!KnownVerdict(verdict)) {
         return false;
     }
     m_verdict = verdict;
     return true;
+}
+
+bool FakePolkitAuthority::setVerdictFor(const QByteArray& uidAndVerdict)
+{
+    const QList<QByteArray> parts = uidAndVerdict.split(':');
+    bool number = false;
+    const uint uid = parts.value(0).toUInt(&number);
+    const QByteArray verdict = parts.value(1);
+    if (parts.size() != 2 || !number || !(KnownVerdict(verdict) || verdict == "never")) {
+        return false;
+    }
+    m_verdictOfUid.insert(uid, verdict);
+    return true;
+}
+
+QByteArray FakePolkitAuthority::verdictFor(const QString& busName) const
+{
+    if (m_verdictOfUid.isEmpty()) {
+        return m_verdict;
+    }
+    const QDBusReply<uint> uid = connection().interface()->serviceUid(busName);
+    return uid.isValid() ? m_verdictOfUid.value(uid.value(), m_verdict) : m_verdict;
 }
 
 bool FakePolkitAuthority::setDelay(const QByteArray& milliseconds)
@@ -82,9 +115,14 @@ PolkitResult FakePolkitAuthority::CheckAuthorization(const PolkitSubject& subjec
                 .arg(actionId, subject.kind, subject.details.value(QStringLiteral("name")).toString(),
                      QString::number(flags))
                 .toUtf8());
+    const QByteArray verdict = verdictFor(subject.details.value(QStringLiteral("name")).toString());
     PolkitResult result;
-    result.authorized = m_verdict == "yes";
-    result.challenge = m_verdict == "challenge";
+    result.authorized = verdict == "yes";
+    result.challenge = verdict == "challenge";
+    if (verdict == "never") {
+        setDelayedReply(true);
+        return result;
+    }
     if (m_delayMs > 0) {
         setDelayedReply(true);
         const QDBusMessage reply = message().createReply(QVariant::fromValue(result));

@@ -33,6 +33,9 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PolkitResult& res
 //   check ACTION-ID SUBJECT-KIND SUBJECT-NAME FLAGS
 // for each, so a test sees who asked for what. With a delay it answers
 // that much later, as polkit does while an administrator types a password.
+// A verdict for one user ("1234:never") applies to the subjects of that
+// uid; "never" leaves the check unanswered, as a user's authentication
+// agent that never answers does.
 class FakePolkitAuthority final : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -43,6 +46,8 @@ public:
 
     // False for a verdict it does not know.
     bool setVerdict(const QByteArray& verdict);
+    // "UID:VERDICT", VERDICT one of the above or "never"; false otherwise.
+    bool setVerdictFor(const QByteArray& uidAndVerdict);
     // Milliseconds before each answer; false for a negative or no number.
     bool setDelay(const QByteArray& milliseconds);
     // Owns org.freedesktop.PolicyKit1 on the system bus.
@@ -54,6 +59,9 @@ public Q_SLOTS:
                                                  const QString& cancellationId);
 
 private:
+    QByteArray verdictFor(const QString& busName) const;
+
     QByteArray m_verdict = "yes";
+    QMap<uint, QByteArray> m_verdictOfUid;
     int m_delayMs = 0;
 };

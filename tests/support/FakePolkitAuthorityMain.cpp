@@ -1,5 +1,5 @@
-// fake-polkit-authority [--verdict yes|no|challenge] [--delay MS]: a polkit
-// authority on the system bus for tests. Prints "ready" once it owns its
+// fake-polkit-authority [--verdict yes|no|challenge] [--verdict-for UID:VERDICT]...
+// [--delay MS]: a polkit authority on the system bus for tests. Prints "ready" once it owns its
 // name; standard input takes "verdict yes|no|challenge" and "delay MS";
 // ends at the end of its input.
 #include "ConsoleInput.h"
@@ -18,6 +18,13 @@ int main(int argc, char** argv)
     if (verdict > 0 && !authority.setVerdict(arguments.value(verdict + 1).toUtf8())) {
         std::fprintf(stderr, "fake-polkit-authority: unknown verdict\n");
         return 2;
+    }
+    for (qsizetype at = arguments.indexOf(QStringLiteral("--verdict-for")); at > 0;
+         at = arguments.indexOf(QStringLiteral("--verdict-for"), at + 1)) {
+        if (!authority.setVerdictFor(arguments.value(at + 1).toUtf8())) {
+            std::fprintf(stderr, "fake-polkit-authority: --verdict-for takes UID:VERDICT\n");
+            return 2;
+        }
     }
     const qsizetype delay = arguments.indexOf(QStringLiteral("--delay"));
     if (delay > 0 && !authority.setDelay(arguments.value(delay + 1).toUtf8())) {

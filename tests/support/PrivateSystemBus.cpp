@@ -17,10 +17,15 @@ PrivateSystemBus::PrivateSystemBus()
 }
 
 PrivateSystemBus::PrivateSystemBus(const QString& policyFile, uint knownUid)
+    : PrivateSystemBus(policyFile, QList<uint>{knownUid})
+{
+}
+
+PrivateSystemBus::PrivateSystemBus(const QString& policyFile, const QList<uint>& knownUids)
 {
     // Other users reach the socket only through a directory they may enter.
     if (makeDirectory(0755) && writeConfig(QStringLiteral(VORA_POLICY_BUS_CONFIG), policyFile) &&
-        teachUser(knownUid)) {
+        teachUsers(knownUids)) {
         launch();
     }
 }
@@ -47,8 +52,8 @@ bool PrivateSystemBus::writeConfig(const QString& configTemplate, const QString&
                           .replace("@POLICY@", policyFile.toUtf8())) > 0;
 }
 
-// The machine's users and groups plus one, for the daemon alone.
-bool PrivateSystemBus::teachUser(uint uid)
+// The machine's users and groups plus these, for the daemon alone.
+bool PrivateSystemBus::teachUsers(const QList<uint>& uids)
 {
     QFile passwd(m_directory + QStringLiteral("/passwd"));
     QFile group(m_directory + QStringLiteral("/group"));
@@ -59,11 +64,15 @@ bool PrivateSystemBus::teachUser(uint uid)
         return false;
     }
     passwd.write(systemPasswd.readAll());
-    passwd.write(QStringLiteral("vora-test:x:%1:%1:VORA test user:/nonexistent:/usr/sbin/nologin\n")
-                     .arg(uid)
-                     .toUtf8());
     group.write(systemGroup.readAll());
-    group.write(QStringLiteral("vora-test:x:%1:\n").arg(uid).toUtf8());
+    for (const uint uid : uids) {
+        const QString name = QStringLiteral("vora-test-%1").arg(uid);
+        passwd.write(QStringLiteral("%1:x:%2:%2:VORA test user:/nonexistent:/usr/sbin/nologin\n")
+                         .arg(name)
+                         .arg(uid)
+                         .toUtf8());
+        group.write(QStringLiteral("%1:x:%2:\n").arg(name).arg(uid).toUtf8());
+    }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // Without the library the loader says so on the daemon's standard
     // error, which the test output shows.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QProcess>
 #include <QString>
 
@@ -13,14 +14,15 @@
 // With a policy file it is instead a bus with the system bus's default
 // policy plus that file, open to every user, and its address is only
 // given out by address(): for checking what a policy allows. dbus-daemon
-// turns away uids it cannot look up, so it learns `knownUid` as the user
-// "vora-test" through nss_wrapper (libnss-wrapper), without an account on
-// the machine.
+// turns away uids it cannot look up, so it learns `knownUid` (or each of
+// `knownUids`) as the user "vora-test-UID" through
+// nss_wrapper (libnss-wrapper), without an account on the machine.
 class PrivateSystemBus final
 {
 public:
     PrivateSystemBus();
     PrivateSystemBus(const QString& policyFile, uint knownUid);
+    PrivateSystemBus(const QString& policyFile, const QList<uint>& knownUids);
     ~PrivateSystemBus();
     PrivateSystemBus(const PrivateSystemBus&) = delete;
     PrivateSystemBus& operator=(const PrivateSystemBus&) = delete;
@@ -31,7 +33,7 @@ public:
 private:
     bool makeDirectory(mode_t mode);
     bool writeConfig(const QString& configTemplate, const QString& policyFile);
-    bool teachUser(uint uid);
+    bool teachUsers(const QList<uint>& uids);
     bool launch();
 
     QString m_directory;

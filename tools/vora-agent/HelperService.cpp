@@ -79,21 +79,30 @@ void HelperService::runAuthorized(const Command& command)
         carryOut(command, request);
         return;
     }
-    m_authorization.check(
-        QString::fromLatin1(command.action), request.service(),
-        [this, command, request](const PolkitAuthorization::Verdict& verdict) {
-            if (verdict.allowed) {
-                carryOut(command, request);
-                return;
-            }
-            Say(QStringLiteral("refused %1 from %2: %3")
-                    .arg(QLatin1String(command.method), request.service(), verdict.reason));
-            answer(
-                verdict.checked
-                    ? request.createErrorReply(QDBusError::AccessDenied, QString::fromLatin1(command.refusal))
-                    : request.createErrorReply(QString::fromLatin1(kHelperAuthorizationUnavailable),
-                                               QString::fromLatin1(command.unchecked)));
-        });
+    m_authorization.check(QString::fromLatin1(command.action), request.service(),
+                          [this, command, request](const PolkitAuthorization::Verdict& verdict) {
+                              if (verdict.allowed) {
+                                  carryOut(command, request);
+                                  return;
+                              }
+                              Say(QStringLiteral("refused %1 from %2: %3")
+                                      .arg(QLatin1String(command.method), request.service(), verdict.reason));
+                              answer(refusalOf(command, request, verdict));
+                          });
+}
+
+QDBusMessage HelperService::refusalOf(const Command& command, const QDBusMessage& request,
+                                      const PolkitAuthorization::Verdict& verdict)
+{
+    if (verdict.waiting) {
+        return request.createErrorReply(QString::fromLatin1(kHelperAuthorizationPending),
+                                        QStringLiteral("Already waiting for an authorization of this user: "
+                                                       "answer it, or wait until it times out"));
+    }
+    return verdict.checked
+               ? request.createErrorReply(QDBusError::AccessDenied, QString::fromLatin1(command.refusal))
+               : request.createErrorReply(QString::fromLatin1(kHelperAuthorizationUnavailable),
+                                          QString::fromLatin1(command.unchecked));
 }
 
 void HelperService::carryOut(const Command& command, const QDBusMessage& request)

@@ -13,7 +13,9 @@
 // authorizes the caller; otherwise the caller gets
 // org.freedesktop.DBus.Error.AccessDenied (polkit said no) or
 // com.orvel.vora.Error.AuthorizationUnavailable (no authority could be
-// asked) and the helper prints "refused NAME from CALLER: REASON".
+// asked) or com.orvel.vora.Error.AuthorizationPending (the caller's user
+// already waits for an authorization, see PolkitAuthorization) and the
+// helper prints "refused NAME from CALLER: REASON".
 // GetConnectedStatus is open to all.
 //
 // The bus sees it through HelperAdaptor, generated from
@@ -52,6 +54,8 @@ private:
 
     void runAuthorized(const Command& command);
     void carryOut(const Command& command, const QDBusMessage& request);
+    static QDBusMessage refusalOf(const Command& command, const QDBusMessage& request,
+                                  const PolkitAuthorization::Verdict& verdict);
     void answer(const QDBusMessage& reply);
 
     PolkitAuthorization m_authorization;

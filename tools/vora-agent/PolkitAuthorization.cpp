@@ -8,6 +8,8 @@
 
 namespace {
 
+const QString kBus = QStringLiteral("org.freedesktop.DBus");
+const QString kBusPath = QStringLiteral("/org/freedesktop/DBus");
 const QString kAuthority = QStringLiteral("org.freedesktop.PolicyKit1");
 const QString kAuthorityPath = QStringLiteral("/org/freedesktop/PolicyKit1/Authority");
 const QString kAuthorityInterface = QStringLiteral("org.freedesktop.PolicyKit1.Authority");
@@ -39,7 +41,44 @@ PolkitAuthorization::PolkitAuthorization(QDBusConnection bus, QObject* parent)
 {
 }
 
+// First whose call it is: the bus driver answers at once, and is no
+// connection whose answers the bus counts against the helper.
 void PolkitAuthorization::check(const QString& actionId, const QString& caller, Answer answer)
+{
+    QDBusMessage whose =
+        QDBusMessage::createMethodCall(kBus, kBusPath, kBus, QStringLiteral("GetConnectionUnixUser"));
+    whose << caller;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(whose), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, watcher, actionId, caller, answer = std::move(answer)] {
+                watcher->deleteLater();
+                if (watcher->isError()) {
+                    const QDBusError error = watcher->error();
+                    answer({false,
+                            QStringLiteral("the bus did not say whose call it is (%1: %2)")
+                                .arg(error.name(), error.message()),
+                            false});
+                    return;
+                }
+                askFor(watcher->reply().arguments().value(0).toUInt(), actionId, caller, answer);
+            });
+}
+
+void PolkitAuthorization::askFor(uint uid, const QString& actionId, const QString& caller,
+                                 const Answer& answer)
+{
+    if (m_waiting.contains(uid)) {
+        answer({false, QStringLiteral("uid %1 already waits for an authorization").arg(uid), false, true});
+        return;
+    }
+    m_waiting.insert(uid);
+    ask(actionId, caller, [this, uid, answer](const Verdict& verdict) {
+        m_waiting.remove(uid);
+        answer(verdict);
+    });
+}
+
+void PolkitAuthorization::ask(const QString& actionId, const QString& caller, Answer answer)
 {
     QDBusMessage request = QDBusMessage::createMethodCall(kAuthority, kAuthorityPath, kAuthorityInterface,
                                                           QStringLiteral("CheckAuthorization"));

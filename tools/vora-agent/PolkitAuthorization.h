@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -14,6 +15,16 @@
 //   authority answers (true, false, {})  -> allowed
 //   authority answers (false, true, {})  -> refused, "needs authentication ..."
 //   no authority on the bus              -> refused, not checked, "no polkit authority answered (...)"
+//
+// One check at a time per user (the caller's uid, as the bus knows it):
+// while one waits (an authentication dialog open, or an agent that never
+// answers), the same user's next checks are refused at once, polkit not
+// asked; other users' checks go on as ever:
+//   uid 1000 waits, uid 1000 asks again -> refused, waiting, "uid 1000 already waits for an authorization"
+//   uid 1000 waits, uid 1001 asks       -> asked
+// Else one user could fill the helper's bus connection with checks that
+// never end (the bus lets a connection wait for 128 answers at most) and
+// every other caller's check would fail.
 class PolkitAuthorization final : public QObject
 {
     Q_OBJECT
@@ -26,6 +37,8 @@ public:
         // False when no authority gave an answer at all (none on the bus,
         // an error, the time-out, an answer of another shape).
         bool checked = true;
+        // True when refused because the caller's user already waits.
+        bool waiting = false;
     };
     using Answer = std::function<void(const Verdict& verdict)>;
 
@@ -40,7 +53,10 @@ public:
     static constexpr int kTimeoutMs = 60000;
 
 private:
+    void ask(const QString& actionId, const QString& caller, Answer answer);
+    void askFor(uint uid, const QString& actionId, const QString& caller, const Answer& answer);
     static Verdict verdictOf(const QDBusMessage& reply);
 
     QDBusConnection m_bus;
+    QSet<uint> m_waiting; // uids whose check polkit has not answered yet
 };

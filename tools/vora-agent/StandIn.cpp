@@ -4,6 +4,7 @@
 #include "DialogSteering.h"
 #include "HelperConsole.h"
 #include "HelperService.h"
+#include "JsonText.h"
 #include "LayoutPreparer.h"
 #include "NotifyCenter.h"
 #include "TargetUser.h"
@@ -196,7 +197,7 @@ int StandIn::dialog(QStringList options)
     if (!error.isEmpty()) {
         return Fail(error);
     }
-    Print(QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Indented)).trimmed());
+    Print(QString::fromUtf8(JsonText(QJsonDocument(report))).trimmed());
     return 0;
 }
 

@@ -2,7 +2,10 @@
 // a polkit authority (a fake one on this test program's private system
 // bus) and refuse with AccessDenied unless it says yes.
 #include "FakeHelperProcess.h"
+#include "PrivateSystemBus.h"
+#include "ScopedEnv.h"
 #include "ServiceProcess.h"
+#include "TempAgentRoot.h"
 #include "VoraDBusNames.h"
 #include "WaitUntil.h"
 
@@ -12,9 +15,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -121,6 +128,122 @@ TEST_F(HelperAuthorizationTest, NoAuthorizationOptionOpensTheCommandsAndSaysSo)
     EXPECT_EQ(callHelper(kHelperRestartAgent).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(callHelper(kHelperRunInventory).type(), QDBusMessage::ReplyMessage);
     EXPECT_TRUE(WaitUntil([&] { return helper.calls() == QStringList({"RestartAgent", "RunInventory"}); }));
+}
+
+namespace {
+
+// A uid from `first` on with no account and no process.
+uint FreeUid(uint first)
+{
+    for (uint uid = first;; ++uid) {
+        if (getpwuid(uid) != nullptr) {
+            continue;
+        }
+        const QStringList pids =
+            QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs);
+        const bool running = std::any_of(pids.begin(), pids.end(), [uid](const QString& pid) {
+            return QFileInfo(QStringLiteral("/proc/") + pid).ownerId() == uid;
+        });
+        if (!running) {
+            return uid;
+        }
+    }
+}
+
+// The helper's bus policy and polkit's (root owns the authority, everyone
+// may ask it), in `directory`.
+QString PolicyWithTheAuthority(const QString& directory)
+{
+    const QString path = directory + QStringLiteral("/helper-and-polkit.conf");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(
+        QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\"\n"
+                       " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                       "<busconfig>\n"
+                       "  <include>%1</include>\n"
+                       "  <policy user=\"root\"><allow own=\"org.freedesktop.PolicyKit1\"/></policy>\n"
+                       "  <policy context=\"default\">\n"
+                       "    <allow send_destination=\"org.freedesktop.PolicyKit1\"/>\n"
+                       "  </policy>\n"
+                       "</busconfig>\n")
+            .arg(QStringLiteral(VORA_HELPER_BUS_POLICY))
+            .toUtf8());
+    return path;
+}
+
+QStringList AsUser(uint uid, const QStringList& command)
+{
+    const QString id = QString::number(uid);
+    return QStringList{"--reuid", id, "--regid", id, "--clear-groups"} + command;
+}
+
+} // namespace
+
+// One user keeps the helper busy: her polkit agent never answers, and two
+// of her processes send 128 RestartAgent calls each (the bus lets one
+// connection wait for 128 answers). She waits for one authorization; her
+// other calls are refused at once. Another user and root are asked as
+// ever: polkit's no is AccessDenied, root's yes runs the command.
+TEST(HelperFlood, OneUserWaitingForAnAuthorizationKeepsNobodyElseWaiting)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to act as other users";
+    }
+    const uint flooder = FreeUid(4600);
+    const uint other = FreeUid(flooder + 1);
+    TempAgentRoot scratch;
+    PrivateSystemBus bus(PolicyWithTheAuthority(QString::fromStdString(scratch.root())), {flooder, other});
+    ASSERT_TRUE(bus.isRunning());
+    ScopedEnv onThatBus("DBUS_SYSTEM_BUS_ADDRESS", bus.address().toStdString());
+
+    ServiceProcess authority(QStringLiteral(FAKE_POLKIT_PATH),
+                             {"--verdict", "no", "--verdict-for", "0:yes", "--verdict-for",
+                              QStringLiteral("%1:never").arg(flooder)});
+    ASSERT_TRUE(authority.start());
+    FakeHelperProcess helper{QStringLiteral(VORA_AGENT_PATH)};
+    helper.mergeErrors();
+    ASSERT_TRUE(helper.start(true));
+
+    ServiceProcess floods[] = {
+        {QStringLiteral("setpriv"), AsUser(flooder, {HELPER_FLOOD_PATH, kHelperRestartAgent, "128"})},
+        {QStringLiteral("setpriv"), AsUser(flooder, {HELPER_FLOOD_PATH, kHelperRestartAgent, "128"})}};
+    for (ServiceProcess& flood : floods) {
+        ASSERT_TRUE(flood.start());
+    }
+    const auto answers = [&](const QString& answer) {
+        return floods[0].lines().count(answer) + floods[1].lines().count(answer);
+    };
+    const QString pending = QStringLiteral("answered ") + kHelperAuthorizationPending;
+    EXPECT_TRUE(WaitUntil([&] { return answers(pending) == 255; }, 30000))
+        << floods[0].lines().join('\n').toStdString();
+
+    QProcess otherUser;
+    otherUser.setProcessChannelMode(QProcess::MergedChannels);
+    otherUser.start("setpriv", AsUser(other, {"dbus-send", "--system", "--print-reply",
+                                              "--dest=" + QString::fromLatin1(kHelperService), kHelperPath,
+                                              QString::fromLatin1(kHelperInterface) + ".RestartAgent"}));
+    ASSERT_TRUE(WaitForEnd(otherUser, 30000));
+    EXPECT_TRUE(otherUser.readAll().contains(kAccessDenied.toUtf8()));
+
+    QDBusConnection root = QDBusConnection::connectToBus(bus.address(), "flood-root");
+    const QDBusMessage rootsCall = root.call(
+        QDBusMessage::createMethodCall(kHelperService, kHelperPath, kHelperInterface, kHelperRestartAgent),
+        QDBus::Block, 30000);
+    EXPECT_EQ(rootsCall.type(), QDBusMessage::ReplyMessage) << rootsCall.errorName().toStdString();
+    QDBusConnection::disconnectFromBus("flood-root");
+
+    // Her one check still waits; each refusal said why. The helper stops
+    // with it pending, as a service is stopped.
+    EXPECT_EQ(answers(QStringLiteral("answered ok")), 0);
+    ASSERT_TRUE(helper.send("quit"));
+    EXPECT_TRUE(WaitUntil([&] { return !helper.isRunning(); }));
+    const QString refusal = QStringLiteral("already waits for an authorization");
+    const QStringList lines = helper.lines();
+    EXPECT_EQ(lines.filter(QStringLiteral("uid %1 ").arg(flooder) + refusal).size(), 255)
+        << lines.mid(0, 20).join('\n').toStdString();
+    EXPECT_TRUE(lines.filter(QStringLiteral("Trying to construct")).isEmpty())
+        << lines.join('\n').toStdString();
 }
 
 namespace {
