@@ -20,17 +20,40 @@ bool Install(QCoreApplication& application, const QString& path)
     return true;
 }
 
-// Qt's translations come with the system's Qt (Debian: qt6-translations-l10n);
-// without them the standard menus stay English, which is said once.
-int InstallQtTranslations(QCoreApplication& application, const QString& language)
+// The names a table may have for a language, the most specific first: a
+// country's own table wins, the language's serves every other country.
+//   "pt_BR" -> {"pt_BR", "pt"}; "de_AT" -> {"de_AT", "de"}; "sv" -> {"sv"}
+QStringList Candidates(const QString& language)
 {
-    const QString path =
-        QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_%1.qm").arg(language);
-    if (QFile::exists(path) && Install(application, path)) {
+    const QString base = language.section(QLatin1Char('_'), 0, 0);
+    return base == language ? QStringList{language} : QStringList{language, base};
+}
+
+// Installs the first of "<pattern with %1 = candidate>" that exists.
+bool InstallFirst(QCoreApplication& application, const QString& pattern, const QStringList& candidates)
+{
+    for (const QString& candidate : candidates) {
+        const QString path = pattern.arg(candidate);
+        if (QFile::exists(path)) {
+            return Install(application, path);
+        }
+    }
+    return false;
+}
+
+// Qt's translations come with the system's Qt (Debian: qt6-translations-l10n);
+// without them the standard menus stay English, which is said once. Debian 12
+// has none for Swedish, for one.
+int InstallQtTranslations(QCoreApplication& application, const QStringList& candidates)
+{
+    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (InstallFirst(application, directory + QStringLiteral("/qtbase_%1.qm"), candidates)) {
         return 1;
     }
-    std::fprintf(stderr, "%s: no Qt translations for language %s (%s): Qt's own texts stay English\n",
-                 qPrintable(QCoreApplication::applicationName()), qPrintable(language), qPrintable(path));
+    std::fprintf(stderr,
+                 "%s: no Qt translations for language %s (qtbase_%s.qm in %s): Qt's own texts stay English\n",
+                 qPrintable(QCoreApplication::applicationName()), qPrintable(candidates.constFirst()),
+                 qPrintable(candidates.join(QStringLiteral(".qm, qtbase_"))), qPrintable(directory));
     return 0;
 }
 
@@ -38,7 +61,7 @@ int InstallQtTranslations(QCoreApplication& application, const QString& language
 
 int InstallStringTables(QCoreApplication& application, const QString& name)
 {
-    return InstallStringTables(application, name, QLocale().name().section(QLatin1Char('_'), 0, 0));
+    return InstallStringTables(application, name, QLocale().name());
 }
 
 int InstallStringTables(QCoreApplication& application, const QString& name, const QString& language)
@@ -46,9 +69,12 @@ int InstallStringTables(QCoreApplication& application, const QString& name, cons
     const QString base = QStringLiteral(":/i18n/%1_").arg(name);
     int installed = Install(application, base + QStringLiteral("en.qm")) ? 1 : 0;
 
-    if (!language.isEmpty() && language != QLatin1String("en") && language != QLatin1String("C")) {
-        installed += Install(application, base + language + QStringLiteral(".qm")) ? 1 : 0;
-        installed += InstallQtTranslations(application, language);
+    const QStringList candidates = Candidates(language);
+    const QString& primary = candidates.constLast();
+    if (primary.isEmpty() || primary == QLatin1String("en") || primary == QLatin1String("C")) {
+        return installed;
     }
+    installed += InstallFirst(application, base + QStringLiteral("%1.qm"), candidates) ? 1 : 0;
+    installed += InstallQtTranslations(application, candidates);
     return installed;
 }

@@ -47,8 +47,8 @@ expect_words() {
 declare -A language_names=([en]=English [de]=German [fr]=French [es]=Spanish [ja]=Japanese [it]=Italian
     [nl]=Dutch [pt]=Portuguese [pl]=Polish [ru]=Russian [zh]=Chinese [ko]=Korean [sv]=Swedish [cs]=Czech)
 for program in VUserAlert VORAMenuBar; do
-    codes=$(strings -eb "$root/usr/bin/$program" | grep -oE "${program}_[a-z]{2}\.qm" |
-        sed "s/^${program}_//; s/\.qm$//" | sort -u)
+    codes=$(strings -eb "$root/usr/bin/$program" | grep -oE "${program}_[a-z]{2}(_[A-Z]{2})?\.qm" |
+        sed -E "s/^${program}_//; s/(_[A-Z]{2})?\.qm$//" | sort -u) # pt_BR: pt
     [ -n "$codes" ] || fail "$program carries no string tables"
     text=$(item "$program" 'LANG')
     shipped=()

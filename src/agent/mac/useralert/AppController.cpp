@@ -3,6 +3,7 @@
 #include "AlertPanel.h"
 #include "BuiltInImage.h"
 #include "DisplaySelection.h"
+#include "FitText.h"
 #include "GradientView.h"
 #include "VUAOptions.h"
 #include "VuaAPI.h"
@@ -292,6 +293,7 @@ void AppController::setupUI()
     const QString title = m_vuaApi->title();
     m_titleTxtFld->setText(expandTokens(title).value_or(title));
     m_titleTxtFld->setAccessibleName(m_titleTxtFld->text());
+    FitOneLine(*m_titleTxtFld, kTitleSmallestPointSize);
 
     setupButtons();
     setupProgress();

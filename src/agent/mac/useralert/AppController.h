@@ -250,6 +250,9 @@ inline constexpr double kButtonSize = 100.0;
 inline constexpr double kButtonHeight = 32.0;
 inline constexpr double kButtonBottom = 15.0;
 inline constexpr int kButtonFontSize = 10;
+// The title shrinks from 13 pt to no less than this to fit its line; 9 pt
+// is the size of the time below it.
+inline constexpr int kTitleSmallestPointSize = 9;
 
 // Interval of the fade-in and fade-out steps, in seconds.
 inline constexpr double kFadeInterval = 0.015;

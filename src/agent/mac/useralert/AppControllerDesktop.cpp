@@ -126,7 +126,7 @@ void AppController::describeForScreenReaders()
 
 void AppController::describeWindow()
 {
-    QStringList parts{m_titleTxtFld->text(), messageText(), autoAnswerNotice()};
+    QStringList parts{m_titleTxtFld->accessibleName(), messageText(), autoAnswerNotice()}; // the whole title
     parts.removeAll(QString());
     m_mainWindow->setAccessibleDescription(parts.join(QLatin1Char('\n')));
 }

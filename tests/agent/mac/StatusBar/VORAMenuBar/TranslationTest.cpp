@@ -33,7 +33,8 @@ const Program kPrograms[] = {
     {"VUserAlert", VUSERALERT_TS_DIR, VUSERALERT_QM_DIR},
 };
 
-const char* const kRequiredLanguages[] = {"de", "fr", "es", "ja"};
+const char* const kRequiredLanguages[] = {"de", "fr", "es", "ja",    "it", "pt_BR",
+                                          "nl", "pl", "sv", "zh_CN", "ko"};
 
 // id → message of one .ts file; empty when the file cannot be read.
 QMap<QString, Message> ReadTable(const QString& path)
