@@ -5,7 +5,11 @@
 # synopsis (VUserAlert's usage text, printed without a display, in its
 # page); each exit status a command ends with is described under its
 # number; the multi-page dialog's buttons are named as the window labels
-# them; and the README names the package's install paths, no others.
+# them; the options VUserAlert's usage calls mandatory are not bracketed in
+# its synopsis; no page or guide writes a marker with a shell redirection;
+# and the README names the package's install paths, no others, says that
+# removing vora-desktop takes the stand-in along (when it depends on it) and
+# about how many packages scripts/demo.sh installs.
 # shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 : "${VORA_SOURCE_DIR:?}" "${VORA_DATA_ROOT:?}"
