@@ -356,6 +356,7 @@ TEST_F(LogTest, NumberedFilesStayBesideTheLiveOneWhenADirectoryHasADot)
     LogInitEx(&log, (dir + "agent.log").c_str(), "T", true, 0);
     LogMsgEx(&log, LOG_FILE, 0, "f", "one");
     LogFileRollover(&log, true);
+    ASSERT_TRUE(PathExists(dir + "agent1.log"));
     EXPECT_NE(ReadFile(dir + "agent1.log").find("] one\n"), std::string::npos);
     EXPECT_FALSE(PathExists(dir + "agent.log"));
     EXPECT_EQ(ReadFile(root.root() + "/logs1.log"), "not the log's\n");
