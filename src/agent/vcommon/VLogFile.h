@@ -66,7 +66,8 @@ public:
     };
 
     // The object of `path` (a full path) that every handle of this process
-    // on that path shares.
+    // on that path shares. The objects of the last 8 paths are kept; an
+    // older path gets a fresh object (its once-only waits and notes anew).
     static std::shared_ptr<VLogFile> ForPath(const std::string& path);
 
     // `mode`: of a live log it creates. A log `withRootCopy` keeps root's
@@ -76,7 +77,8 @@ public:
     VLogFile& operator=(const VLogFile&) = delete;
 
     // One line for the file: open, roll over if due (only `rollIfDue`),
-    // write. Failures are said on standard output; the line is then lost.
+    // write. Failures are said on standard output and lose the line; a
+    // user's stop at twice the limit is said once on standard error.
     void writeLine(const std::string& line, const LineLock& lock, bool rollIfDue);
     // Rolls the log over when it is larger than LOG_MAX_SIZE, or always
     // with `force`. A size that cannot be taken is said, unless the log is
