@@ -4,6 +4,7 @@
 // and a rollover held up by another process's lock.
 #include "FileHelpers.h"
 #include "TempAgentRoot.h"
+#include "VLogFile.h"
 #include "util.h"
 #include "vlog.h"
 
@@ -220,7 +221,9 @@ TEST(HostileLog, ARolloverWaitingForAnotherProcessHoldsUpNoOtherThread)
             _exit(2);
         }
         g_probeLog = &log;
-        LOG_ROLLOVER_PAUSE = ProbeFromInsideTheRollover;
+        VLogFile::Clock probing;
+        probing.pause = ProbeFromInsideTheRollover;
+        VLogFile::ForPath(log.path)->setClock(probing);
         LogMsgEx(&log, LOG_FILE, 0, "f", "line that waits for the rollover");
         const std::string text = ReadFile(log.path);
         const bool both = text.find("line of another thread") != std::string::npos &&

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <pthread.h>
 #include <string>
-#include <unistd.h>
 
 // The agent's shared log.
 //
@@ -21,8 +20,11 @@
 //   VAgent2.log -> VAgent3.log
 //   VAgent1.log -> VAgent2.log
 //   VAgent.log  -> VAgent1.log      (the next line creates a new VAgent.log)
-// Numbered names are "<stem><n>.log", the stem being the path up to its
-// first "."; "/a/b.d/VAgent.log" rolls to "/a/b1.log".
+// Numbered files lie beside the live one, named "<stem><n>.log" after the
+// file's own name up to its first "." ("/a/b.d/VAgent.log" rolls to
+// "/a/b.d/VAgent1.log"). A dialog leaves rollover of root's log to root,
+// and stops appending to it once it is more than twice LOG_MAX_SIZE. The
+// file side keeps its state in one VLogFile per path (VLogFile.h).
 //
 // The log is shared with every local user (mode 0622 in a sticky directory
 // open to all). Nothing a user plants at "VAgent.log" or "VAgent<n>.log"
@@ -45,16 +47,9 @@ inline constexpr uint32_t LOG_NO_CONSOLE = 0x200;
 
 inline constexpr const char* kLogFileName = "VAgent.log";
 
-// Read at every rollover; tests and tools may change them.
+// Read at every line and rollover; tests and tools may change them.
 extern int32_t LOG_MAX_SIZE;
 extern int32_t LOG_MAX_FILES;
-// How the log waits a second before its one retry of an open refused for
-// lack of permission (once per process; later lines fail at once). Tests
-// may count the calls.
-extern unsigned (*LOG_RETRY_SLEEP)(unsigned seconds);
-// How a rollover waits, 10 ms at a time and a second at most, for another
-// process that holds the log's rollover lock. Tests may watch the wait.
-extern int (*LOG_ROLLOVER_PAUSE)(useconds_t microseconds);
 
 struct LogStruct
 {

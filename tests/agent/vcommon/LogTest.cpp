@@ -1,6 +1,7 @@
 #include "CapturedStdout.h"
 #include "FileHelpers.h"
 #include "TempAgentRoot.h"
+#include "VLogFile.h"
 #include "vlog.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <regex>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,6 +48,15 @@ protected:
     TempAgentRoot root;
     LogStruct log;
 };
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t times = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++times;
+    }
+    return times;
+}
 
 const std::regex kStamp(R"(\[\d{4}-\d{2}-\d{2}\.\d{2}:\d{2}:\d{2}\])");
 
@@ -214,8 +226,10 @@ TEST_F(LogTest, APermissionRefusalIsRetriedOncePerProcess)
     WriteFile(logPath(), "");
     ASSERT_EQ(::chmod(logPath().c_str(), 0600), 0);
     const ChildRun run = RunAsOtherUser([this] {
-        LOG_RETRY_SLEEP = CountRetrySleep;
         LogInitEx(&log, logPath().c_str(), "T", true, 0);
+        VLogFile::Clock counting;
+        counting.sleep = CountRetrySleep;
+        VLogFile::ForPath(log.path)->setClock(counting);
         for (int line = 0; line < 3; ++line) {
             LogMsgEx(&log, LOG_FILE, 0, "f", "refused %d", line);
         }
@@ -278,6 +292,50 @@ TEST_F(LogTest, AUsersDialogMakesAMissingLogItsOwnUntilRootLogs)
     EXPECT_EQ(info.st_mode & 07777, 0622u);
     EXPECT_EQ(fileText().find("the user's line"), std::string::npos);
     EXPECT_NE(fileText().find("root's line"), std::string::npos);
+}
+
+// A dialog cannot roll over root's log, so with no root writer the log
+// grew without bound. Past twice its limit a user's lines stop, said once.
+TEST_F(LogTest, AUserStopsAppendingToRootsLogPastTwiceItsLimit)
+{
+    constexpr uid_t kUser = 4242;
+    if (::geteuid() != 0 || ::getpwuid(kUser) != nullptr) {
+        GTEST_SKIP() << "needs root and a free uid " << kUser;
+    }
+    openToOtherUsers(0755);
+    const std::string errors = root.root() + "/stderr";
+    const struct
+    {
+        size_t size;
+        size_t written; // of the three lines (65 bytes each)
+        size_t said;
+    } cases[] = {{1500, 3, 0}, {1990, 1, 1}, {2001, 0, 1}};
+    for (const auto& c : cases) {
+        WriteFile(logPath(), std::string(c.size, 'x'));
+        ASSERT_EQ(::chmod(logPath().c_str(), 0622), 0);
+        const int errorFd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(errorFd, 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::dup2(errorFd, 2) != 2 || ::setgroups(0, nullptr) != 0 || ::setgid(kUser) != 0 ||
+                ::setuid(kUser) != 0) {
+                ::_exit(100);
+            }
+            LOG_MAX_SIZE = 1000;
+            LogInitEx(&log, logPath().c_str(), "T", true, 0);
+            for (int line = 0; line < 3; ++line) {
+                LogMsgEx(&log, LOG_FILE, 0, "f", "dialog %d", line);
+            }
+            ::_exit(0);
+        }
+        ::close(errorFd);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        const std::string said = ReadFile(errors);
+        EXPECT_EQ(ReadFile(logPath()).size(), c.size + 65 * c.written) << c.size;
+        EXPECT_EQ(Occurrences(said, "is over twice its limit"), c.said) << c.size << ": " << said;
+    }
 }
 
 TEST_F(LogTest, NullHandleDoesNothingAndAFreshHandleInitialisesItself)
@@ -382,15 +440,21 @@ TEST_F(LogTest, RolloverWithOneFileDeletesTheFullLog)
     EXPECT_NE(fileText().find("L02"), std::string::npos);
 }
 
-TEST_F(LogTest, ForcedRolloverAndAStemEndingAtADirectoryDot)
+// A "." in a directory name once ended the stem there: "/r/logs.d/agent.log"
+// rolled to "/r/logs1.log", outside the log's directory, swapping out and
+// deleting whatever stood there.
+TEST_F(LogTest, NumberedFilesStayBesideTheLiveOneWhenADirectoryHasADot)
 {
     const std::string dir = root.root() + "/logs.d/";
     MakeDirs(dir);
+    WriteFile(root.root() + "/logs1.log", "not the log's\n");
     LogInitEx(&log, (dir + "agent.log").c_str(), "T", true, 0);
     LogMsgEx(&log, LOG_FILE, 0, "f", "one");
     LogFileRollover(&log, true);
-    EXPECT_TRUE(PathExists(root.root() + "/logs1.log"));
+    ASSERT_TRUE(PathExists(dir + "agent1.log"));
+    EXPECT_NE(ReadFile(dir + "agent1.log").find("] one\n"), std::string::npos);
     EXPECT_FALSE(PathExists(dir + "agent.log"));
+    EXPECT_EQ(ReadFile(root.root() + "/logs1.log"), "not the log's\n");
 }
 
 TEST_F(LogTest, FailuresAreReportedOnStandardOutputAndTheCallerGoesOn)
