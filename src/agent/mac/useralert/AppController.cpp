@@ -66,7 +66,10 @@ AppController::AppController(QStringList arguments, QObject* parent)
     m_progressMeterBtn = m_ui->progressMeterBtn;
     m_pageCounterTxtFld = m_ui->pageCounterTxtFld;
     m_snoozeLabel = m_ui->snoozeLabel;
+    m_timeoutTxtFld = m_ui->timeoutTxtFld;
+    m_messageFrame = m_messageView->geometry();
     connectActions();
+    watchMessageScroll();
     setupDesktopIntegration();
 }
 
@@ -109,10 +112,10 @@ void AppController::log(const QString& line)
 
 void AppController::setupDefaultState()
 {
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{m_okBtn, m_cancelBtn, m_snoozeBtn, m_yesBtn, m_noBtn, m_messageView,
-                                         m_progressMeterBtn, m_dateTimeTxtFld, m_nextBtn, m_backBtn,
-                                         m_pageCounterTxtFld, m_snoozeOptionsCbo, m_snoozeLabel}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_okBtn, m_cancelBtn, m_snoozeBtn, m_yesBtn, m_noBtn, m_messageView, m_progressMeterBtn,
+             m_dateTimeTxtFld, m_nextBtn, m_backBtn, m_pageCounterTxtFld, m_snoozeOptionsCbo, m_snoozeLabel,
+             m_timeoutTxtFld}) {
         control->hide();
     }
     m_opacity = 240;

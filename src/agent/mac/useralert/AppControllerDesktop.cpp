@@ -32,6 +32,9 @@ const QColor kAccent(0x1a, 0x5f, 0xb4);
 // A time-out a day or more away is the stand-in for "none" (or as good as
 // one): a time of day alone would name the wrong day, so it is not told.
 constexpr int kLongestToldTimeoutMs = 24 * 60 * 60 * 1000;
+// A time-out shorter than this is told to the second: "at 16:42" for one of
+// 30 s would leave the user guessing whether a minute or no time is left.
+constexpr int kToTheSecondBelowMs = 10 * 60 * 1000;
 
 QPalette BrandPalette()
 {
@@ -98,6 +101,7 @@ void AppController::applyBrandPalette()
     date.setColor(QPalette::Active, QPalette::WindowText, kDateText);
     date.setColor(QPalette::Inactive, QPalette::WindowText, kDateText);
     m_dateTimeTxtFld->setPalette(date);
+    m_timeoutTxtFld->setPalette(date);
 }
 
 void AppController::describeForScreenReaders()
@@ -126,23 +130,53 @@ void AppController::describeForScreenReaders()
 
 void AppController::describeWindow()
 {
-    QStringList parts{m_titleTxtFld->text(), messageText(), autoAnswerNotice()};
+    const QString notice = autoAnswerNotice();
+    QStringList parts{m_titleTxtFld->text(), messageText(), notice};
     parts.removeAll(QString());
     m_mainWindow->setAccessibleDescription(parts.join(QLatin1Char('\n')));
+    showTimeoutNotice(notice);
+}
+
+// The sentence a screen reader reads, also on screen: one quiet line (two
+// where a language needs them) at the foot of the message column; the
+// message gives up that room while it is shown, the buttons keep theirs.
+void AppController::showTimeoutNotice(const QString& notice)
+{
+    if (notice.isEmpty()) {
+        m_timeoutTxtFld->hide();
+        m_messageView->setGeometry(m_messageFrame);
+        return;
+    }
+    m_timeoutTxtFld->setText(notice);
+    const QRect line = m_timeoutTxtFld->geometry();
+    const int height = m_timeoutTxtFld->heightForWidth(line.width());
+    const int bottom = m_messageFrame.y() + m_messageFrame.height();
+    m_timeoutTxtFld->setGeometry(line.x(), bottom - height, line.width(), height);
+    m_timeoutTxtFld->show();
+    QRect message = m_messageFrame;
+    message.setBottom(bottom - height - 1 - kNoticeSpacing);
+    m_messageView->setGeometry(message);
 }
 
 // "If you do nothing, this dialog answers Yes at 16:42.": what the pending
-// time-out will do, or nothing while none is pending.
+// time-out will do, or nothing while none is pending. A time-out under ten
+// minutes is told with seconds ("at 16:42:30"), as a fixed time rather than
+// a countdown: it reads the same on screen and to a screen reader, and a
+// text changing each second would be spoken again and again.
 QString AppController::autoAnswerNotice() const
 {
     const QTimer* timer = m_timedOutTimer.get();
     if (timer == nullptr || !timer->isActive() || timer->interval() >= kLongestToldTimeoutMs) {
         return {};
     }
-    // The locale's short time, to the minute ("4:42 PM", "16:42").
+    // The locale's short time, to the minute ("4:42 PM", "16:42"), or with
+    // seconds ("4:42:30 PM", "16:42:30").
     const QLocale locale;
     QString format = locale.timeFormat(QLocale::ShortFormat);
     format.remove(QLatin1String(":ss"));
+    if (timer->interval() < kToTheSecondBelowMs) {
+        format.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
+    }
     const QString at = locale.toString(QTime::currentTime().addMSecs(timer->remainingTime()), format);
     if (m_choices >= 1 && m_currentChoice < m_choices - 1) {
         return qtTrId("ACCESSIBLE_NEXT_PAGE_AT").arg(at);
