@@ -68,6 +68,7 @@ AppController::AppController(QStringList arguments, QObject* parent)
     m_snoozeLabel = m_ui->snoozeLabel;
     m_timeoutTxtFld = m_ui->timeoutTxtFld;
     m_messageFrame = m_messageView->geometry();
+    m_timeoutColumn = m_timeoutTxtFld->geometry();
     connectActions();
     watchMessageScroll();
     setupDesktopIntegration();

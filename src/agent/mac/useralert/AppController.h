@@ -221,7 +221,8 @@ private:
     QLabel* m_pageCounterTxtFld = nullptr;
     QLabel* m_snoozeLabel = nullptr;
     QLabel* m_timeoutTxtFld = nullptr;
-    QRect m_messageFrame; // the message view's place without a time-out line
+    QRect m_messageFrame;  // the message view's place without a time-out line
+    QRect m_timeoutColumn; // the time-out line's place in the message column
     ScreenReaderAnnouncer* m_announcer = nullptr;
 
     QStringList m_arguments;

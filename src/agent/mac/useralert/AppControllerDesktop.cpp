@@ -19,6 +19,8 @@
 #include <QTextBrowser>
 #include <QTime>
 
+#include <algorithm>
+
 namespace {
 
 // The brand look: light blue-grey like the background image, near-black
@@ -137,9 +139,13 @@ void AppController::describeWindow()
     showTimeoutNotice(notice);
 }
 
-// The sentence a screen reader reads, also on screen: one quiet line (two
-// where a language needs them) at the foot of the message column; the
-// message gives up that room while it is shown, the buttons keep theirs.
+// The sentence a screen reader reads, also on screen: one quiet line at the
+// foot of the message column; a sentence longer than the column reaches
+// left under the logo's column (ending where the message ends) rather than
+// folding, and folds only past the logo's left edge. The message gives up
+// the line's room while it is shown, the buttons keep theirs.
+//   "... answers Yes at 16:42:30."            -> x 137 to 478, one line
+//   "... goes on to the next page at 16:42."  -> x about 90 to 478, one line
 void AppController::showTimeoutNotice(const QString& notice)
 {
     if (notice.isEmpty()) {
@@ -148,10 +154,12 @@ void AppController::showTimeoutNotice(const QString& notice)
         return;
     }
     m_timeoutTxtFld->setText(notice);
-    const QRect line = m_timeoutTxtFld->geometry();
-    const int height = m_timeoutTxtFld->heightForWidth(line.width());
+    const int right = m_timeoutColumn.x() + m_timeoutColumn.width();
+    const int needed = m_timeoutTxtFld->fontMetrics().horizontalAdvance(notice) + kNoticeSpacing;
+    const int left = std::clamp(right - needed, m_logoBtn->x(), m_timeoutColumn.x());
+    const int height = m_timeoutTxtFld->heightForWidth(right - left);
     const int bottom = m_messageFrame.y() + m_messageFrame.height();
-    m_timeoutTxtFld->setGeometry(line.x(), bottom - height, line.width(), height);
+    m_timeoutTxtFld->setGeometry(left, bottom - height, right - left, height);
     m_timeoutTxtFld->show();
     QRect message = m_messageFrame;
     message.setBottom(bottom - height - 1 - kNoticeSpacing);

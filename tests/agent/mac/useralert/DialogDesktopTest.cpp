@@ -267,6 +267,7 @@ TEST_F(DialogDesktopTest, TimeOutIsToldOnScreenAndToScreenReaders)
          120},
     };
     const QRect messageAlone(135, 68, 345, 184);
+    const QRect underMessage(20, 68, 460, 184); // from the logo's left edge to the message's right one
     for (const auto& [options, sentence, seconds] : cases) {
         const QTime before = QTime::currentTime();
         open(options);
@@ -278,12 +279,15 @@ TEST_F(DialogDesktopTest, TimeOutIsToldOnScreenAndToScreenReaders)
         EXPECT_TRUE(line->isVisible()) << what;
         EXPECT_TRUE(EndsTellingTime(line->text(), sentence, seconds, before)) << line->text().toStdString();
         EXPECT_TRUE(description.endsWith(line->text())) << what;
-        // Under the message, inside its column, whole; the rows below keep
-        // their places.
+        // Under the message, on one line that ends with the message's right
+        // edge, whole, above the rows below (which keep their places).
         const QRect message = controller->messageView()->geometry();
         EXPECT_LT(message.bottom(), line->geometry().top()) << what;
-        EXPECT_TRUE(messageAlone.contains(line->geometry())) << what;
-        EXPECT_GE(line->height(), line->heightForWidth(line->width())) << what;
+        EXPECT_TRUE(underMessage.contains(line->geometry())) << what;
+        EXPECT_LE(line->geometry().right(), message.right()) << what;
+        EXPECT_GE(line->geometry().right(), message.right() - 4) << what;
+        EXPECT_GE(line->width(), line->fontMetrics().horizontalAdvance(line->text())) << what;
+        EXPECT_LT(line->height(), 2 * line->fontMetrics().lineSpacing()) << what;
         EXPECT_EQ(message.top(), messageAlone.top()) << what;
     }
     // The page's own time-out: the second page of 20 minutes is told to the
