@@ -89,13 +89,14 @@ void AppController::connectActions()
     }
 }
 
-AppController::TimerPtr AppController::makeTimer(double seconds, TimerAction action)
+AppController::TimerPtr AppController::makeTimer(double seconds, TimerAction action, Qt::TimerType type)
 {
     // QTimer counts whole milliseconds in an int: 0 or less fires at the next
     // turn of the loop, more than ~24.8 days is held at that limit.
     const double milliseconds = std::clamp(seconds * 1000.0, 0.0, double(std::numeric_limits<int>::max()));
     TimerPtr timer(new QTimer(this));
     timer->setInterval(static_cast<int>(milliseconds));
+    timer->setTimerType(type);
     QTimer* raw = timer.get();
     connect(raw, &QTimer::timeout, this, [this, raw, action] { (this->*action)(raw); });
     timer->start();

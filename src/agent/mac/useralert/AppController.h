@@ -165,7 +165,9 @@ private:
     using TimerPtr = std::unique_ptr<QTimer, TimerRelease>;
     using TimerAction = void (AppController::*)(QTimer*);
 
-    TimerPtr makeTimer(double seconds, TimerAction action);
+    // `type`: precise for the time-out, whose second the window tells
+    // (a coarse timer may fire up to 5 % late: 1.5 s for 30 s).
+    TimerPtr makeTimer(double seconds, TimerAction action, Qt::TimerType type = Qt::CoarseTimer);
     void setCheckCommandsTimer(TimerPtr timer) { m_checkCommandsTimer = std::move(timer); }
     void setFadeInTimer(TimerPtr timer) { m_fadeInTimer = std::move(timer); }
     void setFadeOutTimer(TimerPtr timer) { m_fadeOutTimer = std::move(timer); }
@@ -254,6 +256,8 @@ private:
     TimerPtr m_fadeOutTimer;
     TimerPtr m_progressTimer;
     TimerPtr m_timedOutTimer;
+    // Tells the time-out again once it is ten minutes away (with seconds).
+    QTimer m_noticeRefresh;
 };
 
 // Layout of the button row, in points.

@@ -34,9 +34,9 @@ const QColor kAccent(0x1a, 0x5f, 0xb4);
 // A time-out a day or more away is the stand-in for "none" (or as good as
 // one): a time of day alone would name the wrong day, so it is not told.
 constexpr int kLongestToldTimeoutMs = 24 * 60 * 60 * 1000;
-// A time-out shorter than this is told to the second: "at 16:42" for one of
-// 30 s would leave the user guessing whether a minute or no time is left.
-constexpr int kToTheSecondBelowMs = 10 * 60 * 1000;
+// A time-out this near is told to the second: "at 16:42" for one 30 s away
+// would leave the user guessing whether a minute or no time is left.
+constexpr int kToTheSecondWithinMs = 10 * 60 * 1000;
 
 QPalette BrandPalette()
 {
@@ -124,6 +124,9 @@ void AppController::describeForScreenReaders()
                               [this] { return pageCounterSpokenText(); });
     new AccessibleDescription(*m_snoozeOptionsCbo, QAccessible::ComboBox);
     m_announcer = new ScreenReaderAnnouncer(*m_mainWindow);
+    m_noticeRefresh.setSingleShot(true);
+    m_noticeRefresh.setTimerType(Qt::PreciseTimer);
+    connect(&m_noticeRefresh, &QTimer::timeout, this, &AppController::describeWindow);
     // The entry the user picks is spoken; one set by a page change is part
     // of that page's announcement.
     connect(m_snoozeOptionsCbo, &QComboBox::activated, this,
@@ -133,6 +136,15 @@ void AppController::describeForScreenReaders()
 void AppController::describeWindow()
 {
     const QString notice = autoAnswerNotice();
+    // Told to the minute now, to the second once ten minutes away.
+    const QTimer* timeout = m_timedOutTimer.get();
+    const int untilSeconds =
+        notice.isEmpty() || timeout == nullptr ? 0 : timeout->remainingTime() - kToTheSecondWithinMs;
+    if (untilSeconds > 0) {
+        m_noticeRefresh.start(untilSeconds);
+    } else {
+        m_noticeRefresh.stop();
+    }
     QStringList parts{m_titleTxtFld->text(), messageText(), notice};
     parts.removeAll(QString());
     m_mainWindow->setAccessibleDescription(parts.join(QLatin1Char('\n')));
@@ -167,8 +179,8 @@ void AppController::showTimeoutNotice(const QString& notice)
 }
 
 // "If you do nothing, this dialog answers Yes at 16:42.": what the pending
-// time-out will do, or nothing while none is pending. A time-out under ten
-// minutes is told with seconds ("at 16:42:30"), as a fixed time rather than
+// time-out will do, or nothing while none is pending. A time-out ten minutes
+// away or nearer is told with seconds ("at 16:42:30"), as a fixed time rather than
 // a countdown: it reads the same on screen and to a screen reader, and a
 // text changing each second would be spoken again and again.
 QString AppController::autoAnswerNotice() const
@@ -182,7 +194,7 @@ QString AppController::autoAnswerNotice() const
     const QLocale locale;
     QString format = locale.timeFormat(QLocale::ShortFormat);
     format.remove(QLatin1String(":ss"));
-    if (timer->interval() < kToTheSecondBelowMs) {
+    if (timer->remainingTime() <= kToTheSecondWithinMs) {
         format.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
     }
     const QString at = locale.toString(QTime::currentTime().addMSecs(timer->remainingTime()), format);

@@ -18,7 +18,7 @@
 void AppController::startTimedoutTimer(double seconds)
 {
     log(QString::asprintf("VUserAlert    timeout set to %f seconds", seconds));
-    setTimedOutTimer(makeTimer(seconds, &AppController::timedOut));
+    setTimedOutTimer(makeTimer(seconds, &AppController::timedOut, Qt::PreciseTimer));
 }
 
 void AppController::timedOut(QTimer* /*timer*/)
@@ -241,7 +241,7 @@ void AppController::displayCurrentChoice()
     MessageChunk& chunk = m_messageChunks[m_currentChoice];
     chunk.setTimedOut(false);
     displayMessageText(QStringLiteral("%1:\n%2").arg(chunk.packageName(), chunk.message()), false);
-    setTimedOutTimer(makeTimer(chunk.timeOutSecs(), &AppController::timedOut));
+    setTimedOutTimer(makeTimer(chunk.timeOutSecs(), &AppController::timedOut, Qt::PreciseTimer));
 }
 
 void AppController::storeSnoozeSelection()

@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTime>
 #include <QTimer>
@@ -39,13 +40,12 @@ QPalette DarkPalette()
 
 // Whether `text` ends with `sentence` telling the time `seconds` after a
 // moment between `before` and now: "16:52" in the test's C locale, or
-// "16:52:30" for a time-out under ten minutes. A minute (or second) may turn
-// meanwhile, and Qt's coarse timers fire up to 5 % late, which the time told
-// includes.
+// "16:52:30" for a time-out ten minutes away or nearer. A minute (or
+// second) may turn meanwhile.
 bool EndsTellingTime(const QString& text, const QString& sentence, int seconds, const QTime& before)
 {
-    const QString format = seconds < 600 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
-    const QTime latest = QTime::currentTime().addSecs(seconds + seconds / 20 + 1);
+    const QString format = seconds <= 600 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+    const QTime latest = QTime::currentTime().addSecs(seconds + 1);
     for (QTime at = before.addSecs(seconds - 1); at <= latest; at = at.addSecs(1)) {
         if (text.endsWith(sentence.arg(at.toString(format)))) {
             return true;
@@ -297,6 +297,18 @@ TEST_F(DialogDesktopTest, TimeOutIsToldOnScreenAndToScreenReaders)
     EXPECT_TRUE(EndsTellingTime(controller->timeoutTxtFld()->text(),
                                 "If you do nothing, this dialog answers Continue at %1.", 1200, before))
         << controller->timeoutTxtFld()->text().toStdString();
+
+    // Told to the minute while more than ten minutes away, to the second
+    // from then on.
+    before = QTime::currentTime();
+    open({"-yesno", "-default=yes", "-timeout=602"});
+    EXPECT_TRUE(EndsTellingTime(controller->timeoutTxtFld()->text(),
+                                "If you do nothing, this dialog answers Yes at %1.", 602, before));
+    const QRegularExpression toTheSecond(QStringLiteral(" at \\d\\d:\\d\\d:\\d\\d\\.$"));
+    EXPECT_TRUE(
+        WaitUntil([&] { return toTheSecond.match(controller->timeoutTxtFld()->text()).hasMatch(); }, 10000))
+        << controller->timeoutTxtFld()->text().toStdString();
+    EXPECT_TRUE(toTheSecond.match(controller->mainWindow()->accessibleDescription()).hasMatch());
 
     // Without a time-out the dialog waits a day: nothing to tell, and the
     // message has its whole room.
