@@ -1,5 +1,7 @@
 #include "AlertPanel.h"
 
+#include <QFontDatabase>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -9,6 +11,12 @@ void RunModalAlert(const QString& title, const QString& message, const QString& 
     panel.setObjectName(QStringLiteral("alertPanel"));
     panel.setInformativeText(message);
     panel.setTextFormat(Qt::PlainText);
+    // The message is a usage text in columns: a fixed-pitch font keeps them
+    // aligned, and its lines are shown whole rather than folded.
+    if (auto* columns = panel.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        columns->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        columns->setWordWrap(false);
+    }
     QPushButton* button = panel.addButton(buttonText, QMessageBox::AcceptRole);
     button->setObjectName(QStringLiteral("alertPanelButton"));
     panel.setDefaultButton(button);

@@ -5,6 +5,7 @@
 #include "TerminationSignals.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <cstdlib>
@@ -73,20 +74,34 @@ void LogEnd(const std::string& text)
     }
 }
 
+// Qt's advice on a platform plugin that failed, wrong where the display is
+// what is missing; the reason around it stays:
+//   "... could not be initialized. Reinstalling the application may fix
+//   this problem.\n\nAvailable platform plugins are: xcb."
+//   -> "... could not be initialized.\n\nAvailable platform plugins are: xcb."
+QString WithoutReinstallAdvice(QString text)
+{
+    static const QRegularExpression kAdvice(
+        QStringLiteral(" *Reinstalling the application may fix this problem\\."));
+    return text.remove(kAdvice);
+}
+
 // Qt ends with qFatal (abort, status 134) when there is no display or the
 // display refuses the connection: the line is logged and the process ends
 // with status 0 instead.
 void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     EarlyEnd& state = State();
+    const bool endsHere = state.watching && type == QtFatalMsg;
+    const QString said = endsHere ? WithoutReinstallAdvice(text) : text;
     if (state.previousHandler != nullptr) {
-        state.previousHandler(type, context, text);
+        state.previousHandler(type, context, said);
     }
     if (!state.watching) {
         return;
     }
-    if (type == QtFatalMsg) {
-        LogEnd("no usable display (" + text.toStdString() + ")");
+    if (endsHere) {
+        LogEnd("no usable display (" + said.toStdString() + ")");
         ::_exit(0);
     }
     // Warnings come from other threads too; only the main thread's are kept

@@ -2,7 +2,7 @@
 // writes them into the source tree where they are committed:
 //   VUserAlert:  VRlogo100w.bmp, prog1.bmp ... prog8.bmp, VRbackfade50vr2.bmp
 //   VORAMenuBar: VORAMenuBar.png, VoraConnected.png, VoraDisconnected.png,
-//                AboutIcon.png, and the three tray images again at every
+//                VoraUnavailable.png, AboutIcon.png, and the three tray images again at every
 //                other size a tray host may ask for, as
 //                sizes/<N>/<name>.png (N = 16 ... 256)
 // The dialog's images are BMPs without transparency, so they are drawn on
@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,6 +28,7 @@ const QColor kBrandDark(0x0b, 0x4f, 0x9c);
 const QColor kBrandLight(0x22, 0x94, 0xe6);
 const QColor kConnected(0x2e, 0xb8, 0x5c);
 const QColor kDisconnected(0xd6, 0x3b, 0x3b);
+const QColor kUnavailable(0x7a, 0x83, 0x8d);
 constexpr int kDialogHeight = 340;
 // Tray hosts ask for 16 to 256 pixels; each size is drawn at that size, as
 // a scaled one blurs the strokes (a 32-pixel "V" shrunk to 16 is grey mush).
@@ -167,6 +169,45 @@ QImage StatusIcon(int size, bool connected)
     return image;
 }
 
+// Tray icon for a helper that cannot be reached: the badge's outline,
+// hollow, in a mid grey, struck through by a red bar. Its silhouette (a ring
+// and a bar, the panel showing through) differs from the filled badge of
+// the other states even at 16 px, and the grey (#7a838d) keeps about 4:1
+// against white panels and dark ones alike.
+QImage UnavailableIcon(int size)
+{
+    QImage image = Transparent(size);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal line = qMax(size * 0.1, 2.0);
+    const qreal inset = line / 2 + size * 0.04;
+    const QRectF box = QRectF(0, 0, size, size).adjusted(inset, inset, -inset, -inset);
+    const qreal radius = box.width() * 0.22;
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(kUnavailable, line));
+    painter.drawRoundedRect(box, radius, radius);
+
+    const qreal w = box.width();
+    QPainterPath vee;
+    vee.moveTo(box.left() + w * 0.22, box.top() + w * 0.24);
+    vee.lineTo(box.left() + w * 0.5, box.top() + w * 0.76);
+    vee.lineTo(box.left() + w * 0.78, box.top() + w * 0.24);
+    painter.setPen(QPen(kUnavailable, qMax(size * 0.08, 1.5), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(vee);
+
+    // The bar, from corner to corner, with a transparent gap either side
+    // so it reads as crossing the badge rather than as part of it.
+    const QLineF bar(box.topLeft() + QPointF(w * 0.06, w * 0.06),
+                     box.bottomRight() - QPointF(w * 0.06, w * 0.06));
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    painter.setPen(QPen(Qt::transparent, line * 2.2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(bar);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(kDisconnected, line, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(bar);
+    return image;
+}
+
 QImage ConnectedIcon(int size)
 {
     return StatusIcon(size, true);
@@ -211,5 +252,6 @@ int main(int argc, char** argv)
     ok = SaveTrayImage(Badge, 64, menuBar, QStringLiteral("VORAMenuBar")) && ok;
     ok = SaveTrayImage(ConnectedIcon, 32, menuBar, QStringLiteral("VoraConnected")) && ok;
     ok = SaveTrayImage(DisconnectedIcon, 32, menuBar, QStringLiteral("VoraDisconnected")) && ok;
+    ok = SaveTrayImage(UnavailableIcon, 32, menuBar, QStringLiteral("VoraUnavailable")) && ok;
     return ok ? 0 : 1;
 }

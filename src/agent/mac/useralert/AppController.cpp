@@ -67,7 +67,11 @@ AppController::AppController(QStringList arguments, QObject* parent)
     m_progressMeterBtn = m_ui->progressMeterBtn;
     m_pageCounterTxtFld = m_ui->pageCounterTxtFld;
     m_snoozeLabel = m_ui->snoozeLabel;
+    m_timeoutTxtFld = m_ui->timeoutTxtFld;
+    m_messageFrame = m_messageView->geometry();
+    m_timeoutColumn = m_timeoutTxtFld->geometry();
     connectActions();
+    watchMessageScroll();
     setupDesktopIntegration();
 }
 
@@ -86,13 +90,14 @@ void AppController::connectActions()
     }
 }
 
-AppController::TimerPtr AppController::makeTimer(double seconds, TimerAction action)
+AppController::TimerPtr AppController::makeTimer(double seconds, TimerAction action, Qt::TimerType type)
 {
     // QTimer counts whole milliseconds in an int: 0 or less fires at the next
     // turn of the loop, more than ~24.8 days is held at that limit.
     const double milliseconds = std::clamp(seconds * 1000.0, 0.0, double(std::numeric_limits<int>::max()));
     TimerPtr timer(new QTimer(this));
     timer->setInterval(static_cast<int>(milliseconds));
+    timer->setTimerType(type);
     QTimer* raw = timer.get();
     connect(raw, &QTimer::timeout, this, [this, raw, action] { (this->*action)(raw); });
     timer->start();
@@ -110,10 +115,10 @@ void AppController::log(const QString& line)
 
 void AppController::setupDefaultState()
 {
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{m_okBtn, m_cancelBtn, m_snoozeBtn, m_yesBtn, m_noBtn, m_messageView,
-                                         m_progressMeterBtn, m_dateTimeTxtFld, m_nextBtn, m_backBtn,
-                                         m_pageCounterTxtFld, m_snoozeOptionsCbo, m_snoozeLabel}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             m_okBtn, m_cancelBtn, m_snoozeBtn, m_yesBtn, m_noBtn, m_messageView, m_progressMeterBtn,
+             m_dateTimeTxtFld, m_nextBtn, m_backBtn, m_pageCounterTxtFld, m_snoozeOptionsCbo, m_snoozeLabel,
+             m_timeoutTxtFld}) {
         control->hide();
     }
     m_opacity = 240;

@@ -7,11 +7,13 @@
 #include <QList>
 #include <QObject>
 #include <QPixmap>
+#include <QRect>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -122,6 +124,7 @@ public:
     QPushButton* progressMeterBtn() const { return m_progressMeterBtn; }
     QLabel* pageCounterTxtFld() const { return m_pageCounterTxtFld; }
     QLabel* snoozeLabel() const { return m_snoozeLabel; }
+    QLabel* timeoutTxtFld() const { return m_timeoutTxtFld; }
 
     // Properties.
     VuaAPI* vuaApi() const { return m_vuaApi.get(); }
@@ -162,7 +165,9 @@ private:
     using TimerPtr = std::unique_ptr<QTimer, TimerRelease>;
     using TimerAction = void (AppController::*)(QTimer*);
 
-    TimerPtr makeTimer(double seconds, TimerAction action);
+    // `type`: precise for the time-out, whose second the window tells
+    // (a coarse timer may fire up to 5 % late: 1.5 s for 30 s).
+    TimerPtr makeTimer(double seconds, TimerAction action, Qt::TimerType type = Qt::CoarseTimer);
     void setCheckCommandsTimer(TimerPtr timer) { m_checkCommandsTimer = std::move(timer); }
     void setFadeInTimer(TimerPtr timer) { m_fadeInTimer = std::move(timer); }
     void setFadeOutTimer(TimerPtr timer) { m_fadeOutTimer = std::move(timer); }
@@ -183,6 +188,7 @@ private:
     bool filterDesktopEvent(QObject* watched, QEvent* event);
     QString pageCounterSpokenText() const;
     void describeWindow();
+    void showTimeoutNotice(const QString& notice);
     QString autoAnswerNotice() const;
     QString timeoutAnswer() const;
     void announceMessage();
@@ -194,6 +200,8 @@ private:
     void log(const QString& line);
     QString boundedText(const QString& text) const;
     QString boundedTail(const QString& text) const;
+    void watchMessageScroll();
+    void keepMessageScroll();
 
     std::unique_ptr<Ui::VUserAlertWindow> m_ui;
     std::unique_ptr<QWidget> m_mainWindow;
@@ -214,6 +222,9 @@ private:
     QPushButton* m_progressMeterBtn = nullptr;
     QLabel* m_pageCounterTxtFld = nullptr;
     QLabel* m_snoozeLabel = nullptr;
+    QLabel* m_timeoutTxtFld = nullptr;
+    QRect m_messageFrame;  // the message view's place without a time-out line
+    QRect m_timeoutColumn; // the time-out line's place in the message column
     ScreenReaderAnnouncer* m_announcer = nullptr;
 
     QStringList m_arguments;
@@ -235,12 +246,18 @@ private:
     bool m_detectLinks = false;
     bool m_terminating = false;
     bool m_closed = false;
+    // Where the message view is held while its text is laid out: a scroll
+    // position, kMessageEnd, or -1 once the user scrolled.
+    int m_messageScrollTarget = -1;
+    bool m_scrollingMessage = false;
 
     TimerPtr m_checkCommandsTimer;
     TimerPtr m_fadeInTimer;
     TimerPtr m_fadeOutTimer;
     TimerPtr m_progressTimer;
     TimerPtr m_timedOutTimer;
+    // Tells the time-out again once it is ten minutes away (with seconds).
+    QTimer m_noticeRefresh;
 };
 
 // Layout of the button row, in points.
@@ -254,7 +271,12 @@ inline constexpr int kButtonFontSize = 10;
 // is the size of the time below it.
 inline constexpr int kTitleSmallestPointSize = 9;
 
+// Space between the message view and the time-out line under it, in pixels.
+inline constexpr int kNoticeSpacing = 2;
+
 // Interval of the fade-in and fade-out steps, in seconds.
 inline constexpr double kFadeInterval = 0.015;
-// Most characters the message view lays out (see boundedText).
+// The message view's scroll target "its end" (QScrollBar clamps it).
+inline constexpr int kMessageEnd = std::numeric_limits<int>::max();
+// Most characters of a message the view lays out (see boundedText).
 inline constexpr qsizetype kMaxShownCharacters = 20000;

@@ -19,6 +19,8 @@
 #include <QTextBrowser>
 #include <QTime>
 
+#include <algorithm>
+
 namespace {
 
 // The brand look: light blue-grey like the background image, near-black
@@ -32,6 +34,9 @@ const QColor kAccent(0x1a, 0x5f, 0xb4);
 // A time-out a day or more away is the stand-in for "none" (or as good as
 // one): a time of day alone would name the wrong day, so it is not told.
 constexpr int kLongestToldTimeoutMs = 24 * 60 * 60 * 1000;
+// A time-out this near is told to the second: "at 16:42" for one 30 s away
+// would leave the user guessing whether a minute or no time is left.
+constexpr int kToTheSecondWithinMs = 10 * 60 * 1000;
 
 QPalette BrandPalette()
 {
@@ -98,6 +103,7 @@ void AppController::applyBrandPalette()
     date.setColor(QPalette::Active, QPalette::WindowText, kDateText);
     date.setColor(QPalette::Inactive, QPalette::WindowText, kDateText);
     m_dateTimeTxtFld->setPalette(date);
+    m_timeoutTxtFld->setPalette(date);
 }
 
 void AppController::describeForScreenReaders()
@@ -118,6 +124,9 @@ void AppController::describeForScreenReaders()
                               [this] { return pageCounterSpokenText(); });
     new AccessibleDescription(*m_snoozeOptionsCbo, QAccessible::ComboBox);
     m_announcer = new ScreenReaderAnnouncer(*m_mainWindow);
+    m_noticeRefresh.setSingleShot(true);
+    m_noticeRefresh.setTimerType(Qt::PreciseTimer);
+    connect(&m_noticeRefresh, &QTimer::timeout, this, &AppController::describeWindow);
     // The entry the user picks is spoken; one set by a page change is part
     // of that page's announcement.
     connect(m_snoozeOptionsCbo, &QComboBox::activated, this,
@@ -126,23 +135,68 @@ void AppController::describeForScreenReaders()
 
 void AppController::describeWindow()
 {
-    QStringList parts{m_titleTxtFld->accessibleName(), messageText(), autoAnswerNotice()}; // the whole title
+    const QString notice = autoAnswerNotice();
+    // Told to the minute now, to the second once ten minutes away.
+    const QTimer* timeout = m_timedOutTimer.get();
+    const int untilSeconds =
+        notice.isEmpty() || timeout == nullptr ? 0 : timeout->remainingTime() - kToTheSecondWithinMs;
+    if (untilSeconds > 0) {
+        m_noticeRefresh.start(untilSeconds);
+    } else {
+        m_noticeRefresh.stop();
+    }
+    QStringList parts{m_titleTxtFld->accessibleName(), messageText(), notice}; // the whole title
     parts.removeAll(QString());
     m_mainWindow->setAccessibleDescription(parts.join(QLatin1Char('\n')));
+    showTimeoutNotice(notice);
+}
+
+// The sentence a screen reader reads, also on screen: one quiet line at the
+// foot of the message column; a sentence longer than the column reaches
+// left under the logo's column (ending where the message ends) rather than
+// folding, and folds only past the logo's left edge. The message gives up
+// the line's room while it is shown, the buttons keep theirs.
+//   "... answers Yes at 16:42:30."            -> x 137 to 478, one line
+//   "... goes on to the next page at 16:42."  -> x about 90 to 478, one line
+void AppController::showTimeoutNotice(const QString& notice)
+{
+    if (notice.isEmpty()) {
+        m_timeoutTxtFld->hide();
+        m_messageView->setGeometry(m_messageFrame);
+        return;
+    }
+    m_timeoutTxtFld->setText(notice);
+    const int right = m_timeoutColumn.x() + m_timeoutColumn.width();
+    const int needed = m_timeoutTxtFld->fontMetrics().horizontalAdvance(notice) + kNoticeSpacing;
+    const int left = std::clamp(right - needed, m_logoBtn->x(), m_timeoutColumn.x());
+    const int height = m_timeoutTxtFld->heightForWidth(right - left);
+    const int bottom = m_messageFrame.y() + m_messageFrame.height();
+    m_timeoutTxtFld->setGeometry(left, bottom - height, right - left, height);
+    m_timeoutTxtFld->show();
+    QRect message = m_messageFrame;
+    message.setBottom(bottom - height - 1 - kNoticeSpacing);
+    m_messageView->setGeometry(message);
 }
 
 // "If you do nothing, this dialog answers Yes at 16:42.": what the pending
-// time-out will do, or nothing while none is pending.
+// time-out will do, or nothing while none is pending. A time-out ten minutes
+// away or nearer is told with seconds ("at 16:42:30"), as a fixed time rather than
+// a countdown: it reads the same on screen and to a screen reader, and a
+// text changing each second would be spoken again and again.
 QString AppController::autoAnswerNotice() const
 {
     const QTimer* timer = m_timedOutTimer.get();
     if (timer == nullptr || !timer->isActive() || timer->interval() >= kLongestToldTimeoutMs) {
         return {};
     }
-    // The locale's short time, to the minute ("4:42 PM", "16:42").
+    // The locale's short time, to the minute ("4:42 PM", "16:42"), or with
+    // seconds ("4:42:30 PM", "16:42:30").
     const QLocale locale;
     QString format = locale.timeFormat(QLocale::ShortFormat);
     format.remove(QLatin1String(":ss"));
+    if (timer->remainingTime() <= kToTheSecondWithinMs) {
+        format.replace(QLatin1String("mm"), QLatin1String("mm:ss"));
+    }
     const QString at = locale.toString(QTime::currentTime().addMSecs(timer->remainingTime()), format);
     if (m_choices >= 1 && m_currentChoice < m_choices - 1) {
         return qtTrId("ACCESSIBLE_NEXT_PAGE_AT").arg(at);

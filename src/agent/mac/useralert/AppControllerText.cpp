@@ -9,12 +9,16 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTextBrowser>
+
+#include <algorithm>
 
 void AppController::startTimedoutTimer(double seconds)
 {
     log(QString::asprintf("VUserAlert    timeout set to %f seconds", seconds));
-    setTimedOutTimer(makeTimer(seconds, &AppController::timedOut));
+    setTimedOutTimer(makeTimer(seconds, &AppController::timedOut, Qt::PreciseTimer));
 }
 
 void AppController::timedOut(QTimer* /*timer*/)
@@ -123,22 +127,63 @@ QString AppController::boundedTail(const QString& text) const
     return mark + text.mid(start);
 }
 
-// A new message keeps its start; appended text keeps the newest end.
+// A new message keeps its start and opens at its top; appended text keeps
+// the newest end, and the view follows it only when the user was reading
+// the end (one scrolled up to read stays where they were). A new message's
+// bound counts the message, not the " * " the dialog puts before it: one of
+// exactly 20 000 characters is shown whole.
 void AppController::displayMessageText(const QString& text, bool append)
 {
-    const QString prefixed = QStringLiteral(" * ") + text;
+    const QString prefix = QStringLiteral(" * ");
+    const QScrollBar* scroll = m_messageTxtView->verticalScrollBar();
+    const int reading = scroll->value() >= scroll->maximum() ? kMessageEnd : scroll->value();
+    const int cursor = m_messageTxtView->textCursor().position();
     QString content;
     if (append) {
-        content = boundedTail(messageText() + QLatin1Char('\n') + expandTokens(prefixed).value_or(prefixed));
+        const QString added = expandTokens(text).value_or(text);
+        content = boundedTail(messageText() + QLatin1Char('\n') + prefix + added);
     } else {
-        const QString head = boundedText(prefixed);
-        content = boundedText(expandTokens(head).value_or(head));
+        const QString head = boundedText(text);
+        content = prefix + boundedText(expandTokens(head).value_or(head));
     }
     m_messageView->show();
-    SetTextWithDetectedLinks(*m_messageTxtView->document(), content, m_detectLinks);
+    {
+        const QScopedValueRollback ownScrolling(m_scrollingMessage, true);
+        SetTextWithDetectedLinks(*m_messageTxtView->document(), content, m_detectLinks);
+        // The view's cursor is where keys (and a focus change) take the view.
+        QTextCursor place(m_messageTxtView->document());
+        const int last = m_messageTxtView->document()->characterCount() - 1;
+        place.setPosition(!append ? 0 : reading == kMessageEnd ? last : std::min(cursor, last));
+        m_messageTxtView->setTextCursor(place);
+    }
+    m_messageScrollTarget = append ? reading : 0;
+    keepMessageScroll();
     if (!append) {
         announceMessage();
     }
+}
+
+// The text is laid out in steps after it is set, and the scroll range grows
+// with each: the view is held at its target (top, a reading place, or the
+// end) until the user scrolls it.
+void AppController::keepMessageScroll()
+{
+    if (m_messageScrollTarget < 0) {
+        return;
+    }
+    const QScopedValueRollback ownScrolling(m_scrollingMessage, true);
+    m_messageTxtView->verticalScrollBar()->setValue(m_messageScrollTarget); // kMessageEnd: held at the end
+}
+
+void AppController::watchMessageScroll()
+{
+    QScrollBar* scroll = m_messageTxtView->verticalScrollBar();
+    connect(scroll, &QScrollBar::rangeChanged, this, &AppController::keepMessageScroll);
+    connect(scroll, &QScrollBar::valueChanged, this, [this] {
+        if (!m_scrollingMessage) {
+            m_messageScrollTarget = -1; // the user's own place from now on
+        }
+    });
 }
 
 QString AppController::messageText() const
@@ -196,7 +241,7 @@ void AppController::displayCurrentChoice()
     MessageChunk& chunk = m_messageChunks[m_currentChoice];
     chunk.setTimedOut(false);
     displayMessageText(QStringLiteral("%1:\n%2").arg(chunk.packageName(), chunk.message()), false);
-    setTimedOutTimer(makeTimer(chunk.timeOutSecs(), &AppController::timedOut));
+    setTimedOutTimer(makeTimer(chunk.timeOutSecs(), &AppController::timedOut, Qt::PreciseTimer));
 }
 
 void AppController::storeSnoozeSelection()

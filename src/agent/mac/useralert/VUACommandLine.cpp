@@ -126,13 +126,19 @@ OptionResult ApplyOption(const std::string& name, const std::string& value, VUAC
     return OptionResult::Unknown;
 }
 
+// A clash is said with the options that make it, for the log:
+//   "-ok -yesno"      -> "-ok and -yesno clash: a dialog has OK or Yes and No, not both"
+//   "-yesno -snooze"  -> "-snooze and -yesno clash: Snooze comes only with -ok"
 int ApplyButtonRules(VUAConfig* config)
 {
     if (config->okBtn && config->yesNoBtn) {
+        config->clash = "-ok and -yesno clash: a dialog has OK or Yes and No, not both";
         return kParseInvalidCombination;
     }
     // Snooze always comes with OK.
     if (config->snoozeBtn && !config->okBtn) {
+        config->clash = config->yesNoBtn ? "-snooze and -yesno clash: Snooze comes only with -ok"
+                                         : "-snooze without -ok: Snooze comes only with -ok";
         return kParseInvalidCombination;
     }
     if (!config->okBtn && !config->yesNoBtn && !config->cancelBtn && !config->multiMessageMode &&
@@ -164,6 +170,7 @@ int ParseCommandLineArgs(std::vector<std::string>& args, VUAConfig* config)
         return kParseUnknownParameter;
     }
     config->Reset();
+    config->clash.clear();
     if (args.size() == 2 && args[1] == kVUA_Crash) {
         std::abort();
     }
@@ -229,20 +236,22 @@ std::vector<MultiMessageChunk> ParseMultiMessage(std::string value, bool& isPrei
     return pages;
 }
 
+// One option group a line, each starting in the column after "usage:
+// VUserAlert ", so the text reads as columns in a terminal and in the
+// panel's fixed-pitch font; no line is longer than 70 characters, which the
+// panel shows without folding.
 std::string BuildUsageString(const std::string& prefix)
 {
     std::string usage;
     if (!prefix.empty()) {
         usage = prefix + "\n\n";
     }
-    usage += "usage: VUserAlert -name=PKGNAME [-message=MESSAGE]\n";
-    usage += "           [-title=TITLE] [-timeout=(seconds)]\n";
-    usage += "           [-multimessage=\"id^pkgname^message^timeout^^id^pkgname^message^timeout\"]\n";
-    usage += "           or";
-    usage += "           [-multisnoozemessage=\"PREid^pkgname^message^snoozetimeout^^id^pkgname^message^"
-             "snoozetimeout\"]\n\n";
-    usage += "           [[-yesno] | ([-ok] [-snooze])] [-continue] [-cancel]\n";
-    usage += "           [-default=<yes|no|cancel|snooze|continue)>\n\n";
+    usage += "usage: VUserAlert -name=PKGNAME -message=MESSAGE\n";
+    usage += "                  [-title=TITLE] [-timeout=SECONDS]\n";
+    usage += "                  [-yesno | -ok [-snooze]] [-continue] [-cancel]\n";
+    usage += "                  [-default=yes|no|cancel|snooze|continue]\n";
+    usage += "                  [-multimessage=PAGES | -multisnoozemessage=PAGES]\n\n";
+    usage += "PAGES: \"PREid^pkgname^message^minutes\", pages joined by \"^^\"\n";
     usage += "-name and -message are mandatory.";
     return usage;
 }

@@ -9,8 +9,8 @@
 // The parsed launch options of one dialog.
 struct VUAConfig
 {
-    // Leaves name, suffix and debugLevel as they are; multiIsPreinstall
-    // becomes true.
+    // Leaves name, suffix, debugLevel and clash as they are;
+    // multiIsPreinstall becomes true.
     void Reset();
 
     int32_t defaultButton = 0;
@@ -30,6 +30,9 @@ struct VUAConfig
     bool multiSnoozeMessageMode = false;
     int32_t timeout = 0;
     int32_t debugLevel = 0;
+    // After an invalid combination: which options clash and why, in words
+    // for the log ("-ok and -yesno clash: ..."); empty otherwise.
+    std::string clash;
 };
 
 // Fills `config` from the argument vector (element 0, the program path, is

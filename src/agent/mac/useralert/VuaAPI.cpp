@@ -114,6 +114,8 @@ int VuaAPI::setupRaw(const std::vector<std::string>& arguments)
     case kParseInvalidCombination:
         LogMsgEx(&m_cpp->log, LOG_FILE | LOG_CONSOLE, 0, kFunction,
                  "VUserAlert:  Invalid combination of parameters.");
+        LogMsgEx(&m_cpp->log, LOG_FILE | LOG_CONSOLE, 0, kFunction, "VUserAlert:  %s",
+                 m_cpp->config.clash.c_str());
         return result;
     case kParseUnknownParameter: {
         const QString usage = buildUsageString(qtTrId("ERROR_UNKNOWNPARAMETER"));

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
@@ -332,6 +334,48 @@ TEST_F(AppControllerTest, MessagesAppendReplaceExpandAndLink)
     EXPECT_LE(text.size(), kMaxShownCharacters);
     EXPECT_TRUE(text.startsWith(QStringLiteral("\u2026\n * xxx"))) << text.left(20).toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral(" 100 %"))) << text.right(20).toStdString();
+}
+
+// A long message is read from its start: it opens at its top, and text
+// appended meanwhile moves the view only for a user reading the end.
+TEST_F(AppControllerTest, LongMessagesOpenAtTheTopAndAppendsFollowOnlyAReaderAtTheEnd)
+{
+    // Exactly as long as the bound: shown whole, after the dialog's " * ".
+    std::string words;
+    while (words.size() < static_cast<size_t>(kMaxShownCharacters) - 4) {
+        words += "word ";
+    }
+    words.resize(static_cast<size_t>(kMaxShownCharacters) - 4);
+    words += " END";
+    open({"-ok", "-message=" + QString::fromStdString(words)});
+    EXPECT_EQ(controller->messageText(), " * " + QString::fromStdString(words));
+    QScrollBar* scroll = controller->messageTxtView()->verticalScrollBar();
+    const auto settled = [&] {
+        QTest::qWait(100); // the text is laid out in steps on the event loop
+        return scroll->value();
+    };
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(settled(), 0);
+
+    const struct
+    {
+        const char* what;
+        int place; // where the user scrolled to; kMessageEnd: the end
+        bool append;
+    } cases[] = {{"a new message", kMessageEnd, false},
+                 {"an append under a reader in the middle", 300, true},
+                 {"an append under a reader at the end", kMessageEnd, true}};
+    for (const auto& step : cases) {
+        scroll->setValue(step.place);
+        if (step.append) {
+            agent->Write(MARKER_APND);
+        }
+        agent->Write(MARKER_MESG, words + " (" + step.what + ")");
+        poll();
+        const int shown = settled();
+        EXPECT_EQ(shown, !step.append ? 0 : std::min(step.place, scroll->maximum())) << step.what;
+    }
+    EXPECT_TRUE(controller->messageText().endsWith("(an append under a reader at the end)"));
 }
 
 TEST_F(AppControllerTest, TokensCompanyNameAndUnknownTokens)

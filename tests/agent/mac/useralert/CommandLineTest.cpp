@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 namespace {
 
 struct Parsed
@@ -195,21 +198,31 @@ TEST(CommandLine, HostileValuesAreHandled)
     EXPECT_EQ(Parse({"-name=\xc3\x28\xff"}).config.suffix.size(), 32u);
 }
 
-TEST(CommandLine, UsageTextIsExact)
+// The usage reads as columns: every option line starts its groups in the
+// column after "usage: VUserAlert ", each line is whole (its brackets close
+// on it) and short enough for the panel not to fold it.
+TEST(CommandLine, UsageTextStandsInAlignedColumns)
 {
-    const std::string expected =
-        "usage: VUserAlert -name=PKGNAME [-message=MESSAGE]\n"
-        "           [-title=TITLE] [-timeout=(seconds)]\n"
-        "           [-multimessage=\"id^pkgname^message^timeout^^id^pkgname^message^timeout\"]\n"
-        "           or"
-        "           "
-        "[-multisnoozemessage=\"PREid^pkgname^message^snoozetimeout^^id^pkgname^message^snoozetimeout\"]"
-        "\n\n"
-        "           [[-yesno] | ([-ok] [-snooze])] [-continue] [-cancel]\n"
-        "           [-default=<yes|no|cancel|snooze|continue)>\n\n"
-        "-name and -message are mandatory.";
-    EXPECT_EQ(BuildUsageString(""), expected);
-    EXPECT_EQ(BuildUsageString("Unknown parameter."), "Unknown parameter.\n\n" + expected);
+    const std::string usage = BuildUsageString("");
+    EXPECT_EQ(BuildUsageString("Unknown parameter."), "Unknown parameter.\n\n" + usage);
+    const std::string lead = "usage: VUserAlert ";
+    ASSERT_EQ(usage.rfind(lead, 0), 0u) << usage;
+    std::istringstream lines(usage);
+    std::string line;
+    int optionLines = 0;
+    while (std::getline(lines, line) && !line.empty()) {
+        ++optionLines;
+        EXPECT_LE(line.size(), 70u) << line;
+        EXPECT_EQ(std::count(line.begin(), line.end(), '['), std::count(line.begin(), line.end(), ']'))
+            << line;
+        EXPECT_EQ(line.find_first_of("-[", line.rfind(' ', lead.size() - 1)), lead.size()) << line;
+    }
+    EXPECT_GE(optionLines, 5);
+    EXPECT_EQ(usage.substr(usage.rfind('\n') + 1), "-name and -message are mandatory.");
+    for (const char* option : {"-name=", "-message=", "-title=", "-timeout=", "-multimessage=",
+                               "-multisnoozemessage=", "-yesno", "-ok", "-snooze", "-cancel", "-default="}) {
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
 }
 
 TEST(CommandLine, ResetKeepsNameSuffixAndDebugLevel)

@@ -6,13 +6,17 @@
 #include "DialogFixture.h"
 #include "DisplaySelection.h"
 #include "QtPrinters.h"
+#include "VUAConfig.h"
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTime>
 #include <QTimer>
@@ -34,13 +38,16 @@ QPalette DarkPalette()
     return dark;
 }
 
-// Whether `text` ends with `sentence` telling the time `minutes` after a
-// moment between `before` and now ("16:52" in the test's C locale): a
-// minute may turn meanwhile.
-bool EndsTellingTime(const QString& text, const QString& sentence, int minutes, const QTime& before)
+// Whether `text` ends with `sentence` telling the time `seconds` after a
+// moment between `before` and now: "16:52" in the test's C locale, or
+// "16:52:30" for a time-out ten minutes away or nearer. A minute (or
+// second) may turn meanwhile.
+bool EndsTellingTime(const QString& text, const QString& sentence, int seconds, const QTime& before)
 {
-    for (const QTime& from : {before, QTime::currentTime()}) {
-        if (text.endsWith(sentence.arg(from.addSecs(minutes * 60).toString(QStringLiteral("HH:mm"))))) {
+    const QString format = seconds <= 600 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+    const QTime latest = QTime::currentTime().addSecs(seconds + 1);
+    for (QTime at = before.addSecs(seconds - 1); at <= latest; at = at.addSecs(1)) {
+        if (text.endsWith(sentence.arg(at.toString(format)))) {
             return true;
         }
     }
@@ -106,6 +113,7 @@ TEST_F(DialogDesktopTest, EveryTextIsReadableInLightAndDarkSchemes)
                        {{controller->titleTxtFld(), 0},
                         {controller->dateTimeTxtFld(), 0},
                         {controller->messageTxtView(), 3},
+                        {controller->timeoutTxtFld(), 0},
                         {controller->pageCounterTxtFld(), 0},
                         {controller->snoozeLabel(), 0},
                         {controller->snoozeOptionsCbo(), 4},
@@ -139,6 +147,30 @@ TEST_F(DialogDesktopTest, StartupPanelIsReadableInLightAndDarkSchemes)
     }
 }
 
+// The usage's columns stay columns on the panel: a fixed-pitch font, every
+// line whole on one line.
+TEST_F(DialogDesktopTest, UsagePanelShowsTheColumnsUnfolded)
+{
+    const QString usage = QString::fromStdString(BuildUsageString("Unknown parameter."));
+    bool measured = false;
+    QTimer::singleShot(0, [&] {
+        auto* panel = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(panel, nullptr);
+        const auto* columns = panel->findChild<QLabel*>("qt_msgbox_informativelabel");
+        ASSERT_NE(columns, nullptr);
+        EXPECT_TRUE(QFontInfo(columns->font()).fixedPitch()) << columns->font().family().toStdString();
+        const QFontMetrics metrics(columns->font());
+        for (const QString& line : usage.split('\n')) {
+            EXPECT_LE(metrics.horizontalAdvance(line), columns->contentsRect().width()) << line.toStdString();
+        }
+        EXPECT_LE(columns->height(), metrics.lineSpacing() * (usage.count('\n') + 2));
+        measured = true;
+        panel->findChild<QPushButton*>("alertPanelButton")->click();
+    });
+    RunModalAlert(QStringLiteral("Invalid parameter"), usage, QStringLiteral("OK"));
+    EXPECT_TRUE(measured);
+}
+
 TEST_F(DialogDesktopTest, WindowIsAFixedSizeDialogWithoutMaximise)
 {
     open({"-ok", "-fade"});
@@ -169,7 +201,7 @@ TEST_F(DialogDesktopTest, ScreenReadersGetRolesNamesAndValues)
     const QString description = window->text(QAccessible::Description);
     EXPECT_TRUE(description.startsWith("Installing\n * Editor:\nInstall\n")) << description.toStdString();
     EXPECT_TRUE(EndsTellingTime(
-        description, "\nIf you do nothing, this dialog goes on to the next page at %1.", 10, before))
+        description, "\nIf you do nothing, this dialog goes on to the next page at %1.", 600, before))
         << description.toStdString();
     EXPECT_EQ(accessible(controller->titleTxtFld())->role(), QAccessible::Heading);
     QAccessibleInterface* snooze = accessible(controller->snoozeOptionsCbo());
@@ -207,31 +239,91 @@ TEST_F(DialogDesktopTest, ScreenReadersGetRolesNamesAndValues)
     }
 }
 
-// What the pending time-out will do, as the description's last sentence.
-TEST_F(DialogDesktopTest, DescriptionTellsWhatTheTimeOutWillAnswerAndWhen)
+// What the pending time-out will do: the description's last sentence, and
+// the same words on screen in a line under the message.
+TEST_F(DialogDesktopTest, TimeOutIsToldOnScreenAndToScreenReaders)
 {
-    const std::pair<QStringList, QString> cases[] = {
-        {{"-yesno", "-default=yes", "-timeout=600"}, "If you do nothing, this dialog answers Yes at %1."},
-        {{"-yesno", "-default=no", "-timeout=600"}, "If you do nothing, this dialog answers No at %1."},
-        {{"-ok", "-snooze", "-default=snooze", "-timeout=600"},
-         "If you do nothing, this dialog answers Snooze at %1."},
-        {{"-ok", "-timeout=600"}, "If you do nothing, this dialog closes at %1."},
-        {{"-multimessage=PRE7^Editor^Install^10"}, "If you do nothing, this dialog answers Continue at %1."},
+    struct Case
+    {
+        QStringList options;
+        QString sentence;
+        int seconds;
     };
-    for (const auto& [options, sentence] : cases) {
+    const Case cases[] = {
+        {{"-yesno", "-default=yes", "-timeout=600"},
+         "If you do nothing, this dialog answers Yes at %1.",
+         600},
+        {{"-yesno", "-default=no", "-timeout=600"}, "If you do nothing, this dialog answers No at %1.", 600},
+        {{"-ok", "-snooze", "-default=snooze", "-timeout=600"},
+         "If you do nothing, this dialog answers Snooze at %1.",
+         600},
+        {{"-ok", "-timeout=600"}, "If you do nothing, this dialog closes at %1.", 600},
+        {{"-yesno", "-default=yes", "-timeout=30"}, "If you do nothing, this dialog answers Yes at %1.", 30},
+        {{"-multimessage=PRE7^Editor^Install^10"},
+         "If you do nothing, this dialog answers Continue at %1.",
+         600},
+        {{"-multisnoozemessage=PRE7^Editor^a^2^^8^Browser^b^20"},
+         "If you do nothing, this dialog goes on to the next page at %1.",
+         120},
+    };
+    const QRect messageAlone(135, 68, 345, 184);
+    const QRect underMessage(20, 68, 460, 184); // from the logo's left edge to the message's right one
+    for (const auto& [options, sentence, seconds] : cases) {
         const QTime before = QTime::currentTime();
         open(options);
+        const std::string what = options.join(' ').toStdString();
         const QString description = controller->mainWindow()->accessibleDescription();
-        EXPECT_TRUE(EndsTellingTime(description, "\n" + sentence, 10, before)) << description.toStdString();
+        EXPECT_TRUE(EndsTellingTime(description, "\n" + sentence, seconds, before))
+            << description.toStdString();
+        const QLabel* line = controller->timeoutTxtFld();
+        EXPECT_TRUE(line->isVisible()) << what;
+        EXPECT_TRUE(EndsTellingTime(line->text(), sentence, seconds, before)) << line->text().toStdString();
+        EXPECT_TRUE(description.endsWith(line->text())) << what;
+        // Under the message, on one line that ends with the message's right
+        // edge, whole, above the rows below (which keep their places).
+        const QRect message = controller->messageView()->geometry();
+        EXPECT_LT(message.bottom(), line->geometry().top()) << what;
+        EXPECT_TRUE(underMessage.contains(line->geometry())) << what;
+        EXPECT_LE(line->geometry().right(), message.right()) << what;
+        EXPECT_GE(line->geometry().right(), message.right() - 4) << what;
+        EXPECT_GE(line->width(), line->fontMetrics().horizontalAdvance(line->text())) << what;
+        EXPECT_LT(line->height(), 2 * line->fontMetrics().lineSpacing()) << what;
+        EXPECT_EQ(message.top(), messageAlone.top()) << what;
     }
-    // Without a time-out the dialog waits a day: nothing to tell.
+    // The page's own time-out: the second page of 20 minutes is told to the
+    // minute, the last page's sentence is its answer.
+    QTime before = QTime::currentTime();
+    controller->nextBtnClicked();
+    EXPECT_TRUE(EndsTellingTime(controller->timeoutTxtFld()->text(),
+                                "If you do nothing, this dialog answers Continue at %1.", 1200, before))
+        << controller->timeoutTxtFld()->text().toStdString();
+
+    // Told to the minute while more than ten minutes away, to the second
+    // from then on.
+    before = QTime::currentTime();
+    open({"-yesno", "-default=yes", "-timeout=602"});
+    EXPECT_TRUE(EndsTellingTime(controller->timeoutTxtFld()->text(),
+                                "If you do nothing, this dialog answers Yes at %1.", 602, before));
+    const QRegularExpression toTheSecond(QStringLiteral(" at \\d\\d:\\d\\d:\\d\\d\\.$"));
+    EXPECT_TRUE(
+        WaitUntil([&] { return toTheSecond.match(controller->timeoutTxtFld()->text()).hasMatch(); }, 10000))
+        << controller->timeoutTxtFld()->text().toStdString();
+    EXPECT_TRUE(toTheSecond.match(controller->mainWindow()->accessibleDescription()).hasMatch());
+
+    // Without a time-out the dialog waits a day: nothing to tell, and the
+    // message has its whole room.
     open({"-yesno", "-default=yes"});
     EXPECT_FALSE(controller->mainWindow()->accessibleDescription().contains("If you do nothing"));
-    // SETTIMEOUT moves the time; the sentence follows.
-    const QTime before = QTime::currentTime();
+    EXPECT_FALSE(controller->timeoutTxtFld()->isVisible());
+    EXPECT_EQ(controller->messageView()->geometry(), messageAlone);
+    // SETTIMEOUT moves the time; the sentence and the line follow.
+    before = QTime::currentTime();
     controller->startTimedoutTimer(3600);
     EXPECT_TRUE(EndsTellingTime(controller->mainWindow()->accessibleDescription(),
-                                "\nIf you do nothing, this dialog answers Yes at %1.", 60, before));
+                                "\nIf you do nothing, this dialog answers Yes at %1.", 3600, before));
+    EXPECT_TRUE(EndsTellingTime(controller->timeoutTxtFld()->text(),
+                                "If you do nothing, this dialog answers Yes at %1.", 3600, before));
+    EXPECT_TRUE(controller->timeoutTxtFld()->isVisible());
 }
 
 TEST_F(DialogDesktopTest, SnoozeLabelComesAndGoesWithTheList)

@@ -134,6 +134,8 @@ TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
     expectCleanEnd(*refusing);
 
     // Qt's message runs over several lines; the log keeps one record a line.
+    // Qt's reason stays, its advice to reinstall (wrong here) goes, from the
+    // log and from standard error.
     const std::string log = logText();
     size_t lines = 0;
     for (size_t at = log.find("no usable display"); at != std::string::npos;
@@ -141,8 +143,14 @@ TEST_F(EdgeProcessTest, NoDisplayEndsWithStatusZeroAndALogLine)
         ++lines;
         const std::string line = log.substr(at, log.find('\n', at) - at);
         EXPECT_NE(line.find("leaves no answer"), std::string::npos) << line;
+        EXPECT_NE(line.find("no Qt platform plugin could be initialized."), std::string::npos) << line;
     }
     EXPECT_EQ(lines, 2u) << log;
+    for (SpawnedProcess* dialog : {unset.get(), refusing.get()}) {
+        EXPECT_NE(dialog->output().find("could be initialized.\n"), std::string::npos) << dialog->output();
+        EXPECT_EQ(dialog->output().find("Reinstalling"), std::string::npos) << dialog->output();
+    }
+    EXPECT_EQ(log.find("Reinstalling"), std::string::npos) << log;
 }
 
 // A link at a marker's name is judged by what it points to: a dangling one

@@ -286,6 +286,21 @@ TEST_F(VuaAPITest, StartUpFailuresAreReturnedAndLogged)
               std::string::npos)
         << printed;
     EXPECT_NE(logText().find("VUserAlert:  Invalid combination of parameters."), std::string::npos);
+    // The next line names the options that clash.
+    const std::pair<QStringList, std::string> clashes[] = {
+        {{"-ok", "-yesno"}, "-ok and -yesno clash: "},
+        {{"-yesno", "-snooze"}, "-snooze and -yesno clash: "},
+        {{"-cancel", "-snooze"}, "-snooze without -ok: "}};
+    for (const auto& [options, clash] : clashes) {
+        EXPECT_EQ(start(options), kParseInvalidCombination);
+        const std::string invalid = "Invalid combination of parameters.\n";
+        const size_t next = printed.find(invalid);
+        ASSERT_NE(next, std::string::npos) << printed;
+        const size_t from = next + invalid.size();
+        const std::string line = printed.substr(from, printed.find('\n', from) - from);
+        EXPECT_NE(line.find(LogTag("VUserAlert:-[VuaAPI setup]") + "VUserAlert:  " + clash), std::string::npos)
+            << printed;
+    }
     // Nothing is published after a failure.
     EXPECT_TRUE(api->snoozePath().isEmpty());
     EXPECT_FALSE(api->isOkBtn());

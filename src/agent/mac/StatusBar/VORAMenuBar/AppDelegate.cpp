@@ -32,6 +32,7 @@ AppDelegate::AppDelegate(QObject* parent)
     : QObject(parent), m_icon(StatusItem::loadImage(QStringLiteral("VORAMenuBar"))),
       m_disconnectedIcon(StatusItem::loadImage(QStringLiteral("VoraDisconnected"))),
       m_connectedIcon(StatusItem::loadImage(QStringLiteral("VoraConnected"))),
+      m_unavailableIcon(StatusItem::loadImage(QStringLiteral("VoraUnavailable"))),
       m_statusItem(std::make_unique<StatusItem>()),
       m_darwinNotificationCenter(DarwinNotificationsManager::sharedInstance()),
       m_connectedString(qtTrId("Connected")), m_disconnectedString(qtTrId("Disconnected")),
@@ -202,6 +203,19 @@ void AppDelegate::showStatus(const QIcon& image, const QString& title, const QSt
 void AppDelegate::showFailure(const QString& title)
 {
     showStatus(m_icon, title, qtTrId("Tool Tip Failure").arg(title));
+}
+
+// The helper cannot be reached: its own image, and the first text of the
+// event stays ("The VORA agent helper stopped", not the invalidation's
+// "Lost the connection ..." that follows it at once).
+void AppDelegate::showConnectionFailure(const QString& title)
+{
+    if (m_connectionFailureShown) {
+        qInfo("The status line keeps the helper's failure: \"%s\" is the same event", qUtf8Printable(title));
+        return;
+    }
+    m_connectionFailureShown = true;
+    showStatus(m_unavailableIcon, title, qtTrId("Tool Tip Failure").arg(title));
 }
 
 // Whatever became of the command (sent, refused, failed, or no service to

@@ -55,6 +55,7 @@ public:
     StatusItem* statusItem() const { return m_statusItem.get(); }
     QAction* connectedStatusMenuItem() const { return m_connectedStatusMenuItem; }
     const QIcon& icon() const { return m_icon; }
+    const QIcon& unavailableIcon() const { return m_unavailableIcon; }
     const QIcon& connectedIcon() const { return m_connectedIcon; }
     const QIcon& disconnectedIcon() const { return m_disconnectedIcon; }
     const std::shared_ptr<AgentHelperProtocol>& agentService() const { return m_agentService; }
@@ -71,6 +72,7 @@ private:
     void terminate();
     void showStatus(const QIcon& image, const QString& title, const QString& toolTip);
     void showFailure(const QString& title);
+    void showConnectionFailure(const QString& title);
     void showRefusal(const QString& title);
     void installConnectionHandlers();
     void handleXPCError(const QDBusError& error);
@@ -82,6 +84,7 @@ private:
     const QIcon m_icon;
     const QIcon m_disconnectedIcon;
     const QIcon m_connectedIcon;
+    const QIcon m_unavailableIcon;
     std::unique_ptr<StatusItem> m_statusItem;
     DarwinNotificationsManager* const m_darwinNotificationCenter;
     const QString m_connectedString;
@@ -109,6 +112,10 @@ private:
     quint64 m_lastQueryBeforeRefusal = 0;
     // Connections made so far: the handlers of an older one do nothing.
     quint64 m_connectionsMade = 0;
+    // A lost helper is told once: the interruption, the invalidation it
+    // leads to and the refresh that then fails are one event, and its
+    // first text stays until the helper answers (or refuses).
+    bool m_connectionFailureShown = false;
 
     Sleeper m_sleeper;
     bool m_terminated = false;

@@ -39,7 +39,7 @@ void AppDelegate::installConnectionHandlers()
             if (!self || self->m_connectionsMade != connection) {
                 return;
             }
-            self->showFailure(self->m_helperConnectionInterruptedString);
+            self->showConnectionFailure(self->m_helperConnectionInterruptedString);
             if (self->m_xpcConnection) {
                 self->m_xpcConnection->invalidate();
             }
@@ -51,7 +51,7 @@ void AppDelegate::installConnectionHandlers()
             if (!self || self->m_connectionsMade != connection) {
                 return;
             }
-            self->showFailure(self->m_helperConnectionInvalidatedString);
+            self->showConnectionFailure(self->m_helperConnectionInvalidatedString);
             if (self->m_xpcConnection) {
                 self->m_xpcConnection->invalidate();
             }
@@ -76,7 +76,7 @@ void AppDelegate::handleXPCError(const QDBusError& error)
         showRefusal(m_helperAuthorizationUnavailableString);
         return;
     }
-    showFailure(m_helperXPCErrorString);
+    showConnectionFailure(m_helperXPCErrorString);
     m_agentService.reset();
     if (XPCConnection* connection = getXPCConnection()) {
         connection->invalidate();
@@ -113,6 +113,7 @@ std::shared_ptr<AgentHelperProtocol> AppDelegate::getAgentService()
 // answers comes first. It stays until the answer to a later question.
 void AppDelegate::showRefusal(const QString& title)
 {
+    m_connectionFailureShown = false; // a helper that refuses is there
     showFailure(title);
     m_lastQueryBeforeRefusal = m_statusQueries;
 }
@@ -131,6 +132,7 @@ void AppDelegate::updateConnectedStatus()
             if (!self || query <= self->m_lastQueryBeforeRefusal) {
                 return;
             }
+            self->m_connectionFailureShown = false;
             self->showStatus(connected ? self->m_connectedIcon : self->m_disconnectedIcon,
                              connected ? self->m_connectedString : self->m_disconnectedString,
                              connected ? self->m_connectedToolTip : self->m_disconnectedToolTip);

@@ -31,6 +31,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <numeric>
 
@@ -40,6 +42,7 @@ namespace {
 // "Helper Connection Invalidated").
 const QString kCannotReachHelper = QStringLiteral("Can't reach the VORA agent helper");
 const QString kLostHelper = QStringLiteral("Lost the connection to the VORA agent helper");
+const QString kHelperStopped = QStringLiteral("The VORA agent helper stopped");
 
 class MenuBarTest : public ::testing::Test
 {
@@ -179,7 +182,7 @@ TEST_F(MenuBarTest, AbsentHelperShowsAFailureUntilItAnswers)
     const std::string printed = out.release();
     ASSERT_TRUE(failed) << status().toStdString();
     EXPECT_TRUE(cleared);
-    EXPECT_TRUE(shows(delegate().icon()));
+    EXPECT_TRUE(shows(delegate().unavailableIcon()));
     EXPECT_NE(printed.find("xpcErrorHandler called\n"), std::string::npos);
 
     // The next refresh builds a fresh connection and proxy.
@@ -203,8 +206,9 @@ TEST_F(MenuBarTest, HelperKilledWhileConnectedRecoversThroughTheErrorBlock)
         return interrupted >= 0 && lines.indexOf("Connection invalidated", interrupted) > interrupted;
     }));
     ASSERT_TRUE(WaitUntil([&] { return delegate().xpcConnection() == nullptr; }));
-    EXPECT_EQ(status(), kLostHelper);
-    EXPECT_TRUE(shows(delegate().icon()));
+    // One event, one text: the interruption's stays.
+    EXPECT_EQ(status(), kHelperStopped);
+    EXPECT_TRUE(shows(delegate().unavailableIcon()));
     EXPECT_TRUE(delegate().agentService() != nullptr); // stale
 
     // The stale proxy fails once and is dropped ...
@@ -212,6 +216,7 @@ TEST_F(MenuBarTest, HelperKilledWhileConnectedRecoversThroughTheErrorBlock)
         delegate().updateConnectedStatus();
         EXPECT_TRUE(WaitUntil([&] { return !delegate().agentService(); }));
     });
+    EXPECT_EQ(status(), kHelperStopped);
     // ... and the helper's return is shown at once (well before the next
     // refresh), through a new connection and proxy.
     ASSERT_TRUE(WaitUntil([&] { return delegate().xpcConnection() == nullptr; }));
@@ -405,7 +410,8 @@ TEST(AboutPanel, VersionLine)
 
 TEST(MenuBarImages, AllImagesArePresent)
 {
-    for (const char* name : {":/VORAMenuBar", ":/VoraConnected", ":/VoraDisconnected", ":/AboutIcon"}) {
+    for (const char* name :
+         {":/VORAMenuBar", ":/VoraConnected", ":/VoraDisconnected", ":/VoraUnavailable", ":/AboutIcon"}) {
         EXPECT_FALSE(QIcon(name).pixmap(22, 22).isNull()) << name;
     }
 }
@@ -435,7 +441,7 @@ bool SameDrawing(const QImage& left, const QImage& right)
 TEST(MenuBarImages, TrayImagesComeDrawnAtEverySizeAHostAsksFor)
 {
     const QList<int> sides{16, 22, 24, 32, 48, 64, 96, 128, 256};
-    for (const char* name : {"VORAMenuBar", "VoraConnected", "VoraDisconnected"}) {
+    for (const char* name : {"VORAMenuBar", "VoraConnected", "VoraDisconnected", "VoraUnavailable"}) {
         const QIcon image = StatusItem::loadImage(QString::fromLatin1(name));
         const QList<QSize> sizes = image.availableSizes();
         EXPECT_EQ(sizes.size(), sides.size()) << name;
@@ -446,5 +452,97 @@ TEST(MenuBarImages, TrayImagesComeDrawnAtEverySizeAHostAsksFor)
             const QImage drawn(QFile::exists(file) ? file : QStringLiteral(":/") + QLatin1String(name));
             EXPECT_TRUE(SameDrawing(image.pixmap(side, side).toImage(), drawn)) << name << " " << side;
         }
+    }
+}
+
+namespace {
+
+// WCAG relative luminance of an opaque colour.
+double Luminance(const QColor& colour)
+{
+    const auto linear = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+double Contrast(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// A pixel as a panel of colour `panel` shows it.
+QColor Over(QRgb pixel, const QColor& panel)
+{
+    const double alpha = qAlpha(pixel) / 255.0;
+    const auto mix = [&](int top, int below) {
+        return static_cast<int>(top * alpha + below * (1 - alpha) + 0.5);
+    };
+    return QColor(mix(qRed(pixel), panel.red()), mix(qGreen(pixel), panel.green()),
+                  mix(qBlue(pixel), panel.blue()));
+}
+
+struct Comparison
+{
+    double silhouette; // share of the two shapes' union covered by one only
+    double seen;       // share of that union where the eye sees a difference on the panel
+    double legible;    // share of the second image's shape standing out 3:1 from the panel
+};
+
+Comparison Compare(const QImage& first, const QImage& second, const QColor& panel)
+{
+    const QImage a = first.convertToFormat(QImage::Format_ARGB32);
+    const QImage b = second.convertToFormat(QImage::Format_ARGB32);
+    int either = 0;
+    int one = 0;
+    int seen = 0;
+    int shape = 0;
+    int legible = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb pa = a.pixel(x, y);
+            const QRgb pb = b.pixel(x, y);
+            const bool inA = qAlpha(pa) >= 128;
+            const bool inB = qAlpha(pb) >= 128;
+            if (!inA && !inB) {
+                continue;
+            }
+            ++either;
+            one += inA != inB;
+            seen += Contrast(Luminance(Over(pa, panel)), Luminance(Over(pb, panel))) >= 1.5;
+            if (inB) {
+                ++shape;
+                legible += Contrast(Luminance(Over(pb, panel)), Luminance(panel)) >= 3.0;
+            }
+        }
+    }
+    return {double(one) / std::max(either, 1), double(seen) / std::max(either, 1),
+            double(legible) / std::max(shape, 1)};
+}
+
+} // namespace
+
+// "Helper unavailable" must not pass for "connected" at the size most
+// panels use, on a light panel or a dark one: the shapes differ (not only a
+// dot), a large part of the icon looks different, and it stands out from
+// the panel.
+TEST(MenuBarImages, UnavailableIsToldFromConnectedByItsShapeAt16Pixels)
+{
+    const QImage connected = StatusItem::loadImage(QStringLiteral("VoraConnected")).pixmap(16, 16).toImage();
+    const QImage unavailable =
+        StatusItem::loadImage(QStringLiteral("VoraUnavailable")).pixmap(16, 16).toImage();
+    ASSERT_EQ(connected.size(), QSize(16, 16));
+    ASSERT_EQ(unavailable.size(), QSize(16, 16));
+    for (const QColor& panel : {QColor(0xf6, 0xf5, 0xf4), QColor(0x24, 0x24, 0x24)}) {
+        const Comparison compared = Compare(connected, unavailable, panel);
+        const std::string on = panel.name().toStdString();
+        // The plain badge these states once shared with "connected" (less
+        // its dot) reaches 0.21 and 0.53 to 0.54; this image 0.58 and 0.66
+        // to 0.81, with 0.49 to 0.65 of its (thin, partly antialiased)
+        // shape at 3:1 or more.
+        EXPECT_GE(compared.silhouette, 0.4) << on;
+        EXPECT_GE(compared.seen, 0.6) << on;
+        EXPECT_GE(compared.legible, 0.4) << on;
     }
 }

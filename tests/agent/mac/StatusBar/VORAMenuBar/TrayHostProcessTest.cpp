@@ -37,9 +37,12 @@ const QString kLateHostLine =
 const QString kLateX11TrayLine = QStringLiteral("A system tray started (X11 tray): showing the status item");
 const QString kSecondStartLine = QStringLiteral("VORAMenuBar already runs in this session");
 const QString kConnectedTip = QStringLiteral("VORA agent: connected");
-// Where a helper that went away leaves the item: its interruption, then the
-// invalidation that follows it.
-const QString kLostHelperTip = QStringLiteral("VORA agent: Lost the connection to the VORA agent helper");
+// Where a helper that went away leaves the item: its interruption's text,
+// which the invalidation that follows it does not replace.
+const QString kHelperStopped = QStringLiteral("The VORA agent helper stopped");
+const QString kHelperStoppedTip = QStringLiteral("VORA agent: ") + kHelperStopped;
+const QString kSameEventLine = QStringLiteral("The status line keeps the helper's failure: \"Lost the "
+                                              "connection to the VORA agent helper\" is the same event");
 constexpr int kProcessWaitMs = 30000;
 // Shorter than the 30 s refresh, so what comes within it came from
 // something else.
@@ -172,8 +175,12 @@ TEST_F(TrayHostProcessTest, ItemShowsItsStateImagesAndMenuToTheHost)
     // The helper leaves the bus and comes back without a word: both are
     // shown at once, not at the next refresh.
     helper.kill();
-    EXPECT_TRUE(WaitUntil([&] { return host.toolTipTitle() == kLostHelperTip; }, kBeforeTheRefreshMs))
+    EXPECT_TRUE(WaitUntil([&] { return host.toolTipTitle() == kHelperStoppedTip; }, kBeforeTheRefreshMs))
         << host.toolTipTitle().toStdString();
+    // The invalidation that follows is the same event: the text stays.
+    EXPECT_TRUE(bar->waitForLine(kSameEventLine)) << bar->output().toStdString();
+    EXPECT_EQ(host.toolTipTitle(), kHelperStoppedTip);
+    EXPECT_EQ(host.menuLabels().value(0), kHelperStopped);
     ASSERT_TRUE(helper.start(true));
     EXPECT_TRUE(WaitUntil([&] { return host.toolTipTitle() == kConnectedTip; }, kBeforeTheRefreshMs))
         << host.toolTipTitle().toStdString();
