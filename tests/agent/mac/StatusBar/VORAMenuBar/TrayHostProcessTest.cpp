@@ -294,7 +294,7 @@ TEST_F(TrayHostProcessTest, MenuSpeaksTheUsersLanguageAndFallsBackToEnglish)
          {"接続済み", "インベントリを収集", "エージェントを再起動", "VORA について", "終了"},
          "VORA エージェント",
          "VORA エージェント: 接続済み"},
-        {"it_IT.UTF-8",
+        {"fi_FI.UTF-8",
          {"Connected", "Run Inventory", "Restart Agent", "About VORA", "Quit"},
          "VORA agent",
          "VORA agent: connected"},
