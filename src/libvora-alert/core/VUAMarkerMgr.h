@@ -69,10 +69,10 @@ public:
     // Lines without their line feeds; a file ending in a line feed, and an
     // empty file, give a last empty line. False when the marker is missing,
     // not a plain file, of an untrusted owner or larger than `maxBytes`;
-    // `status` (when given) says which.
+    // `status` (when given) says which, `error` the errno for Failed.
     bool Read(VUA_MarkerType type, std::vector<std::string>& lines) const;
-    bool Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes,
-              VFileStatus* status) const;
+    bool Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes, VFileStatus* status,
+              int* error = nullptr) const;
     // Appends the lines to `text` without separators: "a\nb\n" -> "ab".
     bool Read(VUA_MarkerType type, std::string& text) const;
 

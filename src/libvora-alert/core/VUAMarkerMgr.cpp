@@ -214,13 +214,13 @@ bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines) co
 }
 
 bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes,
-                        VFileStatus* status) const
+                        VFileStatus* status, int* error) const
 {
     lines.clear();
     VFileStatus result = VFileStatus::Missing;
     std::string content;
     if (IsValidType(type)) {
-        result = dir().ReadFile(m_names[type], m_trusted, maxBytes, &content);
+        result = dir().ReadFile(m_names[type], m_trusted, maxBytes, &content, nullptr, error);
     }
     if (status != nullptr) {
         *status = result;
