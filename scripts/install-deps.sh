@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libgl-dev libxcb1-dev
   libboost-dev
-  scdoc gzip file binutils lintian desktop-file-utils systemd man-db groff-base bsdextrautils
+  scdoc gzip file binutils lintian desktop-file-utils systemd man-db groff-base bsdextrautils abigail-tools
   piuparts debootstrap mmdebstrap
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libnss-wrapper

@@ -140,6 +140,12 @@ VORA_ALERT_PUBLIC int vora_alert_publish(vora_alert* alert, enum vora_alert_comm
  * marker is then removed, with a note). Blocks at most timeout_ms. */
 VORA_ALERT_PUBLIC int vora_alert_await_taken(vora_alert* alert, long timeout_ms);
 
+/* Removes the marker published last when the dialog has not taken it (an
+ * agent giving up on a dialog it did not start: left there, the next
+ * dialog of the suffix would obey it), with a note to the log. 1 when it
+ * removed one, 0 when there was none to remove. Does not block. */
+VORA_ALERT_PUBLIC int vora_alert_withdraw(vora_alert* alert);
+
 /* Waits for a started dialog's end, at most timeout_ms
  * (VORA_ALERT_DIALOG_LIMIT: vora_alert_get_wait_limit seconds); one still
  * there then, running or stopped, is ended (SIGTERM and SIGCONT, SIGKILL

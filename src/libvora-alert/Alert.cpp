@@ -168,17 +168,22 @@ bool LastStillThere(const vora_alert* alert)
     return info.st_dev == alert->lastDev && info.st_ino == alert->lastIno && info.st_uid == alert->lastUid;
 }
 
-void DropUntaken(vora_alert* alert)
+int DropUntaken(vora_alert* alert)
 {
     if (!LastStillThere(alert)) {
-        return;
+        return 0;
     }
     const std::string path = alert->markers.GetFilePath(alert->last);
     const VResult removed = alert->markers.Delete(alert->last);
     alert->last = MARKER_NONE;
-    Note(removed ? "the dialog did not take " + path + "; removed it"
-                 : "the dialog did not take " + path +
-                       ", and it cannot be removed: " + std::strerror(removed.error));
+    if (!removed) {
+        const std::string why =
+            "the dialog did not take " + path + ", and it cannot be removed: " + std::strerror(removed.error);
+        Note(why);
+        return Fail(removed.error, why);
+    }
+    Note("the dialog did not take " + path + "; removed it");
+    return 1;
 }
 
 } // namespace vora_alert_detail
@@ -299,6 +304,13 @@ int vora_alert_await_taken(vora_alert* alert, long timeout_ms)
                 std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(5)));
         }
         return 0;
+    });
+}
+
+int vora_alert_withdraw(vora_alert* alert)
+{
+    return Guarded([&] {
+        return alert != nullptr ? DropUntaken(alert) : Fail(EINVAL, "vora_alert_withdraw: no dialog");
     });
 }
 

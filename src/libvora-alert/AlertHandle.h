@@ -51,8 +51,9 @@ void SetUpMarkers(vora_alert* alert, const User& user);
 // file, not one another user made there after the dialog took ours.
 bool LastStillThere(const vora_alert* alert);
 // Removes it, with a note, when it is: left there, the next dialog of the
-// suffix would obey it at its first poll.
-void DropUntaken(vora_alert* alert);
+// suffix would obey it at its first poll. 1 when removed, 0 when it was
+// not there, -errno when it cannot be removed.
+int DropUntaken(vora_alert* alert);
 
 // Runs `body`, turning what it throws (only std::bad_alloc can) into
 // -ENOMEM: nothing crosses the C interface.

@@ -4,6 +4,7 @@
 #include "DialogSteering.h"
 #include "VUAConfig.h"
 #include "strutil.h"
+#include "vora/alert.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -114,8 +115,9 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
     }
     if (script != nullptr && !suffix.empty()) {
         DialogSteering steering(suffix);
-        if (m_launch) {
-            steering.setDialogUser(m_launch->user().uid(), m_launch->user().gid());
+        if (m_launch && !steering.setDialogUser(m_launch->user().uid(), error)) {
+            dialog->stop();
+            return QJsonObject();
         }
         if (!steering.runScript(*script, error, [&] { return dialog->running(); })) {
             dialog->stop();
@@ -142,13 +144,28 @@ QJsonObject DialogRunner::reportFor(const std::string& suffix, const ChildProces
     QJsonObject report = suffix.empty() ? QJsonObject{{"result", QJsonValue::Null},
                                                       {"words", QJsonArray()},
                                                       {"snoozeChoices", QJsonArray()}}
-                                        : AnswerReader(markersFor(suffix)).read();
+                                        : answerFor(suffix);
     report["suffix"] = QString::fromStdString(suffix);
     report["crashed"] = !ending.exited;
     report["exitStatus"] = ending.exited ? QJsonValue(ending.exitCode) : QJsonValue::Null;
     report["waitLimitSeconds"] = static_cast<qint64>(limit.count());
     report["endedByAgent"] = describeEnding(ending);
     return report;
+}
+
+// Read through the library, believed from the dialog's user or root.
+QJsonObject DialogRunner::answerFor(const std::string& suffix) const
+{
+    const std::string user = m_launch ? std::to_string(m_launch->user().uid()) : std::string();
+    vora_alert* alert = nullptr;
+    if (vora_alert_open(suffix.c_str(), user.empty() ? nullptr : user.c_str(), &alert) != 0) {
+        std::fprintf(stderr, "vora-agent: cannot read the answer: %s\n", vora_alert_last_error());
+        return QJsonObject{
+            {"result", QJsonValue::Null}, {"words", QJsonArray()}, {"snoozeChoices", QJsonArray()}};
+    }
+    const QJsonObject answer = AnswerReader(alert).read();
+    vora_alert_free(alert);
+    return answer;
 }
 
 // The caller's environment and working directory, or the user's (UserLaunch).

@@ -52,6 +52,7 @@ public:
 
 private:
     VUAMarkerMgr markersFor(const std::string& suffix) const;
+    QJsonObject answerFor(const std::string& suffix) const;
     ChildProcess::Plan planFor(const QStringList& options) const;
     QJsonObject reportFor(const std::string& suffix, const ChildProcess::Ending& ending,
                           std::chrono::seconds limit) const;

@@ -208,15 +208,16 @@ int StandIn::steer(QStringList options)
     }
     DialogSteering steering(suffix.toStdString());
     QString user;
+    QString error;
     if (TakeOption(options, QStringLiteral("--user"), &user)) {
-        QString error;
         const std::optional<TargetUser> target = TargetUser::resolve(user, &error);
         if (!target) {
             return Fail(error);
         }
-        steering.setDialogUser(target->uid(), target->gid());
+        if (!steering.setDialogUser(target->uid(), &error)) {
+            return Fail(error);
+        }
     }
-    QString error;
     QString scriptPath;
     if (TakeOption(options, QStringLiteral("--script"), &scriptPath)) {
         QFile script;
