@@ -3,7 +3,8 @@
 # libvora-alert-dev alone (the packages unpacked into a clean root, found
 # through pkg-config --define-prefix, nothing of the source tree), run
 # against the installed dialog on an X server of its own, answered with
-# the dialog's keyboard (Tab to Yes, Return).
+# the dialog's keyboard (Tab to Yes, Return). pkg-config reads the unpacked
+# vora-alert.pc with the root as its sysroot, as for any staged install.
 # shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/../packaging/common.sh"
 # shellcheck source=tests/support/wait-for.sh
@@ -18,14 +19,15 @@ for name in libvora-alert1 libvora-alert-dev vora-desktop; do
     dpkg-deb -x "$(package_file "$name")" "$root"
 done
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-export PKG_CONFIG_PATH=$root/usr/lib/$multiarch/pkgconfig PKG_CONFIG_LIBDIR=/nonexistent
-flags=$(pkg-config --define-prefix --cflags --libs vora-alert) || fail "pkg-config finds no vora-alert"
+export PKG_CONFIG_LIBDIR=$root/usr/lib/$multiarch/pkgconfig PKG_CONFIG_SYSROOT_DIR=$root
+flags=$(pkg-config --cflags --libs vora-alert) || fail "pkg-config finds no vora-alert"
 grep -q -- "-I$root/usr/include" <<<"$flags" || fail "pkg-config does not point into the unpacked root: $flags"
 # shellcheck disable=SC2086
 cc -std=c99 -Wall -Wextra -Werror -o "$work/yesno-agent" "$VORA_SOURCE_DIR/docs/examples/yesno-agent.c" $flags ||
     fail "the example does not build against the -dev package"
 export LD_LIBRARY_PATH=$root/usr/lib/$multiarch
-ldd "$work/yesno-agent" | grep -q "$root/usr/lib/$multiarch/libvora-alert.so.1" ||
+libraries=$(ldd "$work/yesno-agent")
+grep -q "$root/usr/lib/$multiarch/libvora-alert.so.1" <<<"$libraries" ||
     fail "the example does not load the packaged library"
 
 # An X server and an agent root of the test's own.
