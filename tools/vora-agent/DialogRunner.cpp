@@ -38,8 +38,8 @@ std::optional<VUAConfig> Parse(const QStringList& options)
 
 } // namespace
 
-DialogRunner::DialogRunner(QString program, std::optional<UserLaunch> launch)
-    : m_program(std::move(program)), m_launch(std::move(launch))
+DialogRunner::DialogRunner(QString program, std::optional<QString> user)
+    : m_program(std::move(program)), m_userGiven(std::move(user))
 {
 }
 
@@ -87,15 +87,25 @@ QStringList DialogRunner::encodeValues(const QStringList& options)
 VUAMarkerMgr DialogRunner::markersFor(const std::string& suffix) const
 {
     VUAMarkerMgr markers(suffix);
-    if (m_launch) {
-        markers.SetMarkerOwner(m_launch->user().uid(), m_launch->user().gid());
-        markers.SetTrustedOwner(m_launch->user().uid());
+    if (m_user) {
+        markers.SetMarkerOwner(m_user->uid, m_user->gid);
+        markers.SetTrustedOwner(m_user->uid);
     }
     return markers;
 }
 
 QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QString* error)
 {
+    if (m_userGiven) {
+        // Refused before anything of the user's is touched.
+        std::string why;
+        const std::string given = m_userGiven->toStdString();
+        m_user = vora::launch::Account::resolve(given, &why);
+        if (!m_user || !m_user->mayStartAs(given, &why)) {
+            *error = QString::fromStdString(why);
+            return QJsonObject();
+        }
+    }
     const std::string suffix = suffixFor(options);
     if (!suffix.empty()) {
         // An earlier answer of this suffix, maybe another user's that the
@@ -106,16 +116,17 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
                          markers.GetFilePath(stale.type).c_str(), std::strerror(stale.error));
         }
     }
-    std::string startError;
-    const std::unique_ptr<ChildProcess> dialog = ChildProcess::start(planFor(options), &startError);
+    vora::launch::Error startError;
+    const std::unique_ptr<vora::launch::DialogLaunch> dialog =
+        vora::launch::DialogLaunch::start(requestFor(options), &startError);
     if (!dialog) {
-        *error = QString::fromStdString(startError);
+        *error = QString::fromStdString(startError.message);
         return QJsonObject();
     }
     if (script != nullptr && !suffix.empty()) {
         DialogSteering steering(suffix);
-        if (m_launch) {
-            steering.setDialogUser(m_launch->user().uid(), m_launch->user().gid());
+        if (m_user) {
+            steering.setDialogUser(m_user->uid, m_user->gid);
         }
         if (!steering.runScript(*script, error, [&] { return dialog->running(); })) {
             dialog->stop();
@@ -123,19 +134,18 @@ QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QSt
         }
     }
     const std::chrono::seconds limit = waitLimitFor(options);
-    const ChildProcess::Ending ending = dialog->wait(limit);
+    const vora::launch::Ending ending = dialog->wait(limit);
     if (ending.endedByAgent) {
-        std::fprintf(
-            stderr,
-            "vora-agent: the dialog (pid %d) did not end within its wait limit of %lld s (it was %s): "
-            "ended with SIG%s\n",
-            static_cast<int>(dialog->pid()), static_cast<long long>(limit.count()),
-            ending.wasStopped ? "stopped" : "running", sigabbrev_np(ending.endSignal));
+        std::fprintf(stderr,
+                     "vora-agent: the dialog (%s) did not end within its wait limit of %lld s (it was %s): "
+                     "ended with SIG%s\n",
+                     dialog->describe().c_str(), static_cast<long long>(limit.count()),
+                     ending.wasStopped ? "stopped" : "running", sigabbrev_np(ending.endSignal));
     }
     return reportFor(suffix, ending, limit);
 }
 
-QJsonObject DialogRunner::reportFor(const std::string& suffix, const ChildProcess::Ending& ending,
+QJsonObject DialogRunner::reportFor(const std::string& suffix, const vora::launch::Ending& ending,
                                     std::chrono::seconds limit) const
 {
     // Options that start no dialog leave no answer to look for.
@@ -151,24 +161,29 @@ QJsonObject DialogRunner::reportFor(const std::string& suffix, const ChildProces
     return report;
 }
 
-// The caller's environment and working directory, or the user's (UserLaunch).
-ChildProcess::Plan DialogRunner::planFor(const QStringList& options) const
+// The caller's environment, of which the launch passes to another user
+// only what it allows.
+vora::launch::Request DialogRunner::requestFor(const QStringList& options) const
 {
-    ChildProcess::Plan plan;
-    plan.program = QFile::encodeName(m_program).toStdString();
+    vora::launch::Request request;
+    if (m_user) {
+        request.user = m_user->hasAccount ? m_user->name : std::to_string(m_user->uid);
+    }
+    request.program = QFile::encodeName(m_program).toStdString();
     for (const QString& option : options) {
-        plan.arguments.push_back(QFile::encodeName(option).toStdString());
+        request.arguments.push_back(QFile::encodeName(option).toStdString());
     }
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        plan.environment.emplace_back(*entry);
+        request.callerEnvironment.emplace_back(*entry);
     }
-    if (m_launch) {
-        m_launch->apply(&plan);
-    }
-    return plan;
+    request.log = [](const std::string& line) {
+        std::fprintf(stderr, "vora-agent: %s\n", line.c_str());
+        std::fflush(stderr);
+    };
+    return request;
 }
 
-QJsonValue DialogRunner::describeEnding(const ChildProcess::Ending& ending)
+QJsonValue DialogRunner::describeEnding(const vora::launch::Ending& ending)
 {
     if (!ending.endedByAgent) {
         return QJsonValue::Null;
