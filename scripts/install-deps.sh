@@ -14,7 +14,7 @@ packages=(
   piuparts debootstrap mmdebstrap
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libnss-wrapper
-  dbus dbus-daemon dbus-bin
+  dbus dbus-daemon dbus-bin libsystemd-dev
   xvfb xauth x11-utils xdotool trayer imagemagick
   xfce4-panel xfconf
   qt6-wayland weston qt6-translations-l10n xfwm4 qt6-gtk-platformtheme

@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     if (error != 0) {
         return failed("cannot start the dialog", error);
     }
-    printf("dialog %d, suffix %s\n", vora_alert_get_pid(alert), vora_alert_get_suffix(alert));
+    printf("dialog %s, suffix %s\n", vora_alert_describe(alert), vora_alert_get_suffix(alert));
     fflush(stdout);
 
     if ((error = steer(alert, VORA_ALERT_PROGRESS_ON, NULL)) != 0 ||

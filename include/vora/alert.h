@@ -118,8 +118,10 @@ VORA_ALERT_PUBLIC void vora_alert_free(vora_alert* alert);
 /* The suffix of the dialog's markers; "" for options that start no
  * dialog. Valid while the handle lives. */
 VORA_ALERT_PUBLIC const char* vora_alert_get_suffix(const vora_alert* alert);
-/* The process id of a started dialog; 0 for vora_alert_open's handles. */
-VORA_ALERT_PUBLIC int vora_alert_get_pid(const vora_alert* alert);
+/* One line for the log saying how and where a started dialog runs
+ * ("pid 1234, started by the agent"); "" for vora_alert_open's handles.
+ * Valid until the next call with the handle. */
+VORA_ALERT_PUBLIC const char* vora_alert_describe(vora_alert* alert);
 /* The seconds VORA_ALERT_DIALOG_LIMIT stands for: the dialog's -timeout
  * plus 15 s; a day plus 15 s without one, or for pages. */
 VORA_ALERT_PUBLIC long vora_alert_get_wait_limit(const vora_alert* alert);

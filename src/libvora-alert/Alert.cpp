@@ -7,7 +7,10 @@
 #include "ValueEncoding.h"
 #include "strutil.h"
 
-#include <pwd.h>
+#include "Account.h"
+
+#include <optional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,9 +30,6 @@ thread_local std::string g_lastError;
 void (*g_log)(const char*, void*) = nullptr;
 void* g_logData = nullptr;
 
-// A gid for a uid without an account: "nogroup".
-constexpr gid_t kNoGroup = 65534;
-
 char* Copy(const std::string& text)
 {
     char* copy = static_cast<char*>(std::malloc(text.size() + 1));
@@ -37,25 +37,6 @@ char* Copy(const std::string& text)
         std::memcpy(copy, text.c_str(), text.size() + 1);
     }
     return copy;
-}
-
-bool ParseUid(const char* text, uid_t* uid)
-{
-    if (*text == '\0') {
-        return false;
-    }
-    for (const char* c = text; *c != '\0'; ++c) {
-        if (*c < '0' || *c > '9') {
-            return false;
-        }
-    }
-    errno = 0;
-    const unsigned long long value = std::strtoull(text, nullptr, 10);
-    if (errno == ERANGE || value >= static_cast<unsigned long long>(static_cast<uid_t>(-1))) {
-        return false;
-    }
-    *uid = static_cast<uid_t>(value);
-    return true;
 }
 
 // "message" and "append" carry text; the others publish an empty marker.
@@ -128,25 +109,23 @@ void Note(const std::string& line)
     std::fprintf(stderr, "libvora-alert: %s\n", line.c_str());
 }
 
-int ResolveUser(const char* user, User* resolved)
+int ResolveUser(const char* user, bool mayStart, User* resolved)
 {
     *resolved = User{};
     if (user == nullptr || *user == '\0') {
         return 0;
     }
-    std::vector<char> buffer(16384);
-    struct passwd entry = {};
-    struct passwd* found = nullptr;
-    uid_t uid = 0;
-    const bool numeric = ParseUid(user, &uid);
-    const int error = numeric ? ::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found)
-                              : ::getpwnam_r(user, &entry, buffer.data(), buffer.size(), &found);
-    if (found == nullptr && !numeric) {
-        return Fail(error != 0 ? error : ENOENT, std::string("no such user: ") + user);
+    std::string why;
+    const std::optional<vora::launch::Account> account = vora::launch::Account::resolve(user, &why);
+    if (!account) {
+        return Fail(ENOENT, why);
+    }
+    if (mayStart && !account->mayStartAs(user, &why)) {
+        return Fail(EPERM, why);
     }
     resolved->caller = false;
-    resolved->uid = found != nullptr ? found->pw_uid : uid;
-    resolved->gid = found != nullptr ? found->pw_gid : kNoGroup;
+    resolved->uid = account->uid;
+    resolved->gid = account->gid;
     return 0;
 }
 
@@ -238,7 +217,7 @@ int vora_alert_open(const char* suffix, const char* user, vora_alert** alert)
             return Fail(EINVAL, "vora_alert_open needs a suffix");
         }
         User resolved;
-        const int found = ResolveUser(user, &resolved);
+        const int found = ResolveUser(user, false, &resolved);
         if (found != 0) {
             return found;
         }

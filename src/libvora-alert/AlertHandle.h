@@ -2,7 +2,7 @@
 
 #include "vora/alert.h"
 
-#include "ChildProcess.h"
+#include "DialogLaunch.h"
 #include "VUAMarkerMgr.h"
 
 #include <sys/types.h>
@@ -19,7 +19,8 @@ struct vora_alert
 {
     std::string suffix;
     VUAMarkerMgr markers;
-    std::unique_ptr<ChildProcess> process;
+    std::unique_ptr<vora::launch::DialogLaunch> process;
+    std::string description; // vora_alert_describe's, kept for the caller
     long waitLimitSeconds = 0;
     VUA_MarkerType last = MARKER_NONE;
     // The file published for `last`: the owner too, as a file made after
@@ -36,14 +37,16 @@ int Fail(int error, const std::string& message);
 // A line for the caller's log (vora_alert_set_log).
 void Note(const std::string& line);
 
-// The user a channel is for: "alice" or "1001"; empty: the caller.
+// The user a channel is for: "alice" or "1001"; empty: the caller. With
+// `mayStart`, also refused when this process may not start a program as
+// that user (only root starts another user's dialog).
 struct User
 {
     bool caller = true;
     uid_t uid = 0;
     gid_t gid = 0;
 };
-int ResolveUser(const char* user, User* resolved);
+int ResolveUser(const char* user, bool mayStart, User* resolved);
 // Markers of `suffix` handed to and believed from `user`.
 void SetUpMarkers(vora_alert* alert, const User& user);
 

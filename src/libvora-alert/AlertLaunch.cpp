@@ -76,7 +76,7 @@ void ClearEarlier(const VUAMarkerMgr& markers)
     }
 }
 
-void Fill(const ChildProcess::Ending& from, vora_alert_ending* to)
+void Fill(const vora::launch::Ending& from, vora_alert_ending* to)
 {
     if (to == nullptr) {
         return;
@@ -106,28 +106,29 @@ int vora_alert_start(const char* user, const char* program, const char* const* o
             return Fail(EINVAL, "vora_alert_start needs options, a place for the handle and an output");
         }
         User resolved;
-        if (const int found = ResolveUser(user, &resolved); found != 0) {
+        // Refused before anything of the user's is touched.
+        if (const int found = ResolveUser(user, true, &resolved); found != 0) {
             return found;
         }
-        if (!resolved.caller) {
-            return Fail(ENOTSUP, "starting a dialog as another user is not built in yet");
-        }
         auto started = std::make_unique<vora_alert>();
-        ChildProcess::Plan plan;
-        plan.program = program != nullptr ? program : kInstalledDialog;
-        plan.arguments = Strings(options);
-        plan.environment = Strings(environment != nullptr ? environment : environ);
-        const std::optional<VUAConfig> config = Parse(plan.arguments);
+        vora::launch::Request request;
+        request.user = user != nullptr ? user : "";
+        request.program = program != nullptr ? program : kInstalledDialog;
+        request.arguments = Strings(options);
+        request.callerEnvironment = Strings(environment != nullptr ? environment : environ);
+        request.outputFd = output_fd;
+        request.log = [](const std::string& line) { Note(line); };
+        const std::optional<VUAConfig> config = Parse(request.arguments);
         started->suffix = config ? sanitizeFilename(config->suffix) : std::string();
         started->waitLimitSeconds = WaitLimitFor(config);
         SetUpMarkers(started.get(), resolved);
         if (!started->suffix.empty()) {
             ClearEarlier(started->markers);
         }
-        std::string error;
-        started->process = ChildProcess::start(plan, &error);
+        vora::launch::Error error;
+        started->process = vora::launch::DialogLaunch::start(request, &error);
         if (!started->process) {
-            return Fail(EIO, error);
+            return Fail(error.error != 0 ? error.error : EIO, error.message);
         }
         *alert = started.release();
         return 0;
@@ -151,9 +152,17 @@ void vora_alert_free(vora_alert* alert)
     delete alert;
 }
 
-int vora_alert_get_pid(const vora_alert* alert)
+const char* vora_alert_describe(vora_alert* alert)
 {
-    return alert != nullptr && alert->process ? static_cast<int>(alert->process->pid()) : 0;
+    if (alert == nullptr || !alert->process) {
+        return "";
+    }
+    try {
+        alert->description = alert->process->describe();
+    } catch (...) {
+        return "";
+    }
+    return alert->description.c_str();
 }
 
 long vora_alert_get_wait_limit(const vora_alert* alert)
@@ -181,13 +190,13 @@ int vora_alert_wait(vora_alert* alert, long timeout_ms, vora_alert_ending* endin
         const std::chrono::milliseconds limit = timeout_ms == VORA_ALERT_DIALOG_LIMIT
                                                     ? std::chrono::seconds(alert->waitLimitSeconds)
                                                     : std::chrono::milliseconds(timeout_ms);
-        const ChildProcess::Ending ended = alert->process->wait(limit);
+        const vora::launch::Ending ended = alert->process->wait(limit);
         DropUntaken(alert);
         Fill(ended, ending);
         if (ended.endedByAgent) {
-            Note("the dialog (pid " + std::to_string(alert->process->pid()) +
-                 ") did not end within its wait limit of " + std::to_string(limit.count() / 1000) +
-                 " s (it was " + (ended.wasStopped ? "stopped" : "running") + "): ended with SIG" +
+            Note("the dialog (" + alert->process->describe() + ") did not end within its wait limit of " +
+                 std::to_string(limit.count() / 1000) + " s (it was " +
+                 (ended.wasStopped ? "stopped" : "running") + "): ended with SIG" +
                  sigabbrev_np(ended.endSignal));
         }
         return 0;
@@ -200,7 +209,7 @@ int vora_alert_stop(vora_alert* alert, vora_alert_ending* ending)
         if (alert == nullptr || !alert->process) {
             return NoProcess();
         }
-        const ChildProcess::Ending ended = alert->process->stop();
+        const vora::launch::Ending ended = alert->process->stop();
         DropUntaken(alert);
         Fill(ended, ending);
         return 0;

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <string>
 
 // An EXIT left by an earlier steer with no dialog open must not close the
@@ -53,12 +52,12 @@ TEST(AlertDialog, WaitLimitEndsTheDialogAndDropsWhatItDidNotTake)
     vora_alert* alert = nullptr;
     ASSERT_EQ(vora_alert_start(nullptr, VUSERALERT_PATH, options, nullptr, 2, &alert), 0)
         << vora_alert_last_error();
-    ASSERT_EQ(::kill(vora_alert_get_pid(alert), SIGSTOP), 0);
+    EXPECT_NE(std::string(vora_alert_describe(alert)), "");
+    // Published before the dialog polls at all: it ends untaken.
     ASSERT_EQ(vora_alert_publish(alert, VORA_ALERT_EXIT, nullptr), 0);
     vora_alert_ending ending = {};
-    ASSERT_EQ(vora_alert_wait(alert, 200, &ending), 0);
+    ASSERT_EQ(vora_alert_wait(alert, 0, &ending), 0);
     EXPECT_EQ(ending.ended_by_agent, 1);
-    EXPECT_EQ(ending.was_stopped, 1);
     EXPECT_FALSE(PathExists(root.userDir() + "VUSERALERT_EXIT.stuck"));
     vora_alert_free(alert);
 }

@@ -1,12 +1,12 @@
 #include "StandIn.h"
 
+#include "Account.h"
 #include "DialogRunner.h"
 #include "DialogSteering.h"
 #include "HelperConsole.h"
 #include "HelperService.h"
 #include "LayoutPreparer.h"
 #include "NotifyCenter.h"
-#include "TargetUser.h"
 #include "TerminationSignals.h"
 #include "VoraDBusNames.h"
 #include "VoraLayout.h"
@@ -187,12 +187,8 @@ int StandIn::dialog(QStringList options)
         return Fail(QStringLiteral("cannot read script ") + scriptPath);
     }
     QString error;
-    std::optional<UserLaunch> launch;
-    if (asUser && !(launch = UserLaunch::prepare(user, &error))) {
-        return Fail(error);
-    }
-    const QJsonObject report =
-        DialogRunner(program, std::move(launch)).run(dialogOptions, hasScript ? &script : nullptr, &error);
+    const QJsonObject report = DialogRunner(program, asUser ? std::optional<QString>(user) : std::nullopt)
+                                   .run(dialogOptions, hasScript ? &script : nullptr, &error);
     if (!error.isEmpty()) {
         return Fail(error);
     }
@@ -210,11 +206,13 @@ int StandIn::steer(QStringList options)
     QString user;
     QString error;
     if (TakeOption(options, QStringLiteral("--user"), &user)) {
-        const std::optional<TargetUser> target = TargetUser::resolve(user, &error);
+        std::string why;
+        const std::optional<vora::launch::Account> target =
+            vora::launch::Account::resolve(user.toStdString(), &why);
         if (!target) {
-            return Fail(error);
+            return Fail(QString::fromStdString(why));
         }
-        if (!steering.setDialogUser(target->uid(), &error)) {
+        if (!steering.setDialogUser(target->uid, &error)) {
             return Fail(error);
         }
     }
