@@ -135,6 +135,19 @@ TEST_F(StandInTest, ExitMarkerAndStartFailures)
     EXPECT_TRUE(crashed["crashed"].toBool());
 }
 
+// An EXIT given with no dialog open does not close the next dialog of the
+// suffix: the start clears it, so the dialog lives to take its commands.
+TEST_F(StandInTest, StaleExitDoesNotCloseTheNextDialog)
+{
+    ASSERT_EQ(standIn({"steer", "--suffix", "stale", "exit"}).exitCode, 0);
+    const StandInRun run = standIn(
+        {"dialog", "--script", "-", "--", "-name=Stale", "-message=m", "-suffix=stale", "-timeout=300"},
+        "progon\nawait\nexit\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("did not take")) << run.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(run.out).object()["exitStatus"].toInt(-1), 0);
+}
+
 // A dialog that ends while the script waits (its user answered, its
 // time-out passed) is reported as it ended: the script has nothing left to
 // steer, and that is no failure. The marker it never took is removed, or
