@@ -1,6 +1,8 @@
 # The Debian packages, made by `cpack -G DEB` in the build directory:
 #   vora-desktop        VUserAlert, VORAMenuBar and everything they need
 #   vora-agent-standin  the stand-in agent, for integrators and test rigs
+#   libvora-alert1      the agent's library (lib/), libvora-alert-dev its
+#                       header, link and configurations
 # and for each a -dbgsym package (.ddeb) with the debug symbols that CPack
 # splits off the binaries it strips.
 
@@ -51,7 +53,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebugPackages.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebugPackages.cmake
+    ${CMAKE_CURRENT_LIST_DIR}/libvora-alert/LibraryPackage.cmake)
+# A shlibs file beside the symbols file, for tools that read only that.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_NAME vora-desktop)
 set(CPACK_DEBIAN_DESKTOP_PACKAGE_DEPENDS "dbus")
@@ -73,7 +79,10 @@ ${VORA_DATA_ROOT}/Orvel/VORA/data/.
 The agent itself is installed separately.")
 
 set(CPACK_DEBIAN_STANDIN_PACKAGE_NAME vora-agent-standin)
-set(CPACK_DEBIAN_STANDIN_PACKAGE_DEPENDS "vora-desktop (= ${VORA_DEB_VERSION})")
+set(CPACK_DEBIAN_STANDIN_PACKAGE_DEPENDS "vora-desktop (= ${VORA_DEB_VERSION}), libvora-alert1 (= ${VORA_DEB_VERSION})")
+# dpkg-shlibdeps finds libvora-alert.so.1 in the build (it is in no
+# installed package yet); the dependency on it is the line above.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR}/lib)
 set(CPACK_DEBIAN_STANDIN_DESCRIPTION "stand-in for the VORA agent, for integration and tests
 vora-agent plays the agent's part towards VUserAlert and VORAMenuBar:
 it starts dialogs and steers them through marker files, prints their
@@ -82,5 +91,26 @@ agent's notifications.
 It is meant for integrators and test rigs. It can own the helper's bus
 name when run as root, so do not install it on machines that run the
 real agent.")
+
+set(CPACK_DEBIAN_LIB_PACKAGE_NAME libvora-alert1)
+set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_LIST_DIR}/libvora-alert/symbols ${CMAKE_CURRENT_LIST_DIR}/libvora-alert/triggers)
+set(CPACK_DEBIAN_LIB_DESCRIPTION "library for agents that start VORA user dialogs
+libvora-alert is what an agent links to start a VUserAlert dialog for a
+user, steer it through its marker files and read the answer it leaves,
+with the safety rules of the marker directory built in: markers handed to
+the dialog's user and published whole, every wait bounded, answers
+believed only from the user's own plain files.")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libvora-alert-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libvora-alert1 (= ${VORA_DEB_VERSION})")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "library for agents that start VORA user dialogs - development files
+libvora-alert is what an agent links to start a VUserAlert dialog for a
+user, steer it through its marker files and read the answer it leaves.
+This package holds the C header vora/alert.h, the link to the shared
+library, its pkg-config and CMake package configurations and the manual
+page vora_alert(3).")
 
 include(CPack)

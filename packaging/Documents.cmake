@@ -44,6 +44,7 @@ endfunction()
 vora_manual(VUserAlert.1 1 desktop)
 vora_manual(VORAMenuBar.1 1 desktop)
 vora_manual(vora-agent.1 1 standin)
+vora_manual(vora_alert.3 3 dev)
 
 # What an administrator reads first.
 set(VORA_GUIDES
@@ -65,5 +66,9 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${VORA_DOCUMENTS_DIR}/c
     DESTINATION ${VORA_DESKTOP_DOC_DIR} COMPONENT desktop)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${VORA_DOCUMENTS_DIR}/changelog.Debian.gz
     DESTINATION ${VORA_STANDIN_DOC_DIR} COMPONENT standin)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${VORA_DOCUMENTS_DIR}/changelog.Debian.gz
+    DESTINATION ${VORA_ALERT_LIB_DOC_DIR} COMPONENT lib)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${VORA_DOCUMENTS_DIR}/changelog.Debian.gz
+    DESTINATION ${VORA_ALERT_DEV_DOC_DIR} COMPONENT dev)
 
 add_custom_target(documents ALL DEPENDS ${VORA_DOCUMENTS})

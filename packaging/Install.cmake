@@ -65,5 +65,25 @@ install(FILES ${VORA_PACKAGING_DIR}/vora-desktop.conf DESTINATION lib/tmpfiles.d
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/vora-desktop.lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vora-desktop)
 
+# The agent's library: component "lib" is libvora-alert1 (the shared
+# library under its soname), component "dev" is libvora-alert-dev (the
+# header, the .so link, pkg-config and CMake configurations).
+set(VORA_ALERT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/vora-alert)
+install(TARGETS vora-alert EXPORT vora-alert-targets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT lib NAMELINK_COMPONENT dev)
+install(FILES ${PROJECT_SOURCE_DIR}/include/vora/alert.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vora COMPONENT dev)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/libvora-alert/vora-alert.pc.in ${VORA_PACKAGING_DIR}/vora-alert.pc @ONLY)
+install(FILES ${VORA_PACKAGING_DIR}/vora-alert.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+install(EXPORT vora-alert-targets NAMESPACE vora:: DESTINATION ${VORA_ALERT_CMAKE_DIR} COMPONENT dev)
+include(CMakePackageConfigHelpers)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/libvora-alert/vora-alert-config.cmake.in
+    ${VORA_PACKAGING_DIR}/vora-alert-config.cmake COPYONLY)
+write_basic_package_version_file(${VORA_PACKAGING_DIR}/vora-alert-config-version.cmake
+    VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${VORA_PACKAGING_DIR}/vora-alert-config.cmake ${VORA_PACKAGING_DIR}/vora-alert-config-version.cmake
+    DESTINATION ${VORA_ALERT_CMAKE_DIR} COMPONENT dev)
+set(VORA_ALERT_LIB_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/libvora-alert1)
+set(VORA_ALERT_DEV_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/libvora-alert-dev)
+
 include(${CMAKE_CURRENT_LIST_DIR}/Documents.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/Debian.cmake)

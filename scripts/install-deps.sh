@@ -10,11 +10,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libgl-dev libxcb1-dev
   libboost-dev
-  scdoc gzip file binutils lintian desktop-file-utils systemd man-db groff-base bsdextrautils
+  scdoc gzip file binutils lintian desktop-file-utils systemd man-db groff-base bsdextrautils abigail-tools
   piuparts debootstrap mmdebstrap
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libnss-wrapper
-  dbus dbus-daemon dbus-bin
+  dbus dbus-daemon dbus-bin libsystemd-dev
   xvfb xauth x11-utils xdotool trayer imagemagick
   xfce4-panel xfconf
   qt6-wayland weston qt6-translations-l10n xfwm4 qt6-gtk-platformtheme

@@ -10,6 +10,7 @@
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
 #include "vlog.h"
+#include "vora/alert.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,7 +89,15 @@ protected:
         EXPECT_EQ(process.exitCode(), 0) << process.output();
     }
 
-    static QJsonObject answerOf(const VUAMarkerMgr& agent) { return AnswerReader(agent).read(); }
+    // Through the library, for the dialog's user, as vora-agent reads it.
+    static QJsonObject answerOf(const VUAMarkerMgr& agent)
+    {
+        vora_alert* alert = nullptr;
+        EXPECT_EQ(vora_alert_open(agent.suffix().c_str(), std::to_string(kDialogUser).c_str(), &alert), 0);
+        const QJsonObject answer = AnswerReader(alert).read();
+        vora_alert_free(alert);
+        return answer;
+    }
 
     static std::string text(const QJsonObject& object)
     {

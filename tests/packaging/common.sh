@@ -42,7 +42,10 @@ scratch_dir() {
 
 # Unpacks the two packages into ROOT, as dpkg would place their files.
 unpack_packages() {
-    local root=$1
-    dpkg-deb -x "$(package_file vora-desktop)" "$root"
-    dpkg-deb -x "$(package_file vora-agent-standin)" "$root"
+    local root=$1 name
+    for name in vora-desktop vora-agent-standin libvora-alert1 libvora-alert-dev; do
+        dpkg-deb -x "$(package_file "$name")" "$root"
+    done
+    # The unpacked programs find the unpacked libvora-alert.
+    export LD_LIBRARY_PATH=$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 }

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# lintian at its default level: any error or warning on any of the four
+# lintian at its default level: any error or warning on any of the
 # packages fails (information tags are printed, not judged).
 # shellcheck source=tests/packaging/common.sh
 . "$(dirname "$0")/common.sh"
 command -v lintian >/dev/null || fail "lintian is not installed (scripts/install-deps.sh)"
 
 packages=()
-for name in vora-desktop vora-desktop-dbgsym vora-agent-standin vora-agent-standin-dbgsym; do
+for name in vora-desktop vora-desktop-dbgsym vora-agent-standin vora-agent-standin-dbgsym \
+    libvora-alert1 libvora-alert1-dbgsym libvora-alert-dev; do
     packages+=("$(package_file "$name")")
 done
 status=0

@@ -36,11 +36,23 @@ expect_documented() {
     echo "$page: documents $*"
 }
 
-for page in "$man_dir"/*.gz; do
+# The library's page documents every call of its header.
+expect_documented_calls() {
+    local text
+    text=$(render "$root/usr/share/man/man3/vora_alert.3.gz")
+    for call in $(grep -oE 'vora_alert_[a-z_]+\(' "$root/usr/include/vora/alert.h" | tr -d '(' | sort -u); do
+        grep -qF -e "$call" <<<"$text" || fail "vora_alert.3 does not describe $call"
+    done
+    echo "vora_alert.3.gz: documents every call of vora/alert.h"
+}
+
+for page in "$man_dir"/*.gz "$root"/usr/share/man/man3/*.gz; do
     gzip -t "$page"
     render "$page" >/dev/null
     lexgrog "$page" || fail "$(basename "$page"): no NAME line whatis understands"
 done
+
+expect_documented_calls
 
 vua_options=$(sed -n 's/^inline constexpr const char\* kVUA_[A-Za-z]* = "\(-[^"]*\)";/\1/p' \
     "$VORA_SOURCE_DIR/src/agent/mac/useralert/VUAOptions.h")

@@ -56,16 +56,18 @@ build_number=${VORA_DEB_VERSION##*-}
 old_version=$version-$((build_number - 1))
 desktop=$(package_file vora-desktop)
 standin=$(package_file vora-agent-standin)
-cp "$desktop" "$standin" "$run_dir/repo/new/"
+library=$(package_file libvora-alert1)
+cp "$desktop" "$standin" "$library" "$run_dir/repo/new/"
 
 # The build before: the same files with the lower build number, the
 # stand-in depending on that vora-desktop.
 if ! (cd "$VORA_BUILD_DIR" && cpack -G DEB -B "$run_dir/old" -D CPACK_DEBIAN_PACKAGE_RELEASE=$((build_number - 1)) \
-    -D "CPACK_DEBIAN_STANDIN_PACKAGE_DEPENDS=vora-desktop (= $old_version)" -D CPACK_DEBIAN_DEBUGINFO_PACKAGE=OFF) >"$run_dir/old-cpack.log" 2>&1; then
+    -D "CPACK_DEBIAN_STANDIN_PACKAGE_DEPENDS=vora-desktop (= $old_version), libvora-alert1 (= $old_version)" -D CPACK_DEBIAN_DEBUGINFO_PACKAGE=OFF) >"$run_dir/old-cpack.log" 2>&1; then
     cat "$run_dir/old-cpack.log"
     fail "cpack failed for build $old_version"
 fi
-cp "$run_dir/old/vora-desktop_${old_version}_"*.deb "$run_dir/old/vora-agent-standin_${old_version}_"*.deb "$run_dir/repo/old/"
+cp "$run_dir/old/vora-desktop_${old_version}_"*.deb "$run_dir/old/vora-agent-standin_${old_version}_"*.deb \
+    "$run_dir/old/libvora-alert1_${old_version}_"*.deb "$run_dir/repo/old/"
 for repo in new old; do
     (cd "$run_dir/repo/$repo" && dpkg-scanpackages --multiversion . /dev/null >Packages 2>/dev/null)
 done
@@ -98,7 +100,8 @@ timeout 2400 piuparts \
     --testdebs-repo="$run_dir/repo/new" \
     --extra-repo="deb [trusted=yes] file://$run_dir/repo/old ./" \
     --warn-on-others "${proxy_options[@]}" \
-    "$run_dir/repo/new/$(basename "$desktop")" "$run_dir/repo/new/$(basename "$standin")" \
+    "$run_dir/repo/new/$(basename "$desktop")" "$run_dir/repo/new/$(basename "$library")" \
+    "$run_dir/repo/new/$(basename "$standin")" \
     >"$log" 2>&1 || status=$?
 elapsed=$((SECONDS - started))
 grep -E 'INFO: (PASS|FAIL)|ERROR|WARN' "$log" || true

@@ -1,56 +1,62 @@
 #include "AnswerReader.h"
 
-#include "VUAMarkerMgr.h"
+#include "AnswerTable.h"
+#include "vora/alert.h"
 
-#include <QRegularExpression>
-
-#include <string>
-#include <vector>
+#include <cstdio>
+#include <memory>
 
 namespace {
 
-QJsonArray Words(const std::vector<std::string>& lines)
+QJsonObject Choice(int chunkId, int snoozeIndex, bool timedOut)
+{
+    return QJsonObject{{"chunkId", chunkId}, {"snoozeIndex", snoozeIndex}, {"timedOut", timedOut}};
+}
+
+QJsonArray Lines(const vora_alert_answer* answer)
 {
     QJsonArray words;
-    for (const std::string& line : lines) {
-        if (!line.empty()) {
-            words.append(QString::fromStdString(line));
-        }
+    for (size_t i = 0; i < vora_alert_answer_line_count(answer); ++i) {
+        words.append(QString::fromUtf8(vora_alert_answer_line(answer, i)));
     }
     return words;
 }
 
+QJsonArray Choices(const vora_alert_answer* answer)
+{
+    QJsonArray entries;
+    for (size_t i = 0; i < vora_alert_answer_snooze_count(answer); ++i) {
+        int chunkId = 0;
+        int snoozeIndex = 0;
+        int timedOut = 0;
+        vora_alert_answer_snooze(answer, i, &chunkId, &snoozeIndex, &timedOut);
+        entries.append(Choice(chunkId, snoozeIndex, timedOut != 0));
+    }
+    return entries;
+}
+
+QJsonArray Refused(const vora_alert_answer* answer)
+{
+    QJsonArray rejected;
+    for (size_t i = 0; i < vora_alert_answer_refused_count(answer); ++i) {
+        const char* path = nullptr;
+        const char* text = nullptr;
+        vora_alert_answer_refused(answer, i, &path, nullptr, nullptr, &text);
+        rejected.append(
+            QJsonObject{{"marker", QString::fromLocal8Bit(path)}, {"reason", QString::fromUtf8(text)}});
+    }
+    return rejected;
+}
+
 } // namespace
 
-AnswerReader::AnswerReader(const VUAMarkerMgr& markers) : m_markers(markers) {}
+AnswerReader::AnswerReader(const vora_alert* alert) : m_alert(alert) {}
 
 QJsonArray AnswerReader::parseSnoozeChoices(const QString& text)
 {
-    // Anchored at both ends: "$" alone would also take "8:0T\n".
-    static const QRegularExpression kEntry(
-        QRegularExpression::anchoredPattern(QStringLiteral("(-?\\d+):(-?\\d+)([TF])")));
-    QString choices = text;
-    const qsizetype snooze = choices.indexOf(QLatin1String(AnswerWord(MARKER_SNOOZE)));
-    if (snooze >= 0) {
-        choices.truncate(snooze);
-    }
     QJsonArray entries;
-    for (const QString& entry : choices.trimmed().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QRegularExpressionMatch match = kEntry.match(entry);
-        if (!match.hasMatch()) {
-            continue;
-        }
-        // "99999999999:0F" is no page the dialog wrote: left out, not read as 0.
-        bool chunkIdFits = false;
-        bool snoozeFits = false;
-        const int chunkId = match.capturedView(1).toInt(&chunkIdFits);
-        const int snooze = match.capturedView(2).toInt(&snoozeFits);
-        if (!chunkIdFits || !snoozeFits) {
-            continue;
-        }
-        entries.append(QJsonObject{{"chunkId", chunkId},
-                                   {"snoozeIndex", snooze},
-                                   {"timedOut", match.capturedView(3) == QLatin1String("T")}});
+    for (const VUASnoozeChoice& choice : ParseSnoozeChoices(text.toStdString())) {
+        entries.append(Choice(choice.chunkId, choice.snoozeIndex, choice.timedOut));
     }
     return entries;
 }
@@ -59,32 +65,18 @@ QJsonObject AnswerReader::read() const
 {
     QJsonObject answer{
         {"result", QJsonValue::Null}, {"words", QJsonArray()}, {"snoozeChoices", QJsonArray()}};
-    QJsonArray rejected;
-    for (const VUAAnswerMarker& marker : kAnswerMarkers) {
-        std::vector<std::string> lines;
-        VFileStatus status = VFileStatus::Missing;
-        if (!m_markers.Read(marker.type, lines, kMaxAnswerBytes, &status)) {
-            if (status != VFileStatus::Missing) {
-                rejected.append(QJsonObject{
-                    {"marker", QString::fromStdString(m_markers.GetFilePath(marker.type))},
-                    {"reason", QStringLiteral("it ") + QString::fromLatin1(VFileStatusText(status))}});
-            }
-            continue;
-        }
-        const QJsonArray words = Words(lines);
-        if (marker.type == MARKER_SNOOZE) {
-            const std::string text = JoinMarkerLines(lines);
-            answer["snoozeChoices"] = parseSnoozeChoices(QString::fromStdString(text));
-            // Choices alone are no snooze answer: only a "snooze" word is.
-            if (text.find(marker.word) == std::string::npos) {
-                continue;
-            }
-        }
-        if (answer["result"].isNull()) {
-            answer["result"] = QString::fromLatin1(marker.word);
-            answer["words"] = words;
-        }
+    vora_alert_answer* raw = nullptr;
+    if (vora_alert_read_answer(m_alert, &raw) != 0) {
+        std::fprintf(stderr, "vora-agent: cannot read the answer: %s\n", vora_alert_last_error());
+        return answer;
     }
+    const std::unique_ptr<vora_alert_answer, void (*)(vora_alert_answer*)> read(raw, vora_alert_answer_free);
+    answer["snoozeChoices"] = Choices(read.get());
+    if (const char* word = vora_alert_answer_word(read.get())) {
+        answer["result"] = QString::fromLatin1(word);
+        answer["words"] = Lines(read.get());
+    }
+    const QJsonArray rejected = Refused(read.get());
     if (!rejected.isEmpty()) {
         answer["rejected"] = rejected;
         if (answer["result"].isNull()) {

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <unistd.h>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 const QStringList kEncodedOptions = {QStringLiteral("-name"), QStringLiteral("-message"),
@@ -38,8 +41,8 @@ std::optional<VUAConfig> Parse(const QStringList& options)
 
 } // namespace
 
-DialogRunner::DialogRunner(QString program, std::optional<UserLaunch> launch)
-    : m_program(std::move(program)), m_launch(std::move(launch))
+DialogRunner::DialogRunner(QString program, std::optional<QString> user)
+    : m_program(std::move(program)), m_userGiven(std::move(user))
 {
 }
 
@@ -81,99 +84,74 @@ QStringList DialogRunner::encodeValues(const QStringList& options)
     return encoded;
 }
 
-// The agent's side of one dialog's markers: what it creates belongs to the
-// dialog's user (who must be able to remove it), and answers are believed
-// from that user or root only.
-VUAMarkerMgr DialogRunner::markersFor(const std::string& suffix) const
+namespace {
+
+struct AlertFree
 {
-    VUAMarkerMgr markers(suffix);
-    if (m_launch) {
-        markers.SetMarkerOwner(m_launch->user().uid(), m_launch->user().gid());
-        markers.SetTrustedOwner(m_launch->user().uid());
-    }
-    return markers;
-}
+    void operator()(vora_alert* alert) const { vora_alert_free(alert); }
+};
+
+} // namespace
 
 QJsonObject DialogRunner::run(const QStringList& options, QIODevice* script, QString* error)
 {
-    const std::string suffix = suffixFor(options);
-    if (!suffix.empty()) {
-        // An earlier answer of this suffix, maybe another user's that the
-        // dialog may not remove, must not pass for this dialog's.
-        const VUAMarkerMgr markers = markersFor(suffix);
-        for (const VUAStaleAnswer& stale : markers.DeleteAnswers()) {
-            std::fprintf(stderr, "vora-agent: cannot clear the earlier answer %s: %s\n",
-                         markers.GetFilePath(stale.type).c_str(), std::strerror(stale.error));
-        }
+    std::vector<std::string> arguments;
+    for (const QString& option : options) {
+        arguments.push_back(QFile::encodeName(option).toStdString());
     }
-    std::string startError;
-    const std::unique_ptr<ChildProcess> dialog = ChildProcess::start(planFor(options), &startError);
-    if (!dialog) {
-        *error = QString::fromStdString(startError);
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    argv.push_back(nullptr);
+    const std::string program = QFile::encodeName(m_program).toStdString();
+    const std::string user = m_userGiven ? m_userGiven->toStdString() : std::string();
+    vora_alert* started = nullptr;
+    // The caller's environment: the launch passes to another user only
+    // what it allows.
+    if (vora_alert_start(m_userGiven ? user.c_str() : nullptr, program.c_str(), argv.data(), nullptr, 2,
+                         &started) != 0) {
+        *error = QString::fromUtf8(vora_alert_last_error());
         return QJsonObject();
     }
-    if (script != nullptr && !suffix.empty()) {
-        DialogSteering steering(suffix);
-        if (m_launch) {
-            steering.setDialogUser(m_launch->user().uid(), m_launch->user().gid());
-        }
-        if (!steering.runScript(*script, error, [&] { return dialog->running(); })) {
-            dialog->stop();
+    const std::unique_ptr<vora_alert, AlertFree> alert(started);
+    if (script != nullptr && *vora_alert_get_suffix(alert.get()) != '\0') {
+        DialogSteering steering(alert.get());
+        if (!steering.runScript(*script, error, [&] { return vora_alert_running(alert.get()) == 1; })) {
+            vora_alert_stop(alert.get(), nullptr);
             return QJsonObject();
         }
     }
-    const std::chrono::seconds limit = waitLimitFor(options);
-    const ChildProcess::Ending ending = dialog->wait(limit);
-    if (ending.endedByAgent) {
-        std::fprintf(
-            stderr,
-            "vora-agent: the dialog (pid %d) did not end within its wait limit of %lld s (it was %s): "
-            "ended with SIG%s\n",
-            static_cast<int>(dialog->pid()), static_cast<long long>(limit.count()),
-            ending.wasStopped ? "stopped" : "running", sigabbrev_np(ending.endSignal));
+    vora_alert_ending ending = {};
+    if (vora_alert_wait(alert.get(), VORA_ALERT_DIALOG_LIMIT, &ending) != 0) {
+        *error = QString::fromUtf8(vora_alert_last_error());
+        return QJsonObject();
     }
-    return reportFor(suffix, ending, limit);
+    return reportFor(alert.get(), ending);
 }
 
-QJsonObject DialogRunner::reportFor(const std::string& suffix, const ChildProcess::Ending& ending,
-                                    std::chrono::seconds limit) const
+QJsonObject DialogRunner::reportFor(vora_alert* alert, const vora_alert_ending& ending) const
 {
+    const std::string suffix = vora_alert_get_suffix(alert);
     // Options that start no dialog leave no answer to look for.
     QJsonObject report = suffix.empty() ? QJsonObject{{"result", QJsonValue::Null},
                                                       {"words", QJsonArray()},
                                                       {"snoozeChoices", QJsonArray()}}
-                                        : AnswerReader(markersFor(suffix)).read();
+                                        : AnswerReader(alert).read();
     report["suffix"] = QString::fromStdString(suffix);
-    report["crashed"] = !ending.exited;
-    report["exitStatus"] = ending.exited ? QJsonValue(ending.exitCode) : QJsonValue::Null;
-    report["waitLimitSeconds"] = static_cast<qint64>(limit.count());
+    report["crashed"] = ending.exited == 0;
+    report["exitStatus"] = ending.exited != 0 ? QJsonValue(ending.exit_code) : QJsonValue::Null;
+    report["waitLimitSeconds"] = static_cast<qint64>(vora_alert_get_wait_limit(alert));
     report["endedByAgent"] = describeEnding(ending);
     return report;
 }
 
-// The caller's environment and working directory, or the user's (UserLaunch).
-ChildProcess::Plan DialogRunner::planFor(const QStringList& options) const
+QJsonValue DialogRunner::describeEnding(const vora_alert_ending& ending)
 {
-    ChildProcess::Plan plan;
-    plan.program = QFile::encodeName(m_program).toStdString();
-    for (const QString& option : options) {
-        plan.arguments.push_back(QFile::encodeName(option).toStdString());
-    }
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        plan.environment.emplace_back(*entry);
-    }
-    if (m_launch) {
-        m_launch->apply(&plan);
-    }
-    return plan;
-}
-
-QJsonValue DialogRunner::describeEnding(const ChildProcess::Ending& ending)
-{
-    if (!ending.endedByAgent) {
+    if (ending.ended_by_agent == 0) {
         return QJsonValue::Null;
     }
     return QJsonObject{
-        {"state", ending.wasStopped ? "stopped" : "running"},
-        {"signal", QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(ending.endSignal))}};
+        {"state", ending.was_stopped != 0 ? "stopped" : "running"},
+        {"signal", QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(ending.end_signal))}};
 }

@@ -1,22 +1,21 @@
 #pragma once
 
-#include "ChildProcess.h"
-#include "UserLaunch.h"
+#include "vora/alert.h"
 
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
-#include "VUAMarkerMgr.h"
-#include <optional>
-
 #include <chrono>
+#include <optional>
 #include <string>
 
 class QIODevice;
 
-// Starts VUserAlert as the agent does (through ChildProcess: nothing of
-// ours open in it, its output relayed to our standard error), optionally
+// Starts VUserAlert as the agent does, through libvora-alert (which clears
+// what an earlier dialog of the suffix left, and launches it through
+// vora::launch::DialogLaunch: nothing of ours in it, its output relayed to
+// our standard error), optionally
 // steers it with a script while it runs, waits for its end and reports the
 // answer:
 //   {"suffix": "...", "exitStatus": 0, "crashed": false,
@@ -25,11 +24,12 @@ class QIODevice;
 // The wait is bounded (waitLimitFor), counted from the start or from the
 // end of the script: a dialog still there then, stopped or hung, is ended
 // and "endedByAgent" says so: {"state": "stopped", "signal": "SIGTERM"}.
-// With a UserLaunch the dialog runs as that user, in that user's session.
+// With a user (name or uid) the dialog runs as that user, in that user's
+// session; only root may name another user than itself.
 class DialogRunner final
 {
 public:
-    explicit DialogRunner(QString program, std::optional<UserLaunch> launch = std::nullopt);
+    explicit DialogRunner(QString program, std::optional<QString> user = std::nullopt);
 
     QJsonObject run(const QStringList& options, QIODevice* script, QString* error);
 
@@ -51,12 +51,9 @@ public:
     static constexpr std::chrono::seconds kLongestDialog{86400};
 
 private:
-    VUAMarkerMgr markersFor(const std::string& suffix) const;
-    ChildProcess::Plan planFor(const QStringList& options) const;
-    QJsonObject reportFor(const std::string& suffix, const ChildProcess::Ending& ending,
-                          std::chrono::seconds limit) const;
-    static QJsonValue describeEnding(const ChildProcess::Ending& ending);
+    QJsonObject reportFor(vora_alert* alert, const vora_alert_ending& ending) const;
+    static QJsonValue describeEnding(const vora_alert_ending& ending);
 
     QString m_program;
-    std::optional<UserLaunch> m_launch;
+    std::optional<QString> m_userGiven;
 };

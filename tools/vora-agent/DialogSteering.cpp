@@ -9,50 +9,51 @@
 #include <cstring>
 #include <map>
 
-#include <sys/stat.h>
-
 namespace {
 
-const std::map<QString, VUA_MarkerType> kPlainCommands = {
-    {QStringLiteral("showok"), MARKER_SHOWOK},   {QStringLiteral("progon"), MARKER_PROGON},
-    {QStringLiteral("progoff"), MARKER_PROGOFF}, {QStringLiteral("finish"), MARKER_FINISH},
-    {QStringLiteral("exit"), MARKER_EXIT},
+const std::map<QString, vora_alert_command> kPlainCommands = {
+    {QStringLiteral("showok"), VORA_ALERT_SHOW_OK},
+    {QStringLiteral("progon"), VORA_ALERT_PROGRESS_ON},
+    {QStringLiteral("progoff"), VORA_ALERT_PROGRESS_OFF},
+    {QStringLiteral("finish"), VORA_ALERT_FINISH},
+    {QStringLiteral("exit"), VORA_ALERT_EXIT},
 };
 
 } // namespace
 
-DialogSteering::DialogSteering(const std::string& suffix) : m_markers(suffix) {}
-
-// Every marker appears whole (an empty SETTIMEOUT read half written would
-// be taken as "no time-out" and lost) and replaces whatever stands at its
-// name, one the dialog has not taken yet or one another user planted.
-bool DialogSteering::create(VUA_MarkerType type, const std::string& content, QString* error)
+DialogSteering::DialogSteering(const std::string& suffix) : m_suffix(suffix)
 {
-    struct stat published = {};
-    const VResult done = m_markers.Publish(type, content, &published);
-    if (!done) {
-        *error = QStringLiteral("cannot create marker %1: %2")
-                     .arg(QString::fromStdString(m_markers.GetFilePath(type)),
-                          QString::fromLocal8Bit(strerror(done.error)));
+    vora_alert* opened = nullptr;
+    if (vora_alert_open(suffix.c_str(), nullptr, &opened) == 0) {
+        m_owned.reset(opened);
+        m_alert = opened;
+    }
+}
+
+DialogSteering::DialogSteering(vora_alert* alert) : m_suffix(vora_alert_get_suffix(alert)), m_alert(alert) {}
+
+bool DialogSteering::setDialogUser(uid_t uid, QString* error)
+{
+    vora_alert* opened = nullptr;
+    const std::string user = std::to_string(static_cast<unsigned long>(uid));
+    if (vora_alert_open(m_suffix.c_str(), user.c_str(), &opened) != 0) {
+        *error = QString::fromUtf8(vora_alert_last_error());
         return false;
     }
-    if (type != MARKER_APND) {
-        m_last = type;
-        m_lastPublished = {published.st_dev, published.st_ino, published.st_uid};
-    }
+    m_owned.reset(opened);
+    m_alert = opened;
     return true;
 }
 
-// The marker published last still stands at its name: the same file, not
-// one another user made there after the dialog took ours.
-bool DialogSteering::lastStillThere() const
+// The library publishes every marker whole, handed to the dialog's user,
+// replacing whatever stands at its name.
+bool DialogSteering::publish(vora_alert_command command, const std::string& text, QString* error)
 {
-    struct stat info = {};
-    if (m_last == MARKER_NONE || !m_markers.Stat(m_last, &info)) {
+    if (m_alert == nullptr || vora_alert_publish(m_alert, command, text.c_str()) != 0) {
+        *error = QString::fromUtf8(vora_alert_last_error());
         return false;
     }
-    return info.st_dev == m_lastPublished.dev && info.st_ino == m_lastPublished.ino &&
-           info.st_uid == m_lastPublished.uid;
+    return true;
 }
 
 // Events go on being handled meanwhile. Handling them may take longer than
@@ -72,11 +73,13 @@ void DialogSteering::pause(int milliseconds) const
     }
 }
 
+// A dialog that ended meanwhile is no failure here: its answer is what
+// counts (the runner removes what it did not take).
 bool DialogSteering::awaitTaken(int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    while (lastStillThere() && !dialogEnded()) {
+    while (m_alert != nullptr && vora_alert_await_taken(m_alert, 0) == -ETIMEDOUT && !dialogEnded()) {
         if (clock.elapsed() > timeoutMs) {
             return false;
         }
@@ -93,14 +96,13 @@ bool DialogSteering::run(const QString& command, QString* error)
     const std::string text = argument.toStdString();
 
     if (const auto plain = kPlainCommands.find(verb); plain != kPlainCommands.end()) {
-        return create(plain->second, std::string(), error);
+        return publish(plain->second, std::string(), error);
     }
     if (verb == QLatin1String("message")) {
-        m_markers.Delete(MARKER_APND);
-        return create(MARKER_MESG, text, error);
+        return publish(VORA_ALERT_MESSAGE, text, error);
     }
     if (verb == QLatin1String("append")) {
-        return create(MARKER_APND, std::string(), error) && create(MARKER_MESG, text, error);
+        return publish(VORA_ALERT_APPEND, text, error);
     }
     if (verb == QLatin1String("timeout")) {
         bool ok = false;
@@ -109,7 +111,7 @@ bool DialogSteering::run(const QString& command, QString* error)
             *error = QStringLiteral("timeout needs a number of seconds: ") + line;
             return false;
         }
-        return create(MARKER_SETTIMEOUT, text, error);
+        return publish(VORA_ALERT_TIMEOUT, text, error);
     }
     if (verb == QLatin1String("wait")) {
         bool ok = false;
@@ -148,16 +150,9 @@ bool DialogSteering::runScript(QIODevice& script, QString* error, const std::fun
 // suffix at its first poll.
 void DialogSteering::dropUntaken() const
 {
-    if (!lastStillThere()) {
-        return;
-    }
-    const std::string path = m_markers.GetFilePath(m_last);
-    const VResult removed = m_markers.Delete(m_last);
-    if (removed) {
-        std::fprintf(stderr, "vora-agent: the dialog did not take %s; removed it\n", path.c_str());
-    } else {
-        std::fprintf(stderr, "vora-agent: the dialog did not take %s, and it cannot be removed: %s\n",
-                     path.c_str(), std::strerror(removed.error));
+    // The library's note says which marker it removed.
+    if (m_alert != nullptr && vora_alert_withdraw(m_alert) < 0) {
+        std::fprintf(stderr, "vora-agent: %s\n", vora_alert_last_error());
     }
 }
 

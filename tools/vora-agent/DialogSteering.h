@@ -1,12 +1,16 @@
 #pragma once
 
-#include "VUAMarkerMgr.h"
+#include "vora/alert.h"
 
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <string>
+
+#include <sys/types.h>
 
 // Steers a running dialog the way the agent does, through its markers.
 //
@@ -26,7 +30,10 @@
 class DialogSteering final
 {
 public:
+    // Steers the dialog of `suffix` that someone else started.
     explicit DialogSteering(const std::string& suffix);
+    // Steers a dialog through the handle that started it (not owned).
+    explicit DialogSteering(vora_alert* alert);
 
     // False with a message in `error` for an unknown or malformed command.
     bool run(const QString& command, QString* error);
@@ -34,29 +41,25 @@ public:
     // ended) or a line fails.
     bool runScript(QIODevice& script, QString* error, const std::function<bool()>& keepGoing = {});
 
-    const VUAMarkerMgr& markers() const { return m_markers; }
-    // Markers are created for this user (root steering a user's dialog):
-    // the dialog can then remove what it has carried out.
-    void setDialogUser(uid_t uid, gid_t gid) { m_markers.SetMarkerOwner(uid, gid); }
+    // Markers are handed to this user (root steering a user's dialog): the
+    // dialog can then remove what it has carried out. False with `error`
+    // for a user the library cannot resolve.
+    bool setDialogUser(uid_t uid, QString* error);
 
 private:
-    bool create(VUA_MarkerType type, const std::string& content, QString* error);
+    bool publish(vora_alert_command command, const std::string& text, QString* error);
     bool runLines(QIODevice& script, QString* error);
     bool awaitTaken(int timeoutMs);
-    bool lastStillThere() const;
     bool dialogEnded() const { return m_keepGoing && !m_keepGoing(); }
     void pause(int milliseconds) const;
     void dropUntaken() const;
 
-    VUAMarkerMgr m_markers;
-    std::function<bool()> m_keepGoing; // while a script runs
-    VUA_MarkerType m_last = MARKER_NONE;
-    // The file published for m_last: the owner too, as a file made after
-    // ours was removed may get its inode number.
-    struct Published
+    struct Free
     {
-        dev_t dev = 0;
-        ino_t ino = 0;
-        uid_t uid = 0;
-    } m_lastPublished;
+        void operator()(vora_alert* alert) const { vora_alert_free(alert); }
+    };
+    std::string m_suffix;
+    std::unique_ptr<vora_alert, Free> m_owned; // opened here by suffix
+    vora_alert* m_alert = nullptr;
+    std::function<bool()> m_keepGoing; // while a script runs
 };

@@ -1,5 +1,6 @@
 #include "StandIn.h"
 
+#include "Account.h"
 #include "DialogRunner.h"
 #include "DialogSteering.h"
 #include "HelperConsole.h"
@@ -7,7 +8,6 @@
 #include "JsonText.h"
 #include "LayoutPreparer.h"
 #include "NotifyCenter.h"
-#include "TargetUser.h"
 #include "TerminationSignals.h"
 #include "VoraDBusNames.h"
 #include "VoraLayout.h"
@@ -188,12 +188,8 @@ int StandIn::dialog(QStringList options)
         return Fail(QStringLiteral("cannot read script ") + scriptPath);
     }
     QString error;
-    std::optional<UserLaunch> launch;
-    if (asUser && !(launch = UserLaunch::prepare(user, &error))) {
-        return Fail(error);
-    }
-    const QJsonObject report =
-        DialogRunner(program, std::move(launch)).run(dialogOptions, hasScript ? &script : nullptr, &error);
+    const QJsonObject report = DialogRunner(program, asUser ? std::optional<QString>(user) : std::nullopt)
+                                   .run(dialogOptions, hasScript ? &script : nullptr, &error);
     if (!error.isEmpty()) {
         return Fail(error);
     }
@@ -209,15 +205,18 @@ int StandIn::steer(QStringList options)
     }
     DialogSteering steering(suffix.toStdString());
     QString user;
+    QString error;
     if (TakeOption(options, QStringLiteral("--user"), &user)) {
-        QString error;
-        const std::optional<TargetUser> target = TargetUser::resolve(user, &error);
+        std::string why;
+        const std::optional<vora::launch::Account> target =
+            vora::launch::Account::resolve(user.toStdString(), &why);
         if (!target) {
+            return Fail(QString::fromStdString(why));
+        }
+        if (!steering.setDialogUser(target->uid, &error)) {
             return Fail(error);
         }
-        steering.setDialogUser(target->uid(), target->gid());
     }
-    QString error;
     QString scriptPath;
     if (TakeOption(options, QStringLiteral("--script"), &scriptPath)) {
         QFile script;

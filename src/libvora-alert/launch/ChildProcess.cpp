@@ -407,7 +407,7 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string*
     // inherited it have ended.
     reportWrite = ScopedFd(-1);
     outputWrite = ScopedFd(-1);
-    auto relay = std::make_unique<OutputRelay>(std::move(outputRead), STDERR_FILENO);
+    auto relay = std::make_unique<OutputRelay>(std::move(outputRead), plan.outputFd);
     std::unique_ptr<ChildProcess> child(new ChildProcess(pid, OpenPidFd(pid), std::move(relay)));
     bool late = false;
     *error =

@@ -13,8 +13,8 @@
 // A program the agent starts and waits for, holding nothing of the agent
 // but what the plan gives it:
 //   - descriptors: standard input from /dev/null, standard output and error
-//     into one pipe that an OutputRelay copies to the agent's standard
-//     error; every other descriptor closed (close_range, or one close per
+//     into one pipe that an OutputRelay copies to the plan's outputFd
+//     (the agent's standard error); every other descriptor closed (close_range, or one close per
 //     descriptor where the kernel refuses it);
 //   - a session of its own (no controlling terminal), default signal
 //     handling and an empty signal mask;
@@ -53,6 +53,7 @@ public:
         std::optional<mode_t> umask;
         std::string workingDirectory; // empty: the caller's
         std::optional<Identity> identity;
+        int outputFd = 2; // where the relay copies the child's output (standard error)
     };
 
     // How the child ended.

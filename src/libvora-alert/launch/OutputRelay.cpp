@@ -13,11 +13,45 @@
 
 namespace {
 
+// Bytes in a UTF-8 sequence that starts with `lead`; 0 for a byte no
+// sequence starts with (a follower 0x80-0xBF, 0xC0, 0xC1, 0xF5-0xFF).
+size_t SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return 3;
+    }
+    return lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+}
+
+// Whether bytes[0..length) is one well-formed UTF-8 sequence (no overlong
+// form, no surrogate, nothing above U+10FFFF).
+bool WellFormed(const unsigned char* bytes, size_t length)
+{
+    for (size_t i = 1; i < length; ++i) {
+        if ((bytes[i] & 0xC0) != 0x80) {
+            return false;
+        }
+    }
+    const unsigned char lead = bytes[0];
+    const unsigned char second = length > 1 ? bytes[1] : 0x80;
+    return !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second > 0x9F) &&
+           !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second > 0x8F);
+}
+
 // What the dialog prints reaches the agent's standard error, often an
-// administrator's terminal: control characters are shown, never obeyed.
-//   "\x1b]0;title\x07" -> "\\x1b]0;title\\x07";  "\xc2\x9b" (C1) -> "\\u009b"
-//   "Grüße\tok\n"       -> unchanged
-// A C2 lead byte that ends `bytes` is held back in `held` for the next call.
+// administrator's terminal: control characters are shown, never obeyed,
+// whether they come as UTF-8 or as raw bytes an 8-bit terminal takes as C1.
+//   "\x1b]0;title\x07" -> "\\x1b]0;title\\x07";  "\xc2\x9b" (C1 as UTF-8) -> "\\u009b"
+//   "\x9b" or "\x9d" (raw C1), "\xff", "\xc3(" (not UTF-8) -> "\\x9b", "\\x9d", "\\xff", "\\xc3("
+//   "Grüße\tok\n", "€"  -> unchanged
+// A sequence cut by the end of `bytes` is held back in `held` for the next
+// call; at the end of the output end() shows it as the lone bytes it is.
 std::string ShownNotObeyed(std::string bytes, std::string* held)
 {
     bytes.insert(0, *held);
@@ -25,23 +59,33 @@ std::string ShownNotObeyed(std::string bytes, std::string* held)
     std::string shown;
     shown.reserve(bytes.size());
     char escape[8];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == 0xC2 && i + 1 == bytes.size()) {
-            held->push_back(bytes[i]);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char byte = data[i];
+        const size_t length = SequenceLength(byte);
+        if (length > 1 && i + length > bytes.size() && WellFormed(data + i, bytes.size() - i)) {
+            held->assign(bytes, i, std::string::npos);
             break;
         }
-        const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
-        if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-            std::snprintf(escape, sizeof escape, "\\u%04x", next);
-            shown += escape;
-            ++i;
-        } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
+        if (length > 1 && i + length <= bytes.size() && WellFormed(data + i, length)) {
+            if (byte == 0xC2 && data[i + 1] <= 0x9F) {
+                std::snprintf(escape, sizeof escape, "\\u%04x", data[i + 1]);
+                shown += escape;
+            } else {
+                shown.append(bytes, i, length);
+            }
+            i += length;
+            continue;
+        }
+        if (length == 1 && byte >= 0x20 && byte != 0x7F) {
+            shown.push_back(static_cast<char>(byte));
+        } else if (byte == '\n' || byte == '\t') {
+            shown.push_back(static_cast<char>(byte));
+        } else {
             std::snprintf(escape, sizeof escape, "\\x%02x", byte);
             shown += escape;
-        } else {
-            shown.push_back(bytes[i]);
         }
+        ++i;
     }
     return shown;
 }
@@ -101,7 +145,7 @@ bool OutputRelay::copyAvailable(size_t limit)
             return false;
         }
         const std::string shown = ShownNotObeyed(std::string(buffer, static_cast<size_t>(got)), &m_heldBack);
-        deliver(shown.data(), shown.size());
+        relay(shown, static_cast<size_t>(got));
     }
     return true;
 }
@@ -156,18 +200,40 @@ void OutputRelay::deliver(const char* data, size_t size)
     }
 }
 
+// Whole pieces up to kCap shown bytes per relay; past it what is read is
+// counted and dropped, so that no user's flood reaches the destination.
+void OutputRelay::relay(const std::string& shown, size_t readBytes)
+{
+    if (m_overCap == 0 && m_relayed + shown.size() <= kCap) {
+        m_relayed += shown.size();
+        deliver(shown.data(), shown.size());
+        return;
+    }
+    m_overCap += readBytes;
+}
+
 // One line for what the destination did not take in time, if it takes
 // that line: there is nowhere else to say it.
 void OutputRelay::reportDropped()
 {
-    if (m_dropped == 0) {
+    char line[320];
+    int length = 0;
+    if (m_overCap != 0) {
+        length +=
+            std::snprintf(line, sizeof line,
+                          "\nvora-agent: dropped %zu bytes of the dialog's output beyond the cap of %zu "
+                          "bytes relayed per dialog\n",
+                          m_overCap, kCap);
+    }
+    if (m_dropped != 0) {
+        length += std::snprintf(line + length, sizeof line - static_cast<size_t>(length),
+                                "\nvora-agent: dropped %zu bytes of the dialog's output: standard error "
+                                "did not take them within %lld ms\n",
+                                m_dropped, static_cast<long long>(kFinishBound.count()));
+    }
+    if (length == 0) {
         return;
     }
-    char line[160];
-    const int length = std::snprintf(line, sizeof line,
-                                     "\nvora-agent: dropped %zu bytes of the dialog's output: standard error "
-                                     "did not take them within %lld ms\n",
-                                     m_dropped, static_cast<long long>(kFinishBound.count()));
     pollfd room = {m_destination, POLLOUT, 0};
     if (!m_destinationOpen || ::poll(&room, 1, 0) != 1 || (room.revents & POLLOUT) == 0) {
         return; // still full: nothing else reaches it either
@@ -176,14 +242,18 @@ void OutputRelay::reportDropped()
     (void)written;
 }
 
-// A lead byte still held back has no follower any more: it is shown as
-// the lone byte it is ("ok\xc2" at the end -> "ok\\xc2").
+// A sequence still held back has no end any more: it is shown as the lone
+// bytes it is ("ok\xc3" at the end -> "ok\\xc3").
 void OutputRelay::end()
 {
-    if (!m_heldBack.empty()) {
-        deliver("\\xc2", 4);
-        m_heldBack.clear();
+    std::string shown;
+    char escape[8];
+    for (const char byte : m_heldBack) {
+        std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(byte));
+        shown += escape;
     }
+    m_heldBack.clear();
+    relay(shown, 0);
     reportDropped();
 }
 

@@ -16,9 +16,12 @@
 // writes (a closed pipe) costs the rest of the output, never the agent:
 // SIGPIPE is blocked on the relay's thread. No write blocks: a destination
 // nobody drains holds the relay up to kFinishBound after finish(), then
-// the rest is dropped and a line says how many bytes. Control characters
-// are relayed as visible escapes ("\x1b"), so the child cannot drive a
-// terminal.
+// the rest is dropped and a line says how many bytes. At most kCap bytes
+// are relayed per child, whatever it (or its user, who may copy its
+// descriptor) writes; past that the output is read and dropped, and a line
+// at the end says how many bytes. Control characters, C0 and C1, UTF-8 or
+// raw bytes, are relayed as visible escapes ("\x1b", "\u009b", "\x9b"), so
+// the child cannot drive a terminal.
 class OutputRelay final
 {
 public:
@@ -28,6 +31,10 @@ public:
     OutputRelay& operator=(const OutputRelay&) = delete;
 
     void finish();
+
+    // What one child may put into the destination: its lines of trouble
+    // fit many times over.
+    static constexpr size_t kCap = 1u << 20;
 
 private:
     // Pipes hold 1 MiB at most (F_SETPIPE_SZ for unprivileged users).
@@ -41,6 +48,7 @@ private:
     // at end of file or on a read error.
     bool copyAvailable(size_t limit);
     bool awaitWritable();
+    void relay(const std::string& shown, size_t readBytes);
     void deliver(const char* data, size_t size);
     void reportDropped();
     void end();
@@ -50,8 +58,10 @@ private:
     ScopedFd m_wakeWrite;
     int m_destination;
     bool m_destinationOpen = true;
-    std::string m_heldBack; // a UTF-8 lead byte split from its follower
-    size_t m_dropped = 0;
+    std::string m_heldBack;                           // a UTF-8 lead byte split from its follower
+    size_t m_dropped = 0;                             // not taken by the destination in time
+    size_t m_relayed = 0;                             // shown bytes handed to deliver()
+    size_t m_overCap = 0;                             // read bytes dropped past kCap
     std::chrono::steady_clock::time_point m_finishBy; // written before m_finishing is set
     std::atomic<bool> m_finishing{false};
     std::thread m_thread;

@@ -135,6 +135,19 @@ TEST_F(StandInTest, ExitMarkerAndStartFailures)
     EXPECT_TRUE(crashed["crashed"].toBool());
 }
 
+// An EXIT given with no dialog open does not close the next dialog of the
+// suffix: the start clears it, so the dialog lives to take its commands.
+TEST_F(StandInTest, StaleExitDoesNotCloseTheNextDialog)
+{
+    ASSERT_EQ(standIn({"steer", "--suffix", "stale", "exit"}).exitCode, 0);
+    const StandInRun run = standIn(
+        {"dialog", "--script", "-", "--", "-name=Stale", "-message=m", "-suffix=stale", "-timeout=300"},
+        "progon\nawait\nexit\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("did not take")) << run.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(run.out).object()["exitStatus"].toInt(-1), 0);
+}
+
 // A dialog that ends while the script waits (its user answered, its
 // time-out passed) is reported as it ended: the script has nothing left to
 // steer, and that is no failure. The marker it never took is removed, or
@@ -396,6 +409,82 @@ TEST(OutputRelay, ControlsAreShownAcrossReadsAndAtTheEnd)
     sourceWrite.close();
     relay.finish();
     EXPECT_EQ(take(), "x\\u009by\\xc2");
+}
+
+// What the relay makes of `output` written at once, then the end of it.
+std::string Relayed(const std::string& output)
+{
+    int source[2] = {-1, -1};
+    int destination[2] = {-1, -1};
+    EXPECT_EQ(::pipe2(source, O_CLOEXEC), 0);
+    EXPECT_EQ(::pipe2(destination, O_CLOEXEC), 0);
+    ScopedFd sourceWrite(source[1]);
+    ScopedFd destinationRead(destination[0]);
+    auto destinationWrite = std::make_unique<ScopedFd>(destination[1]);
+    std::string relayed;
+    std::thread reader([&] {
+        char buffer[65536];
+        for (ssize_t got = 0; (got = ::read(destinationRead.get(), buffer, sizeof buffer)) > 0;) {
+            relayed.append(buffer, static_cast<size_t>(got));
+        }
+    });
+    {
+        OutputRelay relay(ScopedFd(source[0]), destinationWrite->get());
+        for (size_t done = 0; done < output.size();) {
+            const ssize_t wrote = ::write(sourceWrite.get(), output.data() + done, output.size() - done);
+            done += wrote > 0 ? static_cast<size_t>(wrote) : output.size();
+        }
+        sourceWrite.close();
+        relay.finish();
+    }
+    destinationWrite.reset();
+    reader.join();
+    return relayed;
+}
+
+// Every C0 and C1 control, as UTF-8 or as a raw byte an 8-bit terminal
+// obeys, is shown; well-formed text is not.
+TEST(OutputRelay, EveryControlIsShownWhetherUtf8OrNot)
+{
+    const struct
+    {
+        std::string output;
+        std::string shown;
+    } cases[] = {
+        {"\x9b"
+         "31m",
+         "\\x9b31m"}, // raw CSI
+        {"\x9d"
+         "0;OWNED\x9c",
+         "\\x9d0;OWNED\\x9c"},   // raw OSC ... ST
+        {"\xc2\x9b", "\\u009b"}, // CSI as UTF-8
+        {"Gr\xc3\xbc\xc3\x9f"
+         "e \xe2\x82\xac\t\n",
+         "Gr\xc3\xbc\xc3\x9f"
+         "e \xe2\x82\xac\t\n"},
+        {"\xc3(", "\\xc3("},                 // a lead byte without its follower
+        {"\xe0\x80\x9b", "\\xe0\\x80\\x9b"}, // overlong: not UTF-8
+        {"\xff\x1b", "\\xff\\x1b"},
+        {"end \xe2\x82", "end \\xe2\\x82"}, // cut by the end of the output
+    };
+    for (const auto& test : cases) {
+        EXPECT_EQ(Relayed(test.output), test.shown) << test.output;
+    }
+}
+
+// However much the child (or its user, through a copy of its descriptor)
+// writes, at most the cap reaches the destination, and a line says how
+// much was dropped.
+TEST(OutputRelay, AtMostTheCapIsRelayedPerChild)
+{
+    const std::string flood(3 * OutputRelay::kCap, 'x');
+    const std::string relayed = Relayed(flood + "!");
+    const size_t line = relayed.find("\nvora-agent: dropped ");
+    ASSERT_NE(line, std::string::npos) << relayed.substr(relayed.size() - 200);
+    EXPECT_LE(line, OutputRelay::kCap);
+    EXPECT_GT(line, OutputRelay::kCap / 2);
+    EXPECT_EQ(relayed.find('!'), std::string::npos);
+    EXPECT_NE(relayed.find("beyond the cap of 1048576 bytes relayed per dialog"), std::string::npos);
 }
 
 // A standard error nobody drains holds up neither finish() nor the agent:

@@ -265,56 +265,36 @@ void VuaAPI::noteMarker(const std::string& note)
 // The marker is consumed before the caller carries the command out.
 bool VuaAPI::checkCommand(VUA_MarkerType type)
 {
-    VUAMarkerMgr& markers = m_cpp->markerMgr;
-    if (!markers.Exists(type)) {
-        return false;
-    }
-    const VUATake take = markers.Take(type);
+    const VUATake take = m_cpp->markerMgr.Take(type);
     noteMarker(take.note);
-    return take.taken;
+    return take.taken();
 }
 
-// APND goes before MESG is taken: an agent waits for MESG to vanish before
-// it creates the next APND, which must then survive until its own MESG.
 // MESG is taken by renaming it away first, so a MESG published after that
-// moment stays for the next poll instead of being deleted unread.
-// APND is taken as a command: one of root's that this user may not remove
-// counts once, for the MESG it came with, until the agent replaces it; so
-// it is looked at only when there is a MESG still to carry out.
+// moment stays for the next poll instead of being deleted unread; the APND
+// that came before it is taken with it (VUAMarkerMgr::TakeMessage).
 std::optional<MessageState> VuaAPI::checkMessage()
 {
     VUAMarkerMgr& markers = m_cpp->markerMgr;
-    if (!markers.Exists(MARKER_MESG) || markers.IsObeyedInPlace(MARKER_MESG)) {
-        return std::nullopt;
-    }
-    bool append = false;
-    if (markers.Exists(MARKER_APND)) {
-        const VUATake apnd = markers.Take(MARKER_APND);
-        noteMarker(apnd.note);
-        append = apnd.taken;
-    }
     std::string text;
-    const VUATake take = markers.Take(MARKER_MESG, &text, kMaxMessageBytes);
-    noteMarker(take.note);
-    if (take.unreadable) {
+    const VUAMessageTake take = markers.TakeMessage(&text);
+    noteMarker(take.append.note);
+    noteMarker(take.message.note);
+    if (take.message.outcome == VUATakeOutcome::NotPlain) {
         markers.Delete(MARKER_MESG); // the update is lost, as with any unreadable message
     }
-    if (!take.taken) {
+    if (!take.message.taken()) {
         return std::nullopt;
     }
-    return MessageState(FromUtf8(JoinMarkerLines(text)), append);
+    return MessageState(FromUtf8(JoinMarkerLines(text)), take.append.taken());
 }
 
 int VuaAPI::checkTimeoutCommand()
 {
-    VUAMarkerMgr& markers = m_cpp->markerMgr;
-    if (!markers.Exists(MARKER_SETTIMEOUT)) {
-        return -1;
-    }
     std::string text;
-    const VUATake take = markers.Take(MARKER_SETTIMEOUT, &text, kMaxTimeoutBytes);
+    const VUATake take = m_cpp->markerMgr.Take(MARKER_SETTIMEOUT, &text, kMaxTimeoutBytes);
     noteMarker(take.note);
-    if (!take.taken) {
+    if (!take.taken()) {
         return -1; // one that cannot be read stays: tried again at the next poll
     }
     return ParseTimeout(JoinMarkerLines(text));

@@ -237,6 +237,16 @@ TEST_F(VuaAPITest, MessageMarkerEdgeCases)
     EXPECT_FALSE(present(MARKER_MESG));
     EXPECT_FALSE(present(MARKER_APND));
 
+    // Another user's message is refused without taking the APND the agent
+    // made for its own.
+    agent->Write(MARKER_APND);
+    WriteFile(marker(MARKER_MESG), "planted\n");
+    ASSERT_EQ(::chown(marker(MARKER_MESG).c_str(), 4242, 4242), 0);
+    EXPECT_FALSE(api->checkMessage().has_value());
+    EXPECT_TRUE(present(MARKER_APND));
+    ASSERT_TRUE(agent->Delete(MARKER_MESG));
+    ASSERT_TRUE(agent->Delete(MARKER_APND));
+
     // An empty marker is an empty message, not no message.
     agent->Write(MARKER_MESG);
     update = api->checkMessage();

@@ -214,13 +214,13 @@ bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines) co
 }
 
 bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes,
-                        VFileStatus* status) const
+                        VFileStatus* status, int* error) const
 {
     lines.clear();
     VFileStatus result = VFileStatus::Missing;
     std::string content;
     if (IsValidType(type)) {
-        result = dir().ReadFile(m_names[type], m_trusted, maxBytes, &content);
+        result = dir().ReadFile(m_names[type], m_trusted, maxBytes, &content, nullptr, error);
     }
     if (status != nullptr) {
         *status = result;
@@ -309,6 +309,7 @@ VResult VUAMarkerMgr::Stat(VUA_MarkerType type, struct stat* info) const
 VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why)
 {
     VUATake refused;
+    refused.outcome = VUATakeOutcome::Refused;
     const Identity identity = IdentityOf(info);
     if (!(m_noted[type] == identity)) {
         m_noted[type] = identity;
@@ -346,9 +347,11 @@ VUATake VUAMarkerMgr::Unread(VUA_MarkerType type, const struct stat& info, int e
     if (error == 0) {
         return VUATake{};
     }
-    return Refuse(type, info,
-                  "cannot be read by this user (" + OwnerText(info) + ", mode " + ModeText(info) + ": " +
-                      std::strerror(error) + ")");
+    VUATake refused = Refuse(type, info,
+                             "cannot be read by this user (" + OwnerText(info) + ", mode " + ModeText(info) +
+                                 ": " + std::strerror(error) + ")");
+    refused.error = error;
+    return refused;
 }
 
 // Root's marker in a directory where this user may remove only its own
@@ -366,7 +369,7 @@ VUATake VUAMarkerMgr::TakeInPlace(VUA_MarkerType type, const struct stat& info, 
     }
     m_obeyed[type] = identity;
     VUATake taken;
-    taken.taken = true;
+    taken.outcome = VUATakeOutcome::ObeyedInPlace;
     taken.note = "marker " + LogName(type) + " of " + OwnerText(info) +
                  " cannot be removed by this user: carried out once and left in place";
     return taken;
@@ -383,7 +386,8 @@ VUATake VUAMarkerMgr::TakeUnremovable(VUA_MarkerType type, const struct stat& in
         return Unread(type, info, readError);
     }
     VUATake taken;
-    taken.taken = true;
+    taken.outcome = VUATakeOutcome::CarriedOut;
+    taken.error = error;
     const Identity identity = IdentityOf(info);
     if (!(m_noted[type] == identity)) {
         m_noted[type] = identity;
@@ -412,11 +416,12 @@ VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, si
     }
     m_dir.Remove(taken);
     VUATake result;
-    result.taken = status == VFileStatus::Ok || status == VFileStatus::TooLarge;
+    const bool read = status == VFileStatus::Ok || status == VFileStatus::TooLarge;
+    result.outcome = read ? VUATakeOutcome::Taken : VUATakeOutcome::Refused;
     if (status == VFileStatus::TooLarge) {
         result.note = "marker " + LogName(type) + " is longer than " + std::to_string(maxBytes) +
                       " bytes: only its beginning was read";
-    } else if (!result.taken) {
+    } else if (!read) {
         result.note = "marker " + LogName(type) + " " + VFileStatusText(status) + ": dropped unread";
     }
     return result;
@@ -443,22 +448,47 @@ bool VUAMarkerMgr::IsTrustedFile(VUA_MarkerType type) const
            Distrust(info).empty();
 }
 
-bool VUAMarkerMgr::IsObeyedInPlace(VUA_MarkerType type) const
+// By path first, as Exists: a marker directory removed and made again
+// while the dialog runs is seen at once, and the poll's tests of missing
+// markers cost one stat each. Then through the held directory, without
+// following: no link left means the agent replaced the file between the two
+// (a rename over it); the next poll finds the new one.
+bool VUAMarkerMgr::Find(VUA_MarkerType type, struct stat* info) const
 {
-    struct stat info;
-    return IsValidType(type) && dir().Stat(m_names[type], &info) && m_obeyed[type] == IdentityOf(info);
+    struct stat byPath;
+    return IsValidType(type) && ::stat(m_filePaths[type].c_str(), &byPath) == 0 &&
+           dir().Stat(m_names[type], info) && info->st_nlink != 0;
 }
 
 VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t maxBytes)
 {
-    // dir() checks that the held directory is still the marker directory;
-    // the rest of this take uses it as it is.
     struct stat info;
-    // No link left: the agent replaced the file between our lookup and its
-    // stat (a rename over it); the next poll finds the new one.
-    if (!IsValidType(type) || !dir().Stat(m_names[type], &info) || info.st_nlink == 0) {
+    if (!Find(type, &info)) {
         return VUATake{};
     }
+    return TakeFound(type, info, content, maxBytes);
+}
+
+VUAMessageTake VUAMarkerMgr::TakeMessage(std::string* text)
+{
+    VUAMessageTake taken;
+    struct stat info;
+    if (!Find(MARKER_MESG, &info) || m_obeyed[MARKER_MESG] == IdentityOf(info)) {
+        return taken;
+    }
+    // A MESG that is not to be believed leaves the APND for the agent's own.
+    if (const std::string why = Distrust(info); !why.empty()) {
+        taken.message = Refuse(MARKER_MESG, info, why);
+        return taken;
+    }
+    taken.append = Take(MARKER_APND);
+    taken.message = TakeFound(MARKER_MESG, info, text, kMaxMessageBytes);
+    return taken;
+}
+
+VUATake VUAMarkerMgr::TakeFound(VUA_MarkerType type, const struct stat& info, std::string* content,
+                                size_t maxBytes)
+{
     const std::string why = Distrust(info);
     if (!why.empty()) {
         return Refuse(type, info, why);
@@ -467,7 +497,7 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
         const VResult removed = m_dir.Remove(m_names[type]);
         if (removed) {
             VUATake taken;
-            taken.taken = true;
+            taken.outcome = VUATakeOutcome::Taken;
             return taken;
         }
         return IsPermissionError(removed.error) ? TakeInPlace(type, info, nullptr, 0)
@@ -476,7 +506,7 @@ VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t max
     content->clear();
     if (!S_ISREG(info.st_mode)) {
         VUATake refused = Refuse(type, info, VFileStatusText(VFileStatus::NotRegular));
-        refused.unreadable = true;
+        refused.outcome = VUATakeOutcome::NotPlain;
         return refused;
     }
     const size_t bound = maxBytes == 0 ? kMaxMessageBytes : maxBytes;

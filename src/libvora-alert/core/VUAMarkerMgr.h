@@ -14,15 +14,40 @@ struct VUAStaleAnswer
     int error;
 };
 
-// Outcome of taking a command marker (see VUAMarkerMgr::Take).
+// What became of a command marker the dialog went to take (VUAMarkerMgr::Take).
+enum class VUATakeOutcome
+{
+    None,          // nothing there, gone meanwhile, or obeyed in place and unchanged since
+    Taken,         // removed (a content marker: renamed away, then read)
+    ObeyedInPlace, // root's, which this user may not remove: carried out once, left there
+    CarriedOut,    // cannot be removed for another reason: carried out, again next poll
+    Refused,       // another user's, a second name, or unreadable here: left alone
+    NotPlain,      // a content marker that is no plain file (a directory, a FIFO): unread
+};
+
+// The one result of a take: the outcome, the errno behind it (0 when none
+// failed: a refusal for the file's owner says so in the note), and a note
+// for the log, given only the first time a given file is met so that a
+// caller can log it without flooding the log.
 struct VUATake
 {
-    bool taken = false;
-    // Not taken because it is no plain file (a directory, a link, a FIFO).
-    bool unreadable = false;
-    // Why a marker was refused or left in place; set only the first time a
-    // given file is met, so a caller can log it without flooding the log.
+    VUATakeOutcome outcome = VUATakeOutcome::None;
+    int error = 0;
     std::string note;
+
+    // Whether the command is to be carried out now.
+    bool taken() const
+    {
+        return outcome == VUATakeOutcome::Taken || outcome == VUATakeOutcome::ObeyedInPlace ||
+               outcome == VUATakeOutcome::CarriedOut;
+    }
+};
+
+// A message and the append marker that came before it (TakeMessage).
+struct VUAMessageTake
+{
+    VUATake message;
+    VUATake append;
 };
 
 // Names, tests, reads, writes and deletes the marker files of one dialog.
@@ -69,10 +94,10 @@ public:
     // Lines without their line feeds; a file ending in a line feed, and an
     // empty file, give a last empty line. False when the marker is missing,
     // not a plain file, of an untrusted owner or larger than `maxBytes`;
-    // `status` (when given) says which.
+    // `status` (when given) says which, `error` the errno for Failed.
     bool Read(VUA_MarkerType type, std::vector<std::string>& lines) const;
-    bool Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes,
-              VFileStatus* status) const;
+    bool Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes, VFileStatus* status,
+              int* error = nullptr) const;
     // Appends the lines to `text` without separators: "a\nb\n" -> "ab".
     bool Read(VUA_MarkerType type, std::string& text) const;
 
@@ -105,10 +130,15 @@ public:
     // changes. One that cannot be removed for any other reason (a
     // read-only file system) is carried out all the same, and again at
     // every poll while it stays.
+    // One call per poll and marker: a missing marker costs one stat.
     VUATake Take(VUA_MarkerType type, std::string* content = nullptr, size_t maxBytes = 0);
-    // True when the marker standing there is one Take obeyed in place and
-    // has not changed since: taking it again would do nothing.
-    bool IsObeyedInPlace(VUA_MarkerType type) const;
+    // MESG with the APND the agent creates before it, in one call that
+    // looks MESG up once: APND is taken first (an agent waits for MESG to
+    // vanish before it creates the next APND, which must then survive until
+    // its own MESG), and only when there is a MESG still to carry out (one
+    // of root's obeyed in place is not, until the agent replaces it).
+    // `text` receives the message, at most kMaxMessageBytes.
+    VUAMessageTake TakeMessage(std::string* text);
 
     VResult Delete(VUA_MarkerType type) const;
     void DeleteAll() const; // every kind but MARKER_DEBUG
@@ -151,6 +181,11 @@ private:
     VUATake TakeUnremovable(VUA_MarkerType type, const struct stat& info, std::string* content,
                             size_t maxBytes, int error);
     VUATake TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes, int* renameError);
+    // The marker standing at its name, found without following a link;
+    // false when there is none (one stat by path first: the poll's cost
+    // for a missing marker).
+    bool Find(VUA_MarkerType type, struct stat* info) const;
+    VUATake TakeFound(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes);
     bool ReadInPlace(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes,
                      int* error) const;
     VUATake Unread(VUA_MarkerType type, const struct stat& info, int error);
