@@ -11,7 +11,8 @@
 #      it runs;
 #   4. her manager stopped: the fallback's line, the dialog in a scope of
 #      her slice, its output flood capped on the agent's side, and a setsid
-#      descendant ended at the bound there too.
+#      descendant ended at the bound there too;
+#   5. (run before 4) a link she puts at her manager's socket is refused.
 # Usage: launch_test.sh BIN_DIR WORK_DIR. Status 77 with one line: skipped.
 set -u
 bin=$(cd "$1" && pwd)
@@ -131,6 +132,26 @@ wait_for 40 agent_done agent3
 check "the agent ended it at its bound" report_has agent3 '"endedByAgent": {'
 check "nothing of it runs after the bound" wait_for 10 gone 'sleep 7777'
 in_rig systemctl stop agent3
+
+# 5. Her manager's socket is in her directory: a link she puts there (to
+#    the system manager's socket, which would run the dialog as root) is
+#    refused, and the dialog runs as her all the same.
+private=/run/user/$uid/systemd/private
+as_user mv "$private" "$private.real"
+as_user ln -s /run/systemd/private "$private"
+in_rig tee "$data/who" >/dev/null <<'SCRIPT'
+#!/bin/sh
+id
+SCRIPT
+in_rig chmod 755 "$data/who"
+agent agent5 --program "$data/who" -- -name=Planted
+wait_for 20 agent_done agent5
+check "a link she planted at her manager's socket is refused" \
+    in_rig grep -q "$private is served by pid 1, not by the manager" "$data/agent5.err"
+check "the dialog runs as her all the same" in_rig grep -q "^uid=$uid(" "$data/agent5.err"
+in_rig systemctl stop agent5
+as_user rm "$private"
+as_user mv "$private.real" "$private"
 
 # 4. Her manager stopped: the agent starts the dialog itself.
 in_rig systemctl stop "user@$uid.service"
