@@ -134,7 +134,8 @@ std::unique_ptr<DialogLaunch> DialogLaunch::start(const Request& request, Error*
     ChildProcess::Plan plan = PlanFor(request, user, log);
     std::string scope;
     std::string scopeError;
-    if (user) {
+    const bool root = ::geteuid() == 0;
+    if (user && root) {
         // Into her slice before it runs: what it starts goes with it.
         plan.place = [&](pid_t pid) { scope = StartScope(pid, user->uid, &scopeError); };
     }
@@ -146,7 +147,7 @@ std::unique_ptr<DialogLaunch> DialogLaunch::start(const Request& request, Error*
         *error = Error{ENOEXEC, why};
         return nullptr;
     }
-    if (user && scope.empty()) {
+    if (user && root && scope.empty()) {
         log("the dialog stays in the agent's cgroup: " + scopeError);
     }
     return std::make_unique<ChildLaunch>(std::move(child), std::move(scope), log);
