@@ -12,7 +12,8 @@
 #                         line when this machine cannot boot systemd in a
 #                         namespace.
 #   rig.sh run STATE CMD  runs CMD inside the rig as root
-#   rig.sh stop STATE     ends the rig: every process of it, every mount
+#   rig.sh stop STATE     ends the rig: every process of it, every mount;
+#                         done by itself when the caller of boot ends first
 #
 # Inside, the machine's enabled units are left out (its *.target.wants
 # folders removed in the overlay), /etc/passwd is readable (a session bus
@@ -100,6 +101,10 @@ boot() {
     done
     [ -n "$pid" ] || { echo "rig: init did not start:" >&2; cat "$state/console" >&2; stop; exit 1; }
     echo "$pid" >"$state/pid"
+    # Should the caller die without stopping the rig (killed at its
+    # time-out), the rig goes too.
+    local owner=$PPID
+    setsid "$0" watch "$state" "$owner" </dev/null >/dev/null 2>&1 &
     local status=""
     for _ in $(seq 600); do
         status=$(inside systemctl is-system-running 2>/dev/null)
@@ -140,8 +145,15 @@ stop() {
     return 1
 }
 
+watch() {
+    local owner=$1
+    while [ -e "$state/pid" ] && kill -0 "$owner" 2>/dev/null; do sleep 1; done
+    [ -e "$state/pid" ] && stop
+}
+
 case ${1:-} in
 boot) boot ;;
+watch) watch "$3" ;;
 exec-init) setup_and_exec ;;
 run) shift 2; inside "$@" ;;
 stop) stop ;;

@@ -93,6 +93,8 @@ struct ChildSetup
     int input;
     int output;
     int report;
+    int go;       // end of file once the caller has placed the child; -1: no wait
+    int goCaller; // the caller's end of it, closed first
     unsigned int descriptorLimit;
     std::vector<Limit> limits; // for a child of another identity only
 };
@@ -258,6 +260,12 @@ void SwitchIdentity(const ChildProcess::Identity& identity, int report)
 {
     ResetSignals();
     ::setsid();
+    if (setup.go >= 0) {
+        ::close(setup.goCaller);
+        char ignored = 0;
+        while (::read(setup.go, &ignored, 1) < 0 && errno == EINTR) {
+        }
+    }
     // The report pipe first, to descriptor 3: dup2 leaves the copy without
     // close-on-exec, so that is set again.
     if (::dup2(setup.report, kReportFd) != kReportFd || ::fcntl(kReportFd, F_SETFD, FD_CLOEXEC) != 0 ||
@@ -374,7 +382,14 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string*
     }
     ScopedFd reportRead(reportPipe[0]);
     ScopedFd reportWrite(reportPipe[1]);
-    if (!MoveOutOfTheWay(input) || !MoveOutOfTheWay(outputWrite) || !MoveOutOfTheWay(reportWrite)) {
+    int goPipe[2] = {-1, -1};
+    if (plan.place && ::pipe2(goPipe, O_CLOEXEC) != 0) {
+        return failed("no pipe to hold it");
+    }
+    ScopedFd goRead(goPipe[0]);
+    ScopedFd goWrite(goPipe[1]);
+    if (!MoveOutOfTheWay(input) || !MoveOutOfTheWay(outputWrite) || !MoveOutOfTheWay(reportWrite) ||
+        (goRead.valid() && !MoveOutOfTheWay(goRead))) {
         return failed("no descriptor above 3 for its pipes");
     }
 
@@ -385,6 +400,8 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string*
                      input.get(),
                      outputWrite.get(),
                      reportWrite.get(),
+                     goRead.get(),
+                     goWrite.get(),
                      DescriptorLimit(),
                      plan.identity ? UserLimits(plan.program) : std::vector<Limit>()};
     setup.argumentStorage.push_back(Locate(plan.program));
@@ -407,6 +424,11 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const Plan& plan, std::string*
     // inherited it have ended.
     reportWrite = ScopedFd(-1);
     outputWrite = ScopedFd(-1);
+    if (plan.place) {
+        goRead = ScopedFd(-1);
+        plan.place(pid);
+        goWrite = ScopedFd(-1); // end of file: the child goes on
+    }
     auto relay = std::make_unique<OutputRelay>(std::move(outputRead), plan.outputFd);
     std::unique_ptr<ChildProcess> child(new ChildProcess(pid, OpenPidFd(pid), std::move(relay)));
     bool late = false;

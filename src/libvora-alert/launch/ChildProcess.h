@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,10 @@ public:
         std::string workingDirectory; // empty: the caller's
         std::optional<Identity> identity;
         int outputFd = 2; // where the relay copies the child's output (standard error)
+        // Called in the caller with the child's pid while the child waits
+        // before exec (it holds nothing of its program yet): to place it,
+        // e.g. into a cgroup, before it can start anything.
+        std::function<void(pid_t)> place;
     };
 
     // How the child ended.

@@ -131,17 +131,24 @@ std::unique_ptr<DialogLaunch> DialogLaunch::start(const Request& request, Error*
             break;
         }
     }
-    std::unique_ptr<ChildProcess> child = ChildProcess::start(PlanFor(request, user, log), &why);
+    ChildProcess::Plan plan = PlanFor(request, user, log);
+    std::string scope;
+    std::string scopeError;
+    const bool root = ::geteuid() == 0;
+    if (user && root) {
+        // Into her slice before it runs: what it starts goes with it.
+        plan.place = [&](pid_t pid) { scope = StartScope(pid, user->uid, &scopeError); };
+    }
+    std::unique_ptr<ChildProcess> child = ChildProcess::start(plan, &why);
     if (!child) {
+        if (!scope.empty()) {
+            StopScope(scope, log);
+        }
         *error = Error{ENOEXEC, why};
         return nullptr;
     }
-    std::string scope;
-    if (user) {
-        scope = StartScope(child->pid(), user->uid, &why);
-        if (scope.empty()) {
-            log("the dialog stays in the agent's cgroup: " + why);
-        }
+    if (user && root && scope.empty()) {
+        log("the dialog stays in the agent's cgroup: " + scopeError);
     }
     return std::make_unique<ChildLaunch>(std::move(child), std::move(scope), log);
 }

@@ -2,7 +2,7 @@
 // display environment of that user's session from a fake logind on this
 // test program's private system bus. The launched program is mostly
 // vora-print-identity, which prints who it runs as; one test runs the real
-// VUserAlert as uid 4242 on an X server of its own.
+// VUserAlert as a uid without an account (4242, or the next free one) on an X server of its own.
 #include "FileHelpers.h"
 #include "ProcessView.h"
 #include "ServiceProcess.h"
@@ -39,6 +39,19 @@
 #include <unistd.h>
 
 namespace {
+
+// The first uid from `from` on without an account here: the tests run
+// dialogs as users that have none, and never make one.
+uid_t FreeUid(uid_t from)
+{
+    while (getpwuid(from) != nullptr) {
+        ++from;
+    }
+    return from;
+}
+const uid_t kUidNumber = FreeUid(4242);
+const QString kUid = QString::number(kUidNumber);
+const QString kOtherUid = QString::number(FreeUid(kUidNumber + 1));
 
 struct AgentRun
 {
@@ -96,7 +109,7 @@ protected:
 
     bool startLogind(const QStringList& sessions)
     {
-        QStringList arguments{"--user", "uid=4242,runtime=" + runtime.path()};
+        QStringList arguments{"--user", "uid=" + kUid + ",runtime=" + runtime.path()};
         for (const QString& session : sessions) {
             arguments << "--session" << session;
         }
@@ -108,8 +121,7 @@ protected:
     {
         QString program = QStringLiteral(VORA_AGENT_PATH);
         if (asOtherUser) {
-            arguments =
-                QStringList{"--reuid", "4242", "--regid", "4242", "--clear-groups", program} + arguments;
+            arguments = QStringList{"--reuid", kUid, "--regid", kUid, "--clear-groups", program} + arguments;
             program = "setpriv";
         }
         QProcess process;
@@ -138,24 +150,24 @@ TEST_F(DialogUserTest, SessionEnvironmentComesFromTheUsersActiveLocalGraphicalSe
 {
     MakeSocket(runtime.filePath("bus"));
     // Listed before the right one: remote, inactive, text-only, another user's.
-    ASSERT_TRUE(startLogind({"id=r1,uid=4242,name=alice,type=x11,display=:99,active=yes,remote=yes",
-                             "id=i1,uid=4242,name=alice,type=x11,display=:98,active=no,remote=no",
-                             "id=t1,uid=4242,name=alice,type=tty,display=,active=yes,remote=no",
-                             "id=o1,uid=4343,name=bob,type=x11,display=:55,active=yes,remote=no",
-                             "id=c7,uid=4242,name=alice,type=x11,display=:77,active=yes,remote=no"}));
-    const AgentRun run = identityAs("4242");
+    ASSERT_TRUE(startLogind({"id=r1,uid=" + kUid + ",name=alice,type=x11,display=:99,active=yes,remote=yes",
+                             "id=i1,uid=" + kUid + ",name=alice,type=x11,display=:98,active=no,remote=no",
+                             "id=t1,uid=" + kUid + ",name=alice,type=tty,display=,active=yes,remote=no",
+                             "id=o1,uid=" + kOtherUid + ",name=bob,type=x11,display=:55,active=yes,remote=no",
+                             "id=c7,uid=" + kUid + ",name=alice,type=x11,display=:77,active=yes,remote=no"}));
+    const AgentRun run = identityAs(kUid);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QMap<QString, QString> identity = run.identity();
-    // No account: the overflow group, no supplementary groups (gid 4242
-    // could be a group with rights of its own).
-    EXPECT_EQ(identity.value("uid"), "4242,4242,4242");
+    // No account: the overflow group, no supplementary groups (its own
+    // number as gid could be a group with rights of its own).
+    EXPECT_EQ(identity.value("uid"), kUid + "," + kUid + "," + kUid);
     EXPECT_EQ(identity.value("gid"), "65534,65534,65534");
     EXPECT_EQ(identity.value("groups"), "");
     EXPECT_EQ(identity.value("cwd"), "/");
     // No account: the number stands for the name, the home is "/".
     EXPECT_EQ(identity.value("HOME"), "/");
-    EXPECT_EQ(identity.value("USER"), "4242");
-    EXPECT_EQ(identity.value("LOGNAME"), "4242");
+    EXPECT_EQ(identity.value("USER"), kUid);
+    EXPECT_EQ(identity.value("LOGNAME"), kUid);
     EXPECT_EQ(identity.value("DISPLAY"), ":77");
     EXPECT_EQ(identity.value("XDG_RUNTIME_DIR"), runtime.path());
     EXPECT_EQ(identity.value("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + runtime.filePath("bus"));
@@ -165,8 +177,8 @@ TEST_F(DialogUserTest, SessionEnvironmentComesFromTheUsersActiveLocalGraphicalSe
     EXPECT_TRUE(run.err.contains(
         "vora-agent: display environment from logind session c7 of alice (x11): DISPLAY=:77 "))
         << run.err.toStdString();
-    EXPECT_TRUE(
-        run.err.contains("vora-agent: the dialog runs as uid 4242 (no account), gid 65534, groups: none"));
+    EXPECT_TRUE(run.err.contains("vora-agent: the dialog runs as uid " + kUid +
+                                 " (no account), gid 65534, groups: none"));
     // Standard output carries the report alone.
     EXPECT_TRUE(QJsonDocument::fromJson(run.out).object()["crashed"].isBool()) << run.out.toStdString();
 }
@@ -174,8 +186,9 @@ TEST_F(DialogUserTest, SessionEnvironmentComesFromTheUsersActiveLocalGraphicalSe
 TEST_F(DialogUserTest, WaylandSessionGetsTheConventionalSocketName)
 {
     MakeSocket(runtime.filePath("wayland-0"));
-    ASSERT_TRUE(startLogind({"id=w2,uid=4242,name=alice,type=wayland,display=,active=yes,remote=no"}));
-    const QMap<QString, QString> identity = identityAs("4242").identity();
+    ASSERT_TRUE(
+        startLogind({"id=w2,uid=" + kUid + ",name=alice,type=wayland,display=,active=yes,remote=no"}));
+    const QMap<QString, QString> identity = identityAs(kUid).identity();
     EXPECT_EQ(identity.value("WAYLAND_DISPLAY"), "wayland-0");
     EXPECT_FALSE(identity.contains("DISPLAY"));
     EXPECT_FALSE(identity.contains("DBUS_SESSION_BUS_ADDRESS")); // no bus socket there
@@ -184,7 +197,7 @@ TEST_F(DialogUserTest, WaylandSessionGetsTheConventionalSocketName)
 
 TEST_F(DialogUserTest, AccountGivesItsGroupsHomeAndName)
 {
-    ASSERT_TRUE(startLogind({"id=c7,uid=4242,name=alice,type=x11,display=:77,active=yes,remote=no"}));
+    ASSERT_TRUE(startLogind({"id=c7,uid=" + kUid + ",name=alice,type=x11,display=:77,active=yes,remote=no"}));
     const passwd* nobody = getpwnam("nobody");
     ASSERT_NE(nobody, nullptr);
     const uid_t uid = nobody->pw_uid;
@@ -223,15 +236,16 @@ TEST_F(DialogUserTest, AccountGivesItsGroupsHomeAndName)
 
 TEST_F(DialogUserTest, WithoutLogindTheCallersDisplayStays)
 {
-    const AgentRun run = identityAs("4242");
+    const AgentRun run = identityAs(kUid);
     const QMap<QString, QString> identity = run.identity();
-    EXPECT_EQ(identity.value("uid"), "4242,4242,4242");
+    EXPECT_EQ(identity.value("uid"), kUid + "," + kUid + "," + kUid);
     EXPECT_EQ(identity.value("DISPLAY"), ":1");
     EXPECT_EQ(identity.value("WAYLAND_DISPLAY"), "caller-wayland");
     // Files the caller names pass only when they are the user's: not root's X cookie.
     EXPECT_FALSE(identity.contains("XAUTHORITY"));
     EXPECT_TRUE(run.err.contains("vora-agent: the caller's XAUTHORITY=/root/.Xauthority is not passed on: it "
-                                 "names no file of uid 4242"))
+                                 "names no file of uid " +
+                                 kUid))
         << run.err.toStdString();
     EXPECT_TRUE(
         run.err.contains("vora-agent: display environment from the caller's environment (logind is not "
@@ -245,13 +259,14 @@ TEST_F(DialogUserTest, OnlyRootChoosesAnotherUser)
     EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(
         refused.err.contains("vora-agent: --user 0: only root may start a dialog as another user (this "
-                             "runs as uid 4242)"))
+                             "runs as uid " +
+                             kUid + ")"))
         << refused.err.toStdString();
     EXPECT_FALSE(refused.err.contains("uid="));
 
-    const AgentRun own = identityAs("4242", true);
+    const AgentRun own = identityAs(kUid, true);
     EXPECT_EQ(own.exitCode, 0) << own.err.toStdString();
-    EXPECT_EQ(own.identity().value("uid"), "4242,4242,4242");
+    EXPECT_EQ(own.identity().value("uid"), kUid + "," + kUid + "," + kUid);
 
     const AgentRun unknown = identityAs("no-such-user-here");
     EXPECT_EQ(unknown.exitCode, 2);
@@ -269,7 +284,7 @@ TEST_F(DialogUserTest, HungDialogIsKilledAtItsWaitLimit)
     ASSERT_EQ(chmod(root.root().c_str(), 0755), 0);
     ASSERT_EQ(chmod(QFile::encodeName(hung).constData(), 0755), 0);
     const AgentRun run =
-        agent({"dialog", "--user", "4242", "--program", hung, "--", "-name=Hung", "-timeout=1"});
+        agent({"dialog", "--user", kUid, "--program", hung, "--", "-name=Hung", "-timeout=1"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QJsonObject report = QJsonDocument::fromJson(run.out).object();
     EXPECT_EQ(report["endedByAgent"].toObject(), (QJsonObject{{"state", "running"}, {"signal", "SIGKILL"}}))
@@ -315,7 +330,7 @@ bool AllowedVariable(const QByteArray& entry)
     return names.contains(name) || name.startsWith("LC_");
 }
 
-// The real dialog as uid 4242 on an X server of its own, which only the
+// The real dialog as that uid on an X server of its own, which only the
 // session from logind names (the caller's DISPLAY points nowhere), started
 // by a caller as root would be: umask 077, a root-only file open and
 // inheritable at descriptor 42, secrets and root's library and plugin paths
@@ -330,9 +345,9 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
     // The dialog writes below the agent root as the user, so the root is
     // open to it; its runtime directory is its own.
     ASSERT_EQ(chmod(root.root().c_str(), 01777), 0);
-    ASSERT_EQ(chown(QFile::encodeName(runtime.path()).constData(), 4242, 4242), 0);
-    ASSERT_TRUE(startLogind(
-        {"id=x1,uid=4242,name=alice,type=x11,display=" + xserver.display() + ",active=yes,remote=no"}));
+    ASSERT_EQ(chown(QFile::encodeName(runtime.path()).constData(), kUidNumber, kUidNumber), 0);
+    ASSERT_TRUE(startLogind({"id=x1,uid=" + kUid + ",name=alice,type=x11,display=" + xserver.display() +
+                             ",active=yes,remote=no"}));
     // The layout with its modes, whatever the umask of the agent below.
     QProcess prepare;
     prepare.setProcessEnvironment(environment);
@@ -358,7 +373,7 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         int timeoutSeconds;
         bool stopIt;
         bool refuseCloseRange;
-        // Steered by a script while uid 4343 re-creates the name of each
+        // Steered by a script while another free uid re-creates the name of each
         // marker as soon as the dialog has taken root's: it ends by its EXIT.
         QByteArray script = QByteArray();
     } cases[] = {{"ends at its own time-out", 2, false, false},
@@ -390,14 +405,14 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
                 RefuseCloseRange();
             }
         });
-        QStringList arguments{"dialog", "--user", "4242"};
+        QStringList arguments{"dialog", "--user", kUid};
         QProcess hostile;
         if (!test.script.isEmpty()) {
             arguments << "--script"
                       << "-";
             const std::string planted = VUAMarkerMgr(std::string("h1")).GetFilePath(MARKER_PROGON);
-            hostile.start("setpriv", {"--reuid", "4343", "--regid", "4343", "--clear-groups", "sh", "-c",
-                                      "set -C; while :; do true >\"$0\"; done 2>/dev/null",
+            hostile.start("setpriv", {"--reuid", kOtherUid, "--regid", kOtherUid, "--clear-groups", "sh",
+                                      "-c", "set -C; while :; do true >\"$0\"; done 2>/dev/null",
                                       QString::fromStdString(planted)});
             ASSERT_TRUE(hostile.waitForStarted());
         }
@@ -421,7 +436,8 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
             ASSERT_EQ(::kill(static_cast<pid_t>(dialog), SIGSTOP), 0);
         }
 
-        EXPECT_TRUE(view.status.contains("\nUid:\t4242\t4242\t4242\t4242\n")) << view.status.toStdString();
+        EXPECT_TRUE(view.status.contains("\nUid:\t" + kUid + "\t" + kUid + "\t" + kUid + "\t" + kUid + "\n"))
+            << view.status.toStdString();
         EXPECT_TRUE(view.status.contains("\nGid:\t65534\t65534\t65534\t65534\n"))
             << view.status.toStdString();
         const QString groups = view.status.mid(view.status.indexOf("\nGroups:") + 8).section('\n', 0, 0);
