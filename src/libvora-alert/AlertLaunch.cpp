@@ -175,7 +175,8 @@ int vora_alert_running(vora_alert* alert)
     if (alert == nullptr || !alert->process) {
         return NoProcess();
     }
-    return alert->process->running() ? 1 : 0;
+    // The managed launch reads the manager's signals here, and logs.
+    return Guarded([alert] { return alert->process->running() ? 1 : 0; });
 }
 
 int vora_alert_wait(vora_alert* alert, long timeout_ms, vora_alert_ending* ending)

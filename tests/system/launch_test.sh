@@ -147,7 +147,7 @@ in_rig chmod 755 "$data/who"
 agent agent5 --program "$data/who" -- -name=Planted
 wait_for 20 agent_done agent5
 check "a link she planted at her manager's socket is refused" \
-    in_rig grep -q "$private is served by pid 1, not by the manager" "$data/agent5.err"
+    in_rig grep -q "$private is served by pid 1 (uid 0), not by the manager" "$data/agent5.err"
 check "the dialog runs as her all the same" in_rig grep -q "^uid=$uid(" "$data/agent5.err"
 in_rig systemctl stop agent5
 as_user rm "$private"

@@ -4,6 +4,8 @@
 #include "SdBus.h"
 
 #include <sys/random.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -109,7 +111,9 @@ int OnPropertiesChanged(sd_bus_message* message, void* data, sd_bus_error*)
         const char* name = nullptr;
         const char* text = nullptr;
         int number = 0;
-        sd_bus_message_read(message, "s", &name);
+        if (sd_bus_message_read(message, "s", &name) < 0) {
+            return 0; // a malformed signal (anyone on her bus may send one)
+        }
         if (std::strcmp(name, "ActiveState") == 0 && sd_bus_message_read(message, "v", "s", &text) >= 0) {
             state->activeState = text;
         } else if (std::strcmp(name, "Result") == 0 && sd_bus_message_read(message, "v", "s", &text) >= 0) {
@@ -232,10 +236,12 @@ private:
                 m_state->lost = true;
                 break;
             }
-            if (processed > 0) {
+            // A manager that keeps sending (hers to drive) must not hold
+            // the agent past its deadline: it is checked on every pass.
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (processed > 0 && left > std::chrono::steady_clock::duration::zero()) {
                 continue;
             }
-            const auto left = deadline - std::chrono::steady_clock::now();
             if (left <= std::chrono::steady_clock::duration::zero()) {
                 return false;
             }
@@ -394,6 +400,43 @@ pid_t ManagerPid(uid_t uid, std::string* why)
     return static_cast<pid_t>(pid);
 }
 
+// A socket connected to `path` and served by the manager itself, checked
+// before a byte is sent: the path is in her runtime directory, where she
+// may put a link to any socket of root's. -1 with `why`.
+//   her manager (pid 812, uid 1000) listening   -> connected descriptor
+//   a link to /run/systemd/private (pid 1)      -> -1, "served by pid 1"
+int ConnectToManager(const std::string& path, uid_t uid, pid_t managerPid, std::string* why)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        *why = path + " is too long for a socket address";
+        return -1;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    // Non-blocking: a listener that stops accepting must not hold the agent.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) {
+        *why = std::string("cannot make a socket: ") + std::strerror(errno);
+        return -1;
+    }
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        *why = "cannot connect to " + path + ": " + std::strerror(errno);
+        ::close(fd);
+        return -1;
+    }
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.pid != managerPid ||
+        peer.uid != uid) {
+        *why = path + " is served by pid " + std::to_string(peer.pid) + " (uid " + std::to_string(peer.uid) +
+               "), not by the manager (pid " + std::to_string(managerPid) + "): refused";
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // A connection to the manager whose MainPID is `managerPid`, through its
 // private socket in the user's runtime directory; null with `why`.
 BusPtr ConnectManager(uid_t uid, pid_t managerPid, std::string* why)
@@ -410,25 +453,22 @@ BusPtr ConnectManager(uid_t uid, pid_t managerPid, std::string* why)
         return nullptr;
     }
     BusPtr bus(raw);
-    result = sd_bus_set_address(raw, ("unix:path=" + socket).c_str());
+    const int fd = ConnectToManager(socket, uid, managerPid, why);
+    if (fd < 0) {
+        return nullptr;
+    }
+    // No descriptors from her side; the bus owns `fd` from here on.
+    sd_bus_negotiate_fds(raw, 0);
+    result = sd_bus_set_fd(raw, fd, fd);
+    if (result < 0) {
+        ::close(fd);
+    }
     result = result < 0 ? result : sd_bus_start(raw);
     if (result < 0) {
         *why = "cannot connect to " + socket + ": " + std::strerror(-result);
         return nullptr;
     }
     sd_bus_set_method_call_timeout(raw, kCallTimeoutUs);
-    sd_bus_creds* creds = nullptr;
-    pid_t peer = 0;
-    result = sd_bus_get_owner_creds(raw, SD_BUS_CREDS_PID, &creds);
-    if (result >= 0) {
-        sd_bus_creds_get_pid(creds, &peer);
-        sd_bus_creds_unref(creds);
-    }
-    if (peer != managerPid) {
-        *why = socket + " is served by pid " + std::to_string(peer) + ", not by the manager (pid " +
-               std::to_string(managerPid) + "): refused";
-        return nullptr;
-    }
     return bus;
 }
 
@@ -442,7 +482,7 @@ std::string AwaitStart(sd_bus* bus, const UnitState& state)
             return std::string("the connection ended: ") + std::strerror(-processed);
         }
         const auto left = deadline - std::chrono::steady_clock::now();
-        if (processed == 0 && left <= std::chrono::steady_clock::duration::zero()) {
+        if (left <= std::chrono::steady_clock::duration::zero()) {
             return "no answer within " + std::to_string(kStartBound.count()) + " s";
         }
         if (processed == 0) {
