@@ -102,7 +102,9 @@ DialogLaunch::~DialogLaunch() = default;
 
 std::unique_ptr<DialogLaunch> DialogLaunch::start(const Request& request, Error* error)
 {
-    const LogLine log = request.log ? request.log : LogLine(ToStandardError);
+    // Lines carry what her manager and her files said: shown, never obeyed.
+    const LogLine sink = request.log ? request.log : LogLine(ToStandardError);
+    const LogLine log = [sink](const std::string& line) { sink(OutputRelay::Shown(line)); };
     std::optional<Account> user;
     if (!request.user.empty()) {
         std::string why;
@@ -123,7 +125,7 @@ std::unique_ptr<DialogLaunch> DialogLaunch::start(const Request& request, Error*
         case UserManager::Outcome::Started:
             return managed;
         case UserManager::Outcome::Failed:
-            *error = Error{ENOEXEC, why};
+            *error = Error{ENOEXEC, OutputRelay::Shown(why)};
             return nullptr;
         case UserManager::Outcome::Unavailable:
             log("no service manager of uid " + std::to_string(user->uid) + " to start the dialog in (" + why +

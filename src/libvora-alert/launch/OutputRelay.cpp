@@ -30,16 +30,20 @@ size_t SequenceLength(unsigned char lead)
 }
 
 // Whether bytes[0..length) is one well-formed UTF-8 sequence (no overlong
-// form, no surrogate, nothing above U+10FFFF).
+// form, no surrogate, nothing above U+10FFFF), or the start of one: a lone
+// lead byte cut by the end of a read is judged when its follower comes.
 bool WellFormed(const unsigned char* bytes, size_t length)
 {
+    if (length == 1) {
+        return true;
+    }
     for (size_t i = 1; i < length; ++i) {
         if ((bytes[i] & 0xC0) != 0x80) {
             return false;
         }
     }
     const unsigned char lead = bytes[0];
-    const unsigned char second = length > 1 ? bytes[1] : 0x80;
+    const unsigned char second = bytes[1];
     return !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second > 0x9F) &&
            !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second > 0x8F);
 }
@@ -86,6 +90,19 @@ std::string ShownNotObeyed(std::string bytes, std::string* held)
             shown += escape;
         }
         ++i;
+    }
+    return shown;
+}
+
+// A sequence still held back has no end any more: it is shown as the lone
+// bytes it is ("ok\xc3" at the end -> "ok\\xc3").
+std::string ShownAsLoneBytes(const std::string& held)
+{
+    std::string shown;
+    char escape[8];
+    for (const char byte : held) {
+        std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(byte));
+        shown += escape;
     }
     return shown;
 }
@@ -242,19 +259,19 @@ void OutputRelay::reportDropped()
     (void)written;
 }
 
-// A sequence still held back has no end any more: it is shown as the lone
-// bytes it is ("ok\xc3" at the end -> "ok\\xc3").
 void OutputRelay::end()
 {
-    std::string shown;
-    char escape[8];
-    for (const char byte : m_heldBack) {
-        std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(byte));
-        shown += escape;
-    }
+    const std::string shown = ShownAsLoneBytes(m_heldBack);
     m_heldBack.clear();
     relay(shown, 0);
     reportDropped();
+}
+
+std::string OutputRelay::Shown(const std::string& text)
+{
+    std::string held;
+    std::string shown = ShownNotObeyed(text, &held);
+    return shown + ShownAsLoneBytes(held);
 }
 
 void OutputRelay::run()

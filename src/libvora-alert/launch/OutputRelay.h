@@ -32,6 +32,11 @@ public:
 
     void finish();
 
+    // `text` as it may reach an administrator's terminal: every control
+    // character, C1 and byte that is not UTF-8 shown as an escape.
+    //   "unit failed\x1b[2J" -> "unit failed\\x1b[2J"
+    static std::string Shown(const std::string& text);
+
     // What one child may put into the destination: its lines of trouble
     // fit many times over.
     static constexpr size_t kCap = 1u << 20;

@@ -469,6 +469,8 @@ TEST(OutputRelay, EveryControlIsShownWhetherUtf8OrNot)
     };
     for (const auto& test : cases) {
         EXPECT_EQ(Relayed(test.output), test.shown) << test.output;
+        // The launch's own lines (what her manager said) are shown the same way.
+        EXPECT_EQ(OutputRelay::Shown(test.output), test.shown) << test.output;
     }
 }
 
