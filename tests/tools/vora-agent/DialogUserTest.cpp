@@ -391,12 +391,16 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
             // which containers often lack.
             rlimit core = {};
             rlimit descriptors = {};
+            rlimit pending = {};
             ::getrlimit(RLIMIT_CORE, &core);
             ::getrlimit(RLIMIT_NOFILE, &descriptors);
+            ::getrlimit(RLIMIT_SIGPENDING, &pending);
             core.rlim_cur = core.rlim_max;
             descriptors.rlim_cur = 4321;
+            pending.rlim_cur = 123;
             ::setrlimit(RLIMIT_CORE, &core);
             ::setrlimit(RLIMIT_NOFILE, &descriptors);
+            ::setrlimit(RLIMIT_SIGPENDING, &pending);
             ::setpriority(PRIO_PROCESS, 0, 3);
             const int adjustment = ::open("/proc/self/oom_score_adj", O_WRONLY);
             (void)!::write(adjustment, "5", 1);
@@ -443,7 +447,8 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         const QString groups = view.status.mid(view.status.indexOf("\nGroups:") + 8).section('\n', 0, 0);
         EXPECT_EQ(groups.trimmed(), "") << view.status.toStdString();
         EXPECT_TRUE(view.status.contains("\nUmask:\t0022\n")) << view.status.toStdString();
-        // Not the caller's limits (core "unlimited", 4321 descriptors), nice
+        // Not the caller's limits (core "unlimited", 4321 descriptors, 123
+        // pending signals), nice
         // value 3 or OOM adjustment 5: those of a fresh login, PID 1's.
         // Where the agent's hard limit is lower, which only CAP_SYS_RESOURCE
         // raises, that one.
@@ -451,7 +456,8 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         for (const auto& [name, resource] : {std::pair{"Max core file size", RLIMIT_CORE},
                                              {"Max open files", RLIMIT_NOFILE},
                                              {"Max processes", RLIMIT_NPROC},
-                                             {"Max stack size", RLIMIT_STACK}}) {
+                                             {"Max stack size", RLIMIT_STACK},
+                                             {"Max pending signals", RLIMIT_SIGPENDING}}) {
             rlimit ours = {};
             ::getrlimit(resource, &ours);
             EXPECT_EQ(LimitValues(LimitLine(view.limits, name)),
