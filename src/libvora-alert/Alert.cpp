@@ -94,9 +94,19 @@ bool IsNumber(const std::string& text)
 
 namespace vora_alert_detail {
 
-int Fail(int error, const std::string& message)
+// Keeping the message may need memory; without it the errno still tells.
+int Fail(int error, const std::string& message) noexcept
 {
-    g_lastError = message;
+    return Fail(error, message.c_str());
+}
+
+int Fail(int error, const char* message) noexcept
+{
+    try {
+        g_lastError = message;
+    } catch (...) {
+        g_lastError.clear();
+    }
     return -error;
 }
 

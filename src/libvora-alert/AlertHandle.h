@@ -33,7 +33,10 @@ struct vora_alert
 namespace vora_alert_detail {
 
 // Stores `message` as this thread's last error and returns -error.
-int Fail(int error, const std::string& message);
+int Fail(int error, const std::string& message) noexcept;
+// The same for a fixed text, which builds no string to pass: safe to call
+// where memory has run out.
+int Fail(int error, const char* message) noexcept;
 // A line for the caller's log (vora_alert_set_log).
 void Note(const std::string& line);
 
