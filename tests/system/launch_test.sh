@@ -1,12 +1,15 @@
 #!/bin/bash
 # vora-agent dialog --user U on a booted systemd (rig.sh): U logged in
-# through PAM with her own service manager, an X server (Xvfb) whose
-# DISPLAY is in her manager's environment as a desktop session puts it
-# there, and the stand-in agent as a system service. Checks:
+# through PAM with her own service manager, her GNOME Shell (headless,
+# Wayland with Xwayland) whose displays are in her manager's environment as
+# a desktop session puts them there (session.sh), and the stand-in agent as
+# a system service. Checks:
 #   1. the dialog runs as a unit of her manager, in her slice, with nothing
-#      of the agent's; a click on Yes gives the JSON answer;
-#   2. the agent's service stopped while the dialog is open: the dialog
-#      stays, and the click's answer is written;
+#      of the agent's, on her Xwayland, above the window she activates; a
+#      click on Yes gives the JSON answer;
+#   2. the agent's service restarted while the dialog is open: the dialog
+#      stays, the click's answer is written, and the agent that comes back
+#      reads it;
 #   3. a dialog that leaves a setsid descendant: after the bound nothing of
 #      it runs;
 #   4. her manager stopped: the fallback's line, the dialog in a scope of
@@ -23,6 +26,8 @@ mkdir -p "$work"
 state=$(mktemp -d "$work/rig.XXXXXX")
 trap '"$rig" stop "$state"; rm -rf "$state"' EXIT
 trap 'exit 1' INT TERM HUP
+# shellcheck source=session.sh
+. "$here/session.sh"
 
 "$rig" boot "$state"
 booted=$?
@@ -40,32 +45,12 @@ check() { # check DESCRIPTION COMMAND...
         failures=$((failures + 1))
     fi
 }
-in_rig() { "$rig" run "$state" "$@"; }
 
-# A uid free on this machine too (the rig's passwd starts as its copy).
-uid=4711
-while getent passwd "$uid" >/dev/null || in_rig getent passwd "$uid" >/dev/null; do uid=$((uid + 1)); done
-user=vorarig
+session_user
+session_login
+session_desktop
 data=/var/lib/vora-rig
-in_rig useradd -m -u "$uid" -s /bin/sh "$user" || { echo "FAIL: useradd in the rig"; exit 1; }
 in_rig mkdir -p "$data/root"
-in_rig systemd-run --quiet --unit=rig-session -p PAMName=login -p User="$user" sleep infinity
-as_user() {
-    in_rig setpriv --reuid="$uid" --regid="$uid" --init-groups \
-        env HOME="/home/$user" XDG_RUNTIME_DIR="/run/user/$uid" \
-        DBUS_SESSION_BUS_ADDRESS="unix:path=/run/user/$uid/bus" "$@"
-}
-wait_for() { # wait_for SECONDS COMMAND...: until COMMAND succeeds
-    local tries=$(($1 * 10))
-    shift
-    for _ in $(seq "$tries"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    return 1
-}
-wait_for 30 in_rig test -S "/run/user/$uid/systemd/private" || { echo "FAIL: no user manager"; exit 1; }
-# Her display, put into her manager as a desktop session does.
-in_rig systemd-run --quiet --unit=rig-x -p User="$user" Xvfb :7 -nolisten tcp -screen 0 1024x768x24
-wait_for 30 in_rig test -S /tmp/.X11-unix/X7 || { echo "FAIL: no X server"; exit 1; }
-as_user systemctl --user set-environment DISPLAY=:7
 
 agent_env=(-E "VORA_AGENT_ROOT=$data/root" -E AGENT_SECRET=s3cr3t -E LD_LIBRARY_PATH=/root/private)
 in_rig env VORA_AGENT_ROOT="$data/root" "$bin/vora-agent" prepare >/dev/null || { echo "FAIL: prepare"; exit 1; }
@@ -86,37 +71,69 @@ dialog_pid() { # the first process of hers named $1 (VUserAlert)
     found=$(in_rig pgrep -u "$uid" -x "${1:-VUserAlert}" | head -1)
     [ -n "$found" ] && echo "$found"
 }
+window_of() { as_desktop timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
 click_yes() { # the Yes button: 100x32 at (145, 293) of the 500x340 dialog
     local window
-    window=$(in_rig timeout 20 env DISPLAY=:7 xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
-    [ -n "$window" ] && in_rig env DISPLAY=:7 xdotool mousemove --window "$window" 195 309 click 1
+    window=$(window_of "$1")
+    [ -n "$window" ] && as_desktop xdotool mousemove --window "$window" 195 309 click 1
 }
+# Whether the window manager stacks window $1 above window $2; in
+# _NET_CLIENT_LIST_STACKING "0x60002c, 0x400006" the last is on top.
+stacked_above() {
+    local order
+    order=$(as_desktop xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | tr ' ' '\n' | grep '^0x' |
+        while read -r id; do echo ":$((id)):"; done | tr -d '\n')
+    case $order in *":$2:"*":$1:"*) return 0 ;; esac
+    echo "stacking, bottom to top: $order"
+    return 1
+}
+active_is() { [ "$(as_desktop xdotool getactivewindow)" = "$1" ]; }
 in_cgroup() { [ -n "$1" ] && in_rig grep -q "$2" "/proc/$1/cgroup"; }
 no_secret() { [ -n "$1" ] && in_rig test -r "/proc/$1/environ" && ! in_rig grep -qaE 'AGENT_SECRET|LD_LIBRARY_PATH' "/proc/$1/environ"; }
 gone() { ! in_rig pgrep -u "$uid" -f "$1"; }
 report_has() { in_rig grep -q "$2" "$data/$1.json"; }
 
-# 1. Through her manager.
+# 1. Through her manager, on her Xwayland, above the window she works in.
 agent agent1 -- -name=Rig -message=Hello -yesno -suffix=rig1
 wait_for 20 dialog_pid
 pid=$(dialog_pid)
 check "the dialog runs (pid ${pid:-none})" test -n "$pid"
 check "in her manager's app slice" in_cgroup "$pid" "^0::/user.slice/user-$uid.slice/user@$uid.service/app.slice/vora-dialog-"
 check "with nothing of the agent's environment" no_secret "$pid"
+dialog=$(window_of Rig)
+check "its window is on her Xwayland ($x_display)" test -n "$dialog"
+as_user systemd-run --user --quiet --unit=rig-window xmessage -geometry 1000x640+140+120 "an ordinary window"
+ordinary=$(window_of xmessage)
+[ -n "$ordinary" ] && as_desktop xdotool windowactivate "$ordinary"
+check "the window she opened after it is the active one" wait_for 5 active_is "$ordinary"
+check "the dialog stays above it" stacked_above "$dialog" "$ordinary"
+as_user systemctl --user stop rig-window
 check "a click on Yes" click_yes Rig
 wait_for 20 agent_done agent1
 check "the agent reports the answer yes" report_has agent1 '"result": "yes"'
 in_rig systemctl stop agent1
 
-# 2. The agent's service stopped while the dialog is open.
-agent agent2 -- -name=Restart -message=Hello -yesno -suffix=rig2
+# 2. The agent's service restarted while the dialog is open: started again,
+#    the agent reads the answer of the dialog it left open.
+in_rig tee "$data/restartable" >/dev/null <<SCRIPT
+#!/bin/sh
+if [ -e "\$0.started" ]; then
+    exec "$bin/vora-agent" answer --suffix rig2 --user "$user" --wait 60
+fi
+touch "\$0.started"
+exec "$bin/vora-agent" dialog --user "$user" -- -name=Restart -message=Hello -yesno -suffix=rig2
+SCRIPT
+in_rig chmod 755 "$data/restartable"
+in_rig systemd-run --quiet --unit=agent2 -p StandardOutput="append:$data/agent2.json" \
+    -p StandardError="append:$data/agent2.err" "${agent_env[@]}" "$data/restartable"
 wait_for 20 dialog_pid
 pid=$(dialog_pid)
-in_rig systemctl stop agent2
-check "the dialog stays when the agent's service stops" in_rig test -n "$pid" -a -e "/proc/$pid"
-check "a click on Yes after the agent's end" click_yes Restart
+in_rig systemctl restart agent2
+check "the dialog stays when the agent's service restarts" in_rig test -n "$pid" -a -e "/proc/$pid"
+check "a click on Yes after the restart" click_yes Restart
 answered() { in_rig sh -c "grep -rl yes '$data/root' | grep -q rig2"; }
 check "the answer is written" wait_for 30 answered
+check "the agent that came back reads it" wait_for 30 report_has agent2 '"result": "yes"'
 
 # 3. A setsid descendant ends with the dialog at the bound (-timeout=1: 16 s).
 in_rig tee "$data/hang" >/dev/null <<'SCRIPT'

@@ -1,6 +1,7 @@
 #include "StandIn.h"
 
 #include "Account.h"
+#include "AnswerReader.h"
 #include "DialogRunner.h"
 #include "DialogSteering.h"
 #include "HelperConsole.h"
@@ -12,17 +13,22 @@
 #include "VoraDBusNames.h"
 #include "VoraLayout.h"
 #include "util.h"
+#include "vora/alert.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QTextStream>
+#include <QThread>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -91,19 +97,25 @@ QString StandIn::usage()
                "      else of ours is open in it; one still there 15 s after its -timeout (no\n"
                "      -timeout, or pages: after a day), counted from the start or the script's\n"
                "      end, is ended (SIGTERM, SIGKILL) and \"endedByAgent\" says so\n"
-               "      --user: run it as that user (root only, unless it is the caller): its groups\n"
-               "      (a UID without an account: gid 65534, no groups), umask 022, directory /,\n"
-               "      HOME, USER, LOGNAME, PATH=/usr/local/bin:/usr/bin:/bin, the display\n"
-               "      variables of its active graphical session from logind (without logind or\n"
-               "      such a session: the caller's, files only when the user's; standard error\n"
-               "      says which), and of the caller's environment only LANG, LANGUAGE, LC_*,\n"
-               "      VORA_AGENT_ROOT, VEJBINSTANCE and QT_QPA_PLATFORM\n"
+               "      --user: run it as that user (root only, unless it is the caller): as root,\n"
+               "      a unit of the user's own service manager with its environment (the output\n"
+               "      then goes to the user's journal); where the user has no running manager\n"
+               "      (standard error says so), the agent starts it itself in a scope of the\n"
+               "      user's slice, with its groups (a UID without an account: gid 65534), umask\n"
+               "      022, directory /, HOME, USER, LOGNAME, PATH=/usr/local/bin:/usr/bin:/bin\n"
+               "      and the display of its graphical session from logind; either way, of the\n"
+               "      caller's environment only LANG, LANGUAGE, LC_*, VORA_AGENT_ROOT,\n"
+               "      VEJBINSTANCE and QT_QPA_PLATFORM\n"
                "  steer --suffix SUFFIX COMMAND [ARGUMENT]\n"
                "  steer --suffix SUFFIX --script FILE|-\n"
                "      steer a running dialog: message TEXT, append TEXT, showok, progon,\n"
                "      progoff, finish, timeout SECONDS, exit; in scripts also wait MS, await\n"
                "  steer --user NAME|UID ...\n"
                "      as root: create the markers for that user, so the dialog can remove them\n"
+               "  answer --suffix SUFFIX [--user NAME|UID] [--wait SECONDS]\n"
+               "      print as JSON the answer a dialog left, trusting the user's files (default:\n"
+               "      the caller's); with --wait, wait that long for one: an agent that restarts\n"
+               "      while its dialog is open reads the answer of it so\n"
                "  prepare                           create the agent data layout with its owners\n"
                "      and modes (as root; marker directory %1, VAgent.log %2)\n"
                "  suffix -- VUSERALERT-OPTIONS...   print the suffix the dialog will use\n"
@@ -137,6 +149,9 @@ int StandIn::run()
     }
     if (command == QLatin1String("steer")) {
         return steer(rest);
+    }
+    if (command == QLatin1String("answer")) {
+        return answer(rest);
     }
     if (command == QLatin1String("helper")) {
         return helper(rest);
@@ -229,6 +244,41 @@ int StandIn::steer(QStringList options)
         return Fail(QStringLiteral("steer needs a command"));
     }
     return steering.run(options.join(QLatin1Char(' ')), &error) ? 0 : Fail(error);
+}
+
+int StandIn::answer(QStringList options)
+{
+    QString suffix;
+    QString user;
+    QString wait = QStringLiteral("0");
+    if (!TakeOption(options, QStringLiteral("--suffix"), &suffix)) {
+        return Fail(QStringLiteral("answer needs --suffix"));
+    }
+    const bool forUser = TakeOption(options, QStringLiteral("--user"), &user);
+    TakeOption(options, QStringLiteral("--wait"), &wait);
+    bool numeric = false;
+    const qint64 waitMs = wait.toLongLong(&numeric) * 1000;
+    if (!options.isEmpty() || !numeric || waitMs < 0) {
+        return Fail(QStringLiteral("usage: answer --suffix SUFFIX [--user NAME|UID] [--wait SECONDS]"));
+    }
+    vora_alert* opened = nullptr;
+    const QByteArray userName = user.toUtf8();
+    if (vora_alert_open(suffix.toUtf8().constData(), forUser ? userName.constData() : nullptr, &opened) !=
+        0) {
+        return Fail(QString::fromUtf8(vora_alert_last_error()));
+    }
+    const std::unique_ptr<vora_alert, void (*)(vora_alert*)> alert(opened, vora_alert_free);
+    // Polled: the answer is a file the dialog renames into place, seen on
+    // the next look. The time left is checked before each sleep.
+    QDeadlineTimer deadline(waitMs);
+    QJsonObject report = AnswerReader(alert.get()).read();
+    while (report.value(QStringLiteral("result")).isNull() && deadline.remainingTime() > 0) {
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(100, deadline.remainingTime())));
+        report = AnswerReader(alert.get()).read();
+    }
+    report[QStringLiteral("suffix")] = suffix;
+    Print(QString::fromUtf8(JsonText(QJsonDocument(report))).trimmed());
+    return 0;
 }
 
 int StandIn::helper(const QStringList& options)

@@ -16,6 +16,7 @@ public:
 private:
     int dialog(QStringList options);
     int steer(QStringList options);
+    int answer(QStringList options);
     int helper(const QStringList& options);
     int writeConfig(const QStringList& entries);
     int post(const QStringList& names);
