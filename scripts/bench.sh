@@ -6,7 +6,9 @@
 # wake-ups of an open dialog idling, where a wake-up's CPU goes, marker
 # command latency (SHOWOK written until consumed, 200 commands); for
 # VORAMenuBar idle CPU over 60 s and the time from the agent's restart
-# notification to the new state shown. Prints tables of medians and ratios.
+# notification to the new state shown; as root, also the time to visible of
+# a dialog started through her service manager on GNOME Shell against zenity
+# (bench/desktop_launch.sh). Prints tables of medians and ratios.
 # Usage: scripts/bench.sh [process_bench.py options, e.g. --rounds 5]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,3 +32,10 @@ echo "== micro-benchmarks"
 "$bin/vora_micro_bench" --benchmark_min_time=0.2 2>/dev/null
 
 python3 bench/process_bench.py --bin "$bin" "$@"
+
+# Time to visible through the user's own service manager on her GNOME Shell,
+# in a booted rig of its own (root only: it boots systemd in namespaces).
+if [ "$(id -u)" -eq 0 ]; then
+    bench/desktop_launch.sh "$bin" "${VORA_BENCH_DESKTOP_ROUNDS:-9}" 2>/dev/null ||
+        echo "(time to visible through her manager: not measured, status $?)"
+fi

@@ -21,6 +21,7 @@ packages=(
   fonts-wqy-microhei # the Chinese, Japanese and Korean tables drawn (1.6 MB; Noto CJK is 57)
   at-spi2-core gir1.2-atspi-2.0 python3-gi orca
   gnome-shell gnome-shell-extension-appindicator xwayland
+  zenity # bench/desktop_launch.sh: the dialog's time to visible beside it
   python3
 )
 
