@@ -64,10 +64,7 @@ protected:
 
 int ReadError(const VSafeDir& dir, const std::string& name)
 {
-    std::string content;
-    int error = 0;
-    dir.ReadFile(name, VOwners::Anyone(), 16, &content, nullptr, &error);
-    return error;
+    return dir.ReadFile(name, VOwners::Anyone(), 16).result.error;
 }
 
 // What a hostile user leaves at the name "x", and what the layer must make
@@ -76,7 +73,7 @@ struct Planted
 {
     const char* what;
     std::function<void(const SafeDirTest&)> plant;
-    VFileStatus read;
+    VResult::Kind read;
     bool rootAppends; // root may append to it as its own log
 };
 
@@ -88,22 +85,23 @@ void Chown(const std::string& path, uid_t uid)
 const Planted kPlanted[] = {
     {"a link to root's secret",
      [](const SafeDirTest& t) { ASSERT_EQ(::symlink(t.secret().c_str(), t.at("x").c_str()), 0); },
-     VFileStatus::NotRegular, false},
+     VResult::Kind::NotRegular, false},
     {"a FIFO nobody writes", [](const SafeDirTest& t) { ASSERT_EQ(::mkfifo(t.at("x").c_str(), 0666), 0); },
-     VFileStatus::NotRegular, false},
+     VResult::Kind::NotRegular, false},
     {"a second name of root's secret",
      [](const SafeDirTest& t) { ASSERT_EQ(::link(t.secret().c_str(), t.at("x").c_str()), 0); },
-     VFileStatus::NotRegular, false},
+     VResult::Kind::NotRegular, false},
     {"a plain file of another user",
      [](const SafeDirTest& t) {
          WriteFile(t.at("x"), "forged\n");
          Chown(t.at("x"), kHostile);
      },
-     VFileStatus::ForeignOwner, false},
+     VResult::Kind::ForeignOwner, false},
     {"a file larger than the bound",
-     [](const SafeDirTest& t) { WriteFile(t.at("x"), std::string(100, 'y')); }, VFileStatus::TooLarge, true},
+     [](const SafeDirTest& t) { WriteFile(t.at("x"), std::string(100, 'y')); }, VResult::Kind::TooLarge,
+     true},
     {"a directory with something in it", [](const SafeDirTest& t) { MakeDirs(t.at("x/inner")); },
-     VFileStatus::NotRegular, false},
+     VResult::Kind::NotRegular, false},
 };
 
 } // namespace
@@ -118,18 +116,15 @@ TEST_F(SafeDirTest, PlantedEntriesAreNeitherTrustedNorFollowedAndAlwaysGiveWay)
         RemoveTree(at("x"));
         row.plant(*this);
 
-        std::future<VFileStatus> read = std::async(std::launch::async, [&] {
-            std::string content;
-            return dir.ReadFile("x", VOwners::RootOr(kDialogUser), 16, &content);
-        });
+        std::future<VRead> read = std::async(
+            std::launch::async, [&] { return dir.ReadFile("x", VOwners::RootOr(kDialogUser), 16); });
         if (read.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
             ::close(::open(at("x").c_str(), O_WRONLY | O_NONBLOCK)); // set the reader free
             FAIL() << "reading blocked";
         }
-        EXPECT_EQ(read.get(), row.read);
+        EXPECT_EQ(read.get().result.kind, row.read);
 
-        VFileStatus status = VFileStatus::Ok;
-        const ScopedFd append = dir.OpenAppend("x", 0600, VOwners::RootOr(0), &status);
+        const ScopedFd append = dir.OpenAppend("x", 0600, VOwners::RootOr(0));
         EXPECT_EQ(append.valid(), row.rootAppends);
         EXPECT_EQ(append.error() != 0, !row.rootAppends);
 
@@ -165,7 +160,6 @@ TEST_F(SafeDirTest, FailuresCarryTheErrnoOfTheFailedCall)
     const VSafeDir missing(root.root() + "/missing");
     const VSafeDir belowFile(at("file") + "/d");
     const std::string tooLong(static_cast<size_t>(dir.MaxNameLength()) + 1, 'n');
-    VFileStatus status = VFileStatus::Ok;
 
     const struct
     {
@@ -183,10 +177,7 @@ TEST_F(SafeDirTest, FailuresCarryTheErrnoOfTheFailedCall)
         {"a rename of nothing", dir.Rename("none", "other").error, ENOENT},
         {"a rename into a missing directory", dir.Rename("file", missing, "file").error, EBADF},
         {"a file of a foreign owner",
-         (Chown(at("file"), kHostile),
-          dir.OpenRegular("file", O_RDONLY, VOwners::RootOr(0), nullptr, &status))
-             .error(),
-         EPERM},
+         (Chown(at("file"), kHostile), dir.OpenRegular("file", O_RDONLY, VOwners::RootOr(0))).error(), EPERM},
         {"an operation on a directory not opened", missing.Remove("x").error, EBADF},
         {"a read of a directory (no plain file)", ReadError(dir, "sub"), EINVAL},
         {"a read of a missing file", ReadError(dir, "none"), ENOENT},
