@@ -107,8 +107,9 @@ const Planted kPlanted[] = {
 } // namespace
 
 // Nothing planted is read, followed or waited on; every one of them is
-// replaced by Publish and by CreateInPlace, removed by Remove, and the
-// secret behind links and second names stays as it was.
+// replaced by Publish and by CreateInPlace, removed by Remove, left where
+// it is by Take, and the secret behind links and second names stays as it
+// was. Each refusal carries an errno and, where a file was met, its owner.
 TEST_F(SafeDirTest, PlantedEntriesAreNeitherTrustedNorFollowedAndAlwaysGiveWay)
 {
     for (const Planted& row : kPlanted) {
@@ -122,7 +123,11 @@ TEST_F(SafeDirTest, PlantedEntriesAreNeitherTrustedNorFollowedAndAlwaysGiveWay)
             ::close(::open(at("x").c_str(), O_WRONLY | O_NONBLOCK)); // set the reader free
             FAIL() << "reading blocked";
         }
-        EXPECT_EQ(read.get().result.kind, row.read);
+        const VRead got = read.get();
+        const uid_t owner = row.read == VResult::Kind::ForeignOwner ? kHostile : 0;
+        EXPECT_EQ(got.result.kind, row.read);
+        EXPECT_NE(got.result.error, 0);
+        EXPECT_EQ(got.info.st_uid, owner);
 
         const ScopedFd append = dir.OpenAppend("x", 0600, VOwners::RootOr(0));
         EXPECT_EQ(append.valid(), row.rootAppends);
@@ -142,6 +147,16 @@ TEST_F(SafeDirTest, PlantedEntriesAreNeitherTrustedNorFollowedAndAlwaysGiveWay)
         ASSERT_TRUE(dir.Stat("x", &info));
         EXPECT_EQ(info.st_size, row.rootAppends ? 100 : 0);
         EXPECT_TRUE(row.rootAppends || (info.st_mode & 07777) == 0622u);
+
+        // Only a plain file of a trusted owner is taken (its beginning read).
+        RemoveTree(at("x"));
+        row.plant(*this);
+        const VTake take = dir.Take("x", VOwners::RootOr(kDialogUser), 16);
+        EXPECT_EQ(take.read.result.kind, row.read);
+        EXPECT_EQ(take.read.info.st_uid, owner);
+        EXPECT_EQ(take.read.content, row.rootAppends ? std::string(16, 'y') : "");
+        EXPECT_EQ(static_cast<bool>(take.removed), row.rootAppends);
+        EXPECT_EQ(dir.Exists("x"), !row.rootAppends);
 
         RemoveTree(at("x"));
         row.plant(*this);
@@ -181,6 +196,8 @@ TEST_F(SafeDirTest, FailuresCarryTheErrnoOfTheFailedCall)
         {"an operation on a directory not opened", missing.Remove("x").error, EBADF},
         {"a read of a directory (no plain file)", ReadError(dir, "sub"), EINVAL},
         {"a read of a missing file", ReadError(dir, "none"), ENOENT},
+        {"a read of more than the bound", (WriteFile(at("big"), std::string(17, 'b')), ReadError(dir, "big")),
+         EFBIG},
     };
     for (const auto& row : kCases) {
         EXPECT_EQ(row.error, row.expected) << row.what << ": " << std::strerror(row.error);
