@@ -17,7 +17,7 @@
 //   blocks on a FIFO or a device (O_NONBLOCK, and only regular files are
 //   read or written: fstat after open);
 // - it creates temporaries exclusively (O_EXCL) under unpredictable names;
-// - it tells the caller who owns what it read (VFileCheck), so that a file
+// - it tells the caller who owns what it read (a VRead's info), so that a file
 //   planted by another user is never trusted.
 //
 // Examples, with "d" a VSafeDir of the marker directory:
