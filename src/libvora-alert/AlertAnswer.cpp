@@ -13,14 +13,14 @@ struct vora_alert_answer
 
 namespace {
 
-int Reason(VFileStatus status)
+int Reason(VResult::Kind kind)
 {
-    switch (status) {
-    case VFileStatus::NotRegular:
+    switch (kind) {
+    case VResult::Kind::NotRegular:
         return VORA_ALERT_REFUSED_TYPE;
-    case VFileStatus::ForeignOwner:
+    case VResult::Kind::ForeignOwner:
         return VORA_ALERT_REFUSED_OWNER;
-    case VFileStatus::TooLarge:
+    case VResult::Kind::TooLarge:
         return VORA_ALERT_REFUSED_SIZE;
     default:
         return VORA_ALERT_REFUSED_ERROR;
@@ -112,10 +112,10 @@ int vora_alert_answer_refused(const vora_alert_answer* answer, size_t index, con
         *path = refused.path.c_str();
     }
     if (reason != nullptr) {
-        *reason = Reason(refused.status);
+        *reason = Reason(refused.result.kind);
     }
     if (error != nullptr) {
-        *error = refused.error;
+        *error = refused.result.error;
     }
     if (text != nullptr) {
         *text = answer->refusalTexts[index].c_str();

@@ -64,9 +64,7 @@ bool Settle(const VSafeDir& dir, mode_t mode, std::vector<std::string>* problems
 bool PrepareLog(const VSafeDir& user, std::vector<std::string>* problems)
 {
     const std::string path = user.path() + "/" + kLogFileName;
-    struct stat info;
-    VFileStatus status = VFileStatus::Failed;
-    ScopedFd log = user.OpenRegular(kLogFileName, O_RDONLY, VOwners::RootOr(::geteuid()), &info, &status);
+    ScopedFd log = user.OpenRegular(kLogFileName, O_RDONLY, VOwners::RootOr(::geteuid()));
     if (!log.valid()) {
         log = user.CreateInPlace(kLogFileName, kSharedLogMode, true);
     }

@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
-ScopedFd ScopedFd::Failed(int error)
+ScopedFd ScopedFd::Failed(VResult why)
 {
     ScopedFd none(-1);
-    none.m_error = error != 0 ? error : EIO;
+    none.m_result = why ? VResult::Failed(EIO) : why;
     return none;
 }
 
@@ -23,7 +23,7 @@ ScopedFd& ScopedFd::operator=(ScopedFd&& other) noexcept
             ::close(m_fd);
         }
         m_fd = other.m_fd;
-        m_error = other.m_error;
+        m_result = other.m_result;
         other.m_fd = -1;
     }
     return *this;

@@ -63,13 +63,16 @@ std::string RootCopyPath(const std::string& path)
     return parent + "/" + name.substr(0, dot) + "-root" + (dot == std::string::npos ? "" : name.substr(dot));
 }
 
-void ReportWriteFailure(const std::string& path, VFileStatus status, int error)
+void ReportWriteFailure(const std::string& path, const VResult& failure)
 {
-    if (status == VFileStatus::ForeignOwner || (status == VFileStatus::NotRegular && error == EINVAL)) {
-        std::printf("Error writing to log file: %s: it %s\n", path.c_str(), VFileStatusText(status));
+    const VResult::Kind kind = failure.kind;
+    if (kind == VResult::Kind::ForeignOwner ||
+        (kind == VResult::Kind::NotRegular && failure.error == EINVAL)) {
+        std::printf("Error writing to log file: %s: it %s\n", path.c_str(), failure.text());
         return;
     }
-    std::printf("Error writing to log file: %s (%d) %s\n", path.c_str(), error, std::strerror(error));
+    std::printf("Error writing to log file: %s (%d) %s\n", path.c_str(), failure.error,
+                std::strerror(failure.error));
 }
 
 // The handle's process-local lock around one line's open and append.
@@ -154,7 +157,6 @@ struct VLogFile::Live
 {
     ScopedFd file{-1};
     struct stat info = {};
-    VFileStatus status = VFileStatus::Failed;
     uid_t euid = ::geteuid(); // of the writer: one call per line
 };
 
@@ -240,26 +242,24 @@ VLogFile::Live VLogFile::openOnce(const Directory& directory)
     const VOwners trusted = WritersTrusted(live.euid);
     const bool root = live.euid == 0;
     for (int round = 0; round < 2; ++round) {
-        live.file = dir.OpenRegular(m_name, O_WRONLY | O_APPEND, trusted, &live.info, &live.status);
+        live.file = dir.OpenRegular(m_name, O_WRONLY | O_APPEND, trusted, &live.info);
         if (live.file.error() == EACCES && !m_retryUsed.exchange(true)) {
             m_clock.sleep(1);
-            live.file = dir.OpenRegular(m_name, O_WRONLY | O_APPEND, trusted, &live.info, &live.status);
+            live.file = dir.OpenRegular(m_name, O_WRONLY | O_APPEND, trusted, &live.info);
         }
-        const bool planted =
-            live.status == VFileStatus::NotRegular || live.status == VFileStatus::ForeignOwner;
-        if (live.status != VFileStatus::Missing && !(root && planted)) {
+        const VResult::Kind kind = live.file.result().kind;
+        const bool planted = kind == VResult::Kind::NotRegular || kind == VResult::Kind::ForeignOwner;
+        if (kind != VResult::Kind::Missing && !(root && planted)) {
             return live;
         }
         live.file = dir.CreateInPlace(m_name, m_mode, root && planted);
         if (live.file.valid() || live.file.error() != EEXIST) {
-            live.status = live.file.valid() ? VFileStatus::Ok : VFileStatus::Failed;
             if (!live.file.valid() || ::fstat(live.file.get(), &live.info) != 0) {
                 live.info = {};
             }
             return live;
         }
     }
-    live.status = VFileStatus::Failed;
     live.file = ScopedFd::Failed(EEXIST);
     return live;
 }
@@ -366,8 +366,7 @@ void VLogFile::roll(const VSafeDir& dir, const struct stat& info, int lockFd, bo
     }
     ScopedFd own(-1);
     if (lockFd < 0) {
-        VFileStatus status = VFileStatus::Failed;
-        own = dir.OpenRegular(m_name, O_RDONLY, WritersTrusted(euid), nullptr, &status);
+        own = dir.OpenRegular(m_name, O_RDONLY, WritersTrusted(euid));
         lockFd = own.get();
     }
     const HeldRolloverLock lock(lockFd, lockFd >= 0 && holdRolloverLock(lockFd));
@@ -463,7 +462,7 @@ bool VLogFile::mayAppend(const Live& live)
 void VLogFile::write(Live* live, const std::string& line)
 {
     if (!live->file.valid()) {
-        ReportWriteFailure(m_path, live->status, live->file.error());
+        ReportWriteFailure(m_path, live->file.result());
         return;
     }
     if (!mayAppend(*live)) {
@@ -473,7 +472,7 @@ void VLogFile::write(Live* live, const std::string& line)
     const VResult closed = live->file.close();
     const int error = !written ? written.error : closed.error;
     if (error != 0) {
-        ReportWriteFailure(m_path, VFileStatus::Ok, error);
+        ReportWriteFailure(m_path, VResult::Failed(error));
     }
 }
 

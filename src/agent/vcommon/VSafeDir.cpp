@@ -24,56 +24,77 @@ std::string WithoutTrailingSlashes(std::string path)
 
 // A file another user could have planted must be a plain file with one
 // name: a hard link to a root-owned file has root as its owner.
-VFileStatus Check(const struct stat& info, const VOwners& owners)
+VResult Check(const struct stat& info, const VOwners& owners)
 {
     if (!S_ISREG(info.st_mode) || info.st_nlink != 1) {
-        return VFileStatus::NotRegular;
+        return VResult::Failed(EINVAL, VResult::Kind::NotRegular);
     }
-    return owners.trusts(info.st_uid) ? VFileStatus::Ok : VFileStatus::ForeignOwner;
+    return owners.trusts(info.st_uid) ? VResult::Ok() : VResult::Failed(EPERM, VResult::Kind::ForeignOwner);
 }
 
-VFileStatus StatusOfOpenError(int error)
+// The failure of an open or a lookup, with its kind: ENOENT -> Missing,
+// ELOOP (a link met with O_NOFOLLOW) -> NotRegular, EACCES -> Failed.
+VResult OpenFailure(int error)
 {
     switch (error) {
     case ENOENT:
-        return VFileStatus::Missing;
+        return VResult::Failed(error, VResult::Kind::Missing);
     case ELOOP:  // a link (O_NOFOLLOW)
     case EISDIR: // a directory opened for writing
     case ENXIO:  // a FIFO without reader, opened for writing
     case ENODEV:
-        return VFileStatus::NotRegular;
+        return VResult::Failed(error, VResult::Kind::NotRegular);
     default:
-        return VFileStatus::Failed;
+        return VResult::Failed(error);
     }
 }
 
-void Set(VFileStatus* target, VFileStatus value)
+// Reads at most `maxBytes` from the descriptor; TooLarge when more follows.
+VResult ReadAll(int fd, size_t maxBytes, std::string* content)
 {
-    if (target != nullptr) {
-        *target = value;
+    content->clear();
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return VResult::FromErrno();
+        }
+        if (got == 0) {
+            return VResult::Ok();
+        }
+        if (content->size() + static_cast<size_t>(got) > maxBytes) {
+            content->append(buffer, maxBytes - content->size());
+            return VResult::Failed(EFBIG, VResult::Kind::TooLarge);
+        }
+        content->append(buffer, static_cast<size_t>(got));
     }
+}
+
+// Whether Take may go on with the entry found: not of an untrusted owner,
+// not a second name of a file, not declined by the caller, and with
+// `plain` a regular file.
+VResult Admit(const struct stat& found, const VOwners& owners, bool plain,
+              const std::function<bool(const struct stat&)>& ready)
+{
+    if (!owners.trusts(found.st_uid)) {
+        return VResult::Failed(EPERM, VResult::Kind::ForeignOwner);
+    }
+    if (S_ISREG(found.st_mode) && found.st_nlink != 1) {
+        return VResult::Failed(EINVAL, VResult::Kind::NotRegular);
+    }
+    if (ready && !ready(found)) {
+        return VResult::Failed(ECANCELED);
+    }
+    if (plain && !S_ISREG(found.st_mode)) {
+        return VResult::Failed(EINVAL, VResult::Kind::NotRegular);
+    }
+    return VResult::Ok();
 }
 
 } // namespace
-
-const char* VFileStatusText(VFileStatus status)
-{
-    switch (status) {
-    case VFileStatus::Ok:
-        return "ok";
-    case VFileStatus::Missing:
-        return "does not exist";
-    case VFileStatus::NotRegular:
-        return "is a link, a directory, a FIFO or a file with several names, not a plain file";
-    case VFileStatus::ForeignOwner:
-        return "belongs to a user who may not write it";
-    case VFileStatus::TooLarge:
-        return "is larger than allowed";
-    case VFileStatus::Failed:
-        break;
-    }
-    return "cannot be used";
-}
 
 VSafeDir::VSafeDir(const std::string& path) : m_path(path)
 {
@@ -197,7 +218,10 @@ VResult VSafeDir::Stat(const std::string& name, struct stat* info) const
     if (!valid()) {
         return VResult::Failed(EBADF);
     }
-    return VResult::Of(::fstatat(m_fd.get(), name.c_str(), info, AT_SYMLINK_NOFOLLOW) == 0);
+    if (::fstatat(m_fd.get(), name.c_str(), info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return OpenFailure(errno);
+    }
+    return VResult::Ok();
 }
 
 bool VSafeDir::Exists(const std::string& name) const
@@ -212,30 +236,23 @@ bool VSafeDir::IsPlainFileOf(const std::string& name, uid_t owner) const
     return Stat(name, &info) && S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == owner;
 }
 
-ScopedFd VSafeDir::OpenRegular(const std::string& name, int access, const VOwners& owners, struct stat* info,
-                               VFileStatus* status) const
+ScopedFd VSafeDir::OpenRegular(const std::string& name, int access, const VOwners& owners,
+                               struct stat* info) const
 {
     if (!valid()) {
-        Set(status, VFileStatus::Failed);
         return ScopedFd::Failed(EBADF);
     }
     ScopedFd file(::openat(m_fd.get(), name.c_str(), access | kNoFollow));
     if (!file.valid()) {
-        Set(status, StatusOfOpenError(file.error()));
-        return file;
+        return ScopedFd::Failed(OpenFailure(file.error()));
     }
     struct stat own;
     struct stat* target = info != nullptr ? info : &own;
     if (::fstat(file.get(), target) != 0) {
-        Set(status, VFileStatus::Failed);
         return ScopedFd::Failed(errno);
     }
-    const VFileStatus checked = Check(*target, owners);
-    Set(status, checked);
-    if (checked != VFileStatus::Ok) {
-        return ScopedFd::Failed(checked == VFileStatus::ForeignOwner ? EPERM : EINVAL);
-    }
-    return file;
+    const VResult checked = Check(*target, owners);
+    return checked ? std::move(file) : ScopedFd::Failed(checked);
 }
 
 ScopedFd VSafeDir::CreateExclusive(const std::string& name, mode_t mode, int extraFlags) const
@@ -271,18 +288,16 @@ ScopedFd VSafeDir::CreateInPlace(const std::string& name, mode_t mode, bool repl
 }
 
 ScopedFd VSafeDir::OpenAppend(const std::string& name, mode_t mode, const VOwners& owners,
-                              VFileStatus* status, struct stat* info) const
+                              struct stat* info) const
 {
     // The file is there nearly always (a log line, a second answer line):
     // opened first, created only when missing. Two rounds, since the entry
     // may appear or vanish between the two calls.
     for (int round = 0; round < 2; ++round) {
-        VFileStatus existing = VFileStatus::Failed;
         struct stat own;
         struct stat* target = info != nullptr ? info : &own;
-        ScopedFd file = OpenRegular(name, O_WRONLY | O_APPEND, owners, target, &existing);
-        if (existing != VFileStatus::Missing) {
-            Set(status, existing);
+        ScopedFd file = OpenRegular(name, O_WRONLY | O_APPEND, owners, target);
+        if (file.result().kind != VResult::Kind::Missing) {
             return file;
         }
         ScopedFd created = CreateExclusive(name, mode, O_APPEND);
@@ -290,30 +305,43 @@ ScopedFd VSafeDir::OpenAppend(const std::string& name, mode_t mode, const VOwner
             *target = {};
         }
         if (created.valid() || created.error() != EEXIST) {
-            Set(status, created.valid() ? VFileStatus::Ok : StatusOfOpenError(created.error()));
-            return created;
+            return created.valid() ? std::move(created) : ScopedFd::Failed(OpenFailure(created.error()));
         }
     }
-    Set(status, VFileStatus::Failed);
     return ScopedFd::Failed(EEXIST);
 }
 
-VFileStatus VSafeDir::ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
-                               std::string* content, struct stat* info, int* error) const
+VRead VSafeDir::ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes) const
 {
-    VFileStatus status = VFileStatus::Failed;
-    const ScopedFd file = OpenRegular(name, O_RDONLY, owners, info, &status);
-    if (!file.valid()) {
-        if (error != nullptr) {
-            *error = file.error();
-        }
-        return status;
+    VRead read;
+    const ScopedFd file = OpenRegular(name, O_RDONLY, owners, &read.info);
+    read.result = file.valid() ? ReadAll(file.get(), maxBytes, &read.content) : file.result();
+    return read;
+}
+
+VTake VSafeDir::Take(const std::string& name, const VOwners& owners, size_t maxBytes,
+                     const std::function<bool(const struct stat& found)>& ready) const
+{
+    VTake take;
+    take.read.result = Stat(name, &take.read.info);
+    if (take.read.result) {
+        take.read.result = Admit(take.read.info, owners, maxBytes != 0, ready);
     }
-    status = ReadAll(file.get(), maxBytes, content);
-    if (error != nullptr) {
-        *error = status == VFileStatus::Failed ? errno : 0;
+    if (!take.read.result) {
+        take.removed = take.read.result;
+        return take;
     }
-    return status;
+    if (maxBytes == 0) {
+        take.removed = Remove(name);
+        return take;
+    }
+    const std::string taken = RandomName(".vsafe-taken-");
+    take.removed = Rename(name, taken);
+    if (take.removed) {
+        take.read = ReadFile(taken, owners, maxBytes);
+        Remove(taken);
+    }
+    return take;
 }
 
 VResult VSafeDir::Publish(const std::string& name, const std::string& content, mode_t mode, uid_t owner,
@@ -476,27 +504,4 @@ VResult WriteAll(int fd, const char* data, size_t size)
         done += static_cast<size_t>(written);
     }
     return VResult::Ok();
-}
-
-VFileStatus ReadAll(int fd, size_t maxBytes, std::string* content)
-{
-    content->clear();
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return VFileStatus::Failed;
-        }
-        if (got == 0) {
-            return VFileStatus::Ok;
-        }
-        if (content->size() + static_cast<size_t>(got) > maxBytes) {
-            content->append(buffer, maxBytes - content->size());
-            return VFileStatus::TooLarge;
-        }
-        content->append(buffer, static_cast<size_t>(got));
-    }
 }

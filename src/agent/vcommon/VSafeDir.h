@@ -3,6 +3,7 @@
 #include "ScopedFd.h"
 #include "VResult.h"
 
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -16,35 +17,45 @@
 //   blocks on a FIFO or a device (O_NONBLOCK, and only regular files are
 //   read or written: fstat after open);
 // - it creates temporaries exclusively (O_EXCL) under unpredictable names;
-// - it tells the caller who owns what it read (VFileCheck), so that a file
+// - it tells the caller who owns what it read (a VRead's info), so that a file
 //   planted by another user is never trusted.
 //
 // Examples, with "d" a VSafeDir of the marker directory:
-//   d.ReadFile("VUSERALERT_YES.abc", VOwners::RootOr(1000), 65536, &text)
-//     link to /etc/shadow       -> VFileStatus::NotRegular (nothing read)
-//     FIFO                      -> VFileStatus::NotRegular (no hang)
-//     regular file of uid 1001  -> VFileStatus::ForeignOwner
+//   d.ReadFile("VUSERALERT_YES.abc", VOwners::RootOr(1000), 65536)
+//     link to /etc/shadow       -> result {NotRegular, ELOOP} (nothing read)
+//     FIFO                      -> result {NotRegular, EINVAL} (no hang)
+//     regular file of uid 1001  -> result {ForeignOwner, EPERM}, info.st_uid 1001
+//   d.Take("VUSERALERT_MESG.abc", VOwners::RootOr(1000), 65536)
+//     the agent's message       -> read {Ok, "text"}, removed Ok
+//     root's, in a sticky dir   -> read Ok (unread), removed EPERM: still there
 //   d.Publish("VUSERALERT_EXIT.abc", "", 0644, 1000, 1000)
 //     writes ".vsafe-<random>", gives it to uid 1000, renames it into place.
 //
 // Nothing else in the program holds the directory's descriptor: every
 // operation on an entry of a shared directory is a method here.
 //
-// No method throws; every failure comes back with the errno of the call
-// that failed: a VResult, the error() of a ScopedFd, or openError().
+// No method throws; every failure comes back as a VResult (its kind and the
+// errno of the call that failed), in a VRead or VTake, the result() of a
+// ScopedFd, or openError().
 
-enum class VFileStatus
+// A whole file read: the outcome, what was read (for TooLarge its first
+// bytes) and the fstat of the file opened, also when it was refused for its
+// owner or type (zeros when nothing was opened).
+struct VRead
 {
-    Ok,
-    Missing,      // no entry of that name
-    NotRegular,   // a link, FIFO, socket, device or directory
-    ForeignOwner, // a regular file, but of an owner the caller does not trust
-    TooLarge,     // larger than the caller's limit
-    Failed,       // any other error; errno tells
+    VResult result;
+    std::string content;
+    struct stat info = {};
 };
 
-// A short English reason for logs: "is a link or not a regular file", ...
-const char* VFileStatusText(VFileStatus status);
+// What VSafeDir::Take did with an entry: `read` as for ReadFile, its info the
+// entry found, and `removed`: Ok when the entry is gone from its name, else
+// why it still stands there (the refusal itself when it was left alone).
+struct VTake
+{
+    VRead read;
+    VResult removed;
+};
 
 // Owners a caller trusts: anyone, or root and one more user.
 struct VOwners
@@ -100,7 +111,8 @@ public:
 
     // --- entries ---
 
-    // lstat of an entry: links, FIFOs and directories exist too.
+    // lstat of an entry: links, FIFOs and directories exist too; a missing
+    // one is {Missing, ENOENT}.
     VResult Stat(const std::string& name, struct stat* info) const;
     bool Exists(const std::string& name) const;
     // Whether the entry is a plain file (one name, not a link) of `owner`.
@@ -108,15 +120,17 @@ public:
 
     // Opens an existing regular file of a trusted owner. `access` is
     // O_RDONLY, O_WRONLY or O_RDWR, optionally with O_APPEND. A failed
-    // open's descriptor carries its errno (EPERM for a foreign owner,
-    // EINVAL for a link, FIFO or file with several names).
-    ScopedFd OpenRegular(const std::string& name, int access, const VOwners& owners, struct stat* info,
-                         VFileStatus* status) const;
+    // open's descriptor carries its result(): {Missing, ENOENT},
+    // {ForeignOwner, EPERM}, {NotRegular, ELOOP or EINVAL} for a link, FIFO
+    // or file with several names. `info` (when given) receives the fstat of
+    // the file opened, also of one refused for its owner or type.
+    ScopedFd OpenRegular(const std::string& name, int access, const VOwners& owners,
+                         struct stat* info = nullptr) const;
     // Opens a regular file for appending, creating it with exactly `mode`
     // (the umask does not narrow it) when missing. An existing entry must be
-    // a regular file of a trusted owner with a single link.
-    // `info` (when given) receives the fstat of the file opened.
-    ScopedFd OpenAppend(const std::string& name, mode_t mode, const VOwners& owners, VFileStatus* status,
+    // a regular file of a trusted owner with a single link; the refusals
+    // are OpenRegular's. `info` (when given) receives the fstat of the file.
+    ScopedFd OpenAppend(const std::string& name, mode_t mode, const VOwners& owners,
                         struct stat* info = nullptr) const;
     // Creates a new regular file for writing with exactly `mode`, failing
     // (EEXIST) when the name exists.
@@ -127,11 +141,23 @@ public:
     // `name` is moved aside (Install). Opened for appending.
     ScopedFd CreateInPlace(const std::string& name, mode_t mode, bool replace) const;
 
-    // Reads a whole regular file of a trusted owner, at most `maxBytes`.
-    // `error` (when given) receives the errno of the call that failed, 0
-    // when nothing did.
-    VFileStatus ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes,
-                         std::string* content, struct stat* info = nullptr, int* error = nullptr) const;
+    // Reads a whole regular file of a trusted owner, at most `maxBytes`
+    // (TooLarge, EFBIG when more follows).
+    VRead ReadFile(const std::string& name, const VOwners& owners, size_t maxBytes) const;
+    // Takes an entry away from its name, for the one consumer of a command
+    // left in a shared directory. Found without following a link, it is
+    // left alone when its owner is not trusted or it is a second name of a
+    // file; `ready` (when given) may then still decline it (false: left as
+    // it is, {Failed, ECANCELED}). With `maxBytes` 0 it is removed (a
+    // directory too, as Remove does). Otherwise it must be a plain file: it
+    // is renamed to a hidden random name, so that a file published at the
+    // name meanwhile stays there, and then read (at most `maxBytes`) and
+    // removed.
+    //   a flag of the trusted user         -> read Ok, removed Ok
+    //   a directory, with maxBytes         -> read {NotRegular, EINVAL}, left
+    //   root's, where only owners remove   -> read Ok (nothing read), removed EPERM
+    VTake Take(const std::string& name, const VOwners& owners, size_t maxBytes,
+               const std::function<bool(const struct stat& found)>& ready = nullptr) const;
     // Writes `content` to a new file under a random hidden name, gives it
     // `owner`/`group` when those are not -1, and renames it over `name` (a
     // directory standing there is first renamed to a hidden random name).
@@ -179,5 +205,3 @@ private:
 // Writes all of `data`, going on after short writes and EINTR. A write of
 // nothing reports ENOSPC.
 VResult WriteAll(int fd, const char* data, size_t size);
-// Reads at most `maxBytes` from the descriptor; TooLarge when more follows.
-VFileStatus ReadAll(int fd, size_t maxBytes, std::string* content);

@@ -32,8 +32,7 @@ bool CopyContents(int in, int out)
 bool CopyFileInto(const VSafeDir& from, const std::string& name, const VSafeDir& to)
 {
     struct stat info;
-    VFileStatus status = VFileStatus::Failed;
-    const ScopedFd in = from.OpenRegular(name, O_RDONLY, VOwners::RootOr(::geteuid()), &info, &status);
+    const ScopedFd in = from.OpenRegular(name, O_RDONLY, VOwners::RootOr(::geteuid()), &info);
     if (!in.valid()) {
         return false;
     }

@@ -107,12 +107,11 @@ VUAAnswer ReadAnswer(const VUAMarkerMgr& markers)
     VUAAnswer answer;
     for (const VUAAnswerMarker& marker : kAnswerMarkers) {
         std::vector<std::string> lines;
-        VFileStatus status = VFileStatus::Missing;
-        int error = 0;
-        if (!markers.Read(marker.type, lines, kMaxAnswerBytes, &status, &error)) {
-            if (status != VFileStatus::Missing) {
+        const VResult read = markers.Read(marker.type, lines, kMaxAnswerBytes);
+        if (!read) {
+            if (read.kind != VResult::Kind::Missing) {
                 answer.refused.push_back(
-                    VUARefusedAnswer{marker.type, status, error, markers.GetFilePath(marker.type)});
+                    VUARefusedAnswer{marker.type, read, markers.GetFilePath(marker.type)});
             }
             continue;
         }
@@ -134,9 +133,9 @@ VUAAnswer ReadAnswer(const VUAMarkerMgr& markers)
 
 std::string RefusalText(const VUARefusedAnswer& refused)
 {
-    std::string text = std::string("it ") + VFileStatusText(refused.status);
-    if (refused.status == VFileStatus::Failed && refused.error != 0) {
-        text += std::string(" (") + std::strerror(refused.error) + ")";
+    std::string text = std::string("it ") + refused.result.text();
+    if (refused.result.kind == VResult::Kind::Failed) {
+        text += std::string(" (") + std::strerror(refused.result.error) + ")";
     }
     return text;
 }

@@ -25,8 +25,7 @@ struct VUASnoozeChoice
 struct VUARefusedAnswer
 {
     VUA_MarkerType type = MARKER_NONE;
-    VFileStatus status = VFileStatus::Failed; // NotRegular, ForeignOwner, TooLarge or Failed
-    int error = 0;                            // the errno for Failed
+    VResult result; // NotRegular, ForeignOwner, TooLarge or Failed, with its errno
     std::string path;
 };
 

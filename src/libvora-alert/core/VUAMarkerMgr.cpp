@@ -210,26 +210,20 @@ const VSafeDir& VUAMarkerMgr::dir() const
 
 bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines) const
 {
-    return Read(type, lines, kMaxMessageBytes, nullptr);
+    return static_cast<bool>(Read(type, lines, kMaxMessageBytes));
 }
 
-bool VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes,
-                        VFileStatus* status, int* error) const
+VResult VUAMarkerMgr::Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes) const
 {
     lines.clear();
-    VFileStatus result = VFileStatus::Missing;
-    std::string content;
-    if (IsValidType(type)) {
-        result = dir().ReadFile(m_names[type], m_trusted, maxBytes, &content, nullptr, error);
+    if (!IsValidType(type)) {
+        return VResult::Failed(ENOENT, VResult::Kind::Missing);
     }
-    if (status != nullptr) {
-        *status = result;
+    const VRead read = dir().ReadFile(m_names[type], m_trusted, maxBytes);
+    if (read.result) {
+        lines = SplitMarkerLines(read.content);
     }
-    if (result != VFileStatus::Ok) {
-        return false;
-    }
-    lines = SplitMarkerLines(content);
-    return true;
+    return read.result;
 }
 
 bool VUAMarkerMgr::Read(VUA_MarkerType type, std::string& text) const
@@ -247,13 +241,12 @@ VResult VUAMarkerMgr::Write(VUA_MarkerType type, const std::string& content) con
     if (!IsValidType(type)) {
         return VResult::Failed(EINVAL);
     }
-    VFileStatus status = VFileStatus::Failed;
     struct stat info;
-    ScopedFd file =
-        dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status, &info);
+    ScopedFd file = dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &info);
     if (!file.valid()) {
-        const bool refused = status == VFileStatus::NotRegular || status == VFileStatus::ForeignOwner;
-        return VResult::Failed(refused ? EPERM : file.error());
+        const VResult::Kind kind = file.result().kind;
+        const bool refused = kind == VResult::Kind::NotRegular || kind == VResult::Kind::ForeignOwner;
+        return refused ? VResult::Failed(EPERM, kind) : file.result();
     }
     NarrowMode(file.get(), info);
     const std::string line = MarkerLine(content);
@@ -277,10 +270,8 @@ bool VUAMarkerMgr::Replace(VUA_MarkerType type, const std::string& content) cons
     if (!IsValidType(type)) {
         return false;
     }
-    VFileStatus status = VFileStatus::Failed;
     struct stat info;
-    ScopedFd file =
-        dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &status, &info);
+    ScopedFd file = dir().OpenAppend(m_names[type], kMarkerMode, VOwners::RootOr(::geteuid()), &info);
     if (!file.valid() || ::ftruncate(file.get(), 0) != 0) {
         return false;
     }
@@ -318,35 +309,8 @@ VUATake VUAMarkerMgr::Refuse(VUA_MarkerType type, const struct stat& info, const
     return refused;
 }
 
-// Reads the marker where it stands, provided it is still the file `info`
-// describes. Otherwise `error` is the errno of the failure, or 0 when the
-// file changed or went meanwhile (the next poll sees the new one).
-bool VUAMarkerMgr::ReadInPlace(VUA_MarkerType type, const struct stat& info, std::string* content,
-                               size_t maxBytes, int* error) const
-{
-    *error = 0;
-    struct stat opened;
-    VFileStatus status = VFileStatus::Failed;
-    const ScopedFd file = m_dir.OpenRegular(m_names[type], O_RDONLY, m_trusted, &opened, &status);
-    if (!file.valid()) {
-        *error = status == VFileStatus::Missing ? 0 : file.error();
-        return false;
-    }
-    if (!(IdentityOf(opened) == IdentityOf(info))) {
-        return false;
-    }
-    if (ReadAll(file.get(), maxBytes, content) == VFileStatus::Failed) {
-        *error = errno;
-        return false;
-    }
-    return true;
-}
-
 VUATake VUAMarkerMgr::Unread(VUA_MarkerType type, const struct stat& info, int error)
 {
-    if (error == 0) {
-        return VUATake{};
-    }
     VUATake refused = Refuse(type, info,
                              "cannot be read by this user (" + OwnerText(info) + ", mode " + ModeText(info) +
                                  ": " + std::strerror(error) + ")");
@@ -354,77 +318,65 @@ VUATake VUAMarkerMgr::Unread(VUA_MarkerType type, const struct stat& info, int e
     return refused;
 }
 
-// Root's marker in a directory where this user may remove only its own
-// files: carried out once, then ignored until the agent replaces it.
-VUATake VUAMarkerMgr::TakeInPlace(VUA_MarkerType type, const struct stat& info, std::string* content,
-                                  size_t maxBytes)
+// The marker is gone from its name: a flag is taken; a content marker is
+// taken when what was renamed away could be read, else dropped unread.
+VUATake VUAMarkerMgr::Consumed(VUA_MarkerType type, VRead read, size_t maxBytes) const
 {
-    const Identity identity = IdentityOf(info);
-    if (m_obeyed[type] == identity) {
-        return VUATake{};
+    VUATake result;
+    const VResult::Kind kind = read.result.kind;
+    const bool taken = maxBytes == 0 || kind == VResult::Kind::Ok || kind == VResult::Kind::TooLarge;
+    result.outcome = taken ? VUATakeOutcome::Taken : VUATakeOutcome::Refused;
+    result.content = std::move(read.content);
+    if (maxBytes != 0 && kind == VResult::Kind::TooLarge) {
+        result.note = "marker " + LogName(type) + " is longer than " + std::to_string(maxBytes) +
+                      " bytes: only its beginning was read";
+    } else if (!taken) {
+        result.note = "marker " + LogName(type) + " " + read.result.text() + ": dropped unread";
     }
-    int error = 0;
-    if (content != nullptr && !ReadInPlace(type, info, content, maxBytes, &error)) {
-        return Unread(type, info, error);
-    }
-    m_obeyed[type] = identity;
-    VUATake taken;
-    taken.outcome = VUATakeOutcome::ObeyedInPlace;
-    taken.note = "marker " + LogName(type) + " of " + OwnerText(info) +
-                 " cannot be removed by this user: carried out once and left in place";
-    return taken;
+    return result;
 }
 
-// A marker that cannot be removed for another reason than permission (a
-// read-only or failing file system): the command is carried out all the
-// same, and again at the next poll that finds it. Said once per file.
-VUATake VUAMarkerMgr::TakeUnremovable(VUA_MarkerType type, const struct stat& info, std::string* content,
-                                      size_t maxBytes, int error)
+// A marker that cannot be removed. Root's, in a directory where this user
+// may remove only its own files (a permission error): carried out once,
+// then ignored until the agent replaces it. For another reason (a read-only
+// or failing file system): carried out all the same, and again at the next
+// poll that finds it, said once per file. A content marker is read where it
+// stands, provided it is still the file found: one changed or gone
+// meanwhile is the next poll's.
+VUATake VUAMarkerMgr::Unremovable(VUA_MarkerType type, const struct stat& info, size_t maxBytes, int error)
 {
-    int readError = 0;
-    if (content != nullptr && !ReadInPlace(type, info, content, maxBytes, &readError)) {
-        return Unread(type, info, readError);
+    const bool inPlace = IsPermissionError(error);
+    const Identity identity = IdentityOf(info);
+    if (inPlace && m_obeyed[type] == identity) {
+        return VUATake{};
     }
     VUATake taken;
+    if (maxBytes != 0) {
+        VRead read = m_dir.ReadFile(m_names[type], m_trusted, maxBytes);
+        const bool opened = read.info.st_ino != 0;
+        if (read.result.kind == VResult::Kind::Missing || (opened && !(IdentityOf(read.info) == identity))) {
+            return VUATake{};
+        }
+        if (!read.result && read.result.kind != VResult::Kind::TooLarge) {
+            return Unread(type, info, read.result.error);
+        }
+        taken.content = std::move(read.content);
+    }
+    if (inPlace) {
+        m_obeyed[type] = identity;
+        taken.outcome = VUATakeOutcome::ObeyedInPlace;
+        taken.note = "marker " + LogName(type) + " of " + OwnerText(info) +
+                     " cannot be removed by this user: carried out once and left in place";
+        return taken;
+    }
     taken.outcome = VUATakeOutcome::CarriedOut;
     taken.error = error;
-    const Identity identity = IdentityOf(info);
     if (!(m_noted[type] == identity)) {
         m_noted[type] = identity;
         taken.note = "cannot remove marker " + LogName(type) + " (" + std::strerror(error) +
                      "): carried out, and again at every poll while it stays";
     }
     return taken;
-}
-
-VUATake VUAMarkerMgr::TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes,
-                                   int* renameError)
-{
-    const std::string taken = VSafeDir::RandomName(".vua-taken-");
-    const VResult renamed = m_dir.Rename(m_names[type], taken);
-    if (!renamed) {
-        *renameError = renamed.error;
-        return VUATake{};
-    }
-    struct stat info;
-    VFileStatus status = VFileStatus::Failed;
-    {
-        const ScopedFd file = m_dir.OpenRegular(taken, O_RDONLY, m_trusted, &info, &status);
-        if (file.valid()) {
-            status = ReadAll(file.get(), maxBytes, content);
-        }
-    }
-    m_dir.Remove(taken);
-    VUATake result;
-    const bool read = status == VFileStatus::Ok || status == VFileStatus::TooLarge;
-    result.outcome = read ? VUATakeOutcome::Taken : VUATakeOutcome::Refused;
-    if (status == VFileStatus::TooLarge) {
-        result.note = "marker " + LogName(type) + " is longer than " + std::to_string(maxBytes) +
-                      " bytes: only its beginning was read";
-    } else if (!read) {
-        result.note = "marker " + LogName(type) + " " + VFileStatusText(status) + ": dropped unread";
-    }
-    return result;
 }
 
 // Why a marker found is not to be believed, or nothing: another owner, or
@@ -448,75 +400,56 @@ bool VUAMarkerMgr::IsTrustedFile(VUA_MarkerType type) const
            Distrust(info).empty();
 }
 
-// By path first, as Exists: a marker directory removed and made again
-// while the dialog runs is seen at once, and the poll's tests of missing
-// markers cost one stat each. Then through the held directory, without
-// following: no link left means the agent replaced the file between the two
-// (a rename over it); the next poll finds the new one.
-bool VUAMarkerMgr::Find(VUA_MarkerType type, struct stat* info) const
+VUATake VUAMarkerMgr::Take(VUA_MarkerType type, size_t maxBytes)
 {
-    struct stat byPath;
-    return IsValidType(type) && ::stat(m_filePaths[type].c_str(), &byPath) == 0 &&
-           dir().Stat(m_names[type], info) && info->st_nlink != 0;
+    return Take(type, maxBytes, nullptr);
 }
 
-VUATake VUAMarkerMgr::Take(VUA_MarkerType type, std::string* content, size_t maxBytes)
-{
-    struct stat info;
-    if (!Find(type, &info)) {
-        return VUATake{};
-    }
-    return TakeFound(type, info, content, maxBytes);
-}
-
-VUAMessageTake VUAMarkerMgr::TakeMessage(std::string* text)
+// MESG is looked up once, by the take that consumes it; APND is taken from
+// inside it, once MESG is known to be one to carry out and before it is
+// renamed away.
+VUAMessageTake VUAMarkerMgr::TakeMessage()
 {
     VUAMessageTake taken;
-    struct stat info;
-    if (!Find(MARKER_MESG, &info) || m_obeyed[MARKER_MESG] == IdentityOf(info)) {
-        return taken;
-    }
-    // A MESG that is not to be believed leaves the APND for the agent's own.
-    if (const std::string why = Distrust(info); !why.empty()) {
-        taken.message = Refuse(MARKER_MESG, info, why);
-        return taken;
-    }
-    taken.append = Take(MARKER_APND);
-    taken.message = TakeFound(MARKER_MESG, info, text, kMaxMessageBytes);
+    taken.message = Take(MARKER_MESG, kMaxMessageBytes, [&](const struct stat& found) {
+        if (m_obeyed[MARKER_MESG] == IdentityOf(found)) {
+            return false;
+        }
+        taken.append = Take(MARKER_APND);
+        return true;
+    });
     return taken;
 }
 
-VUATake VUAMarkerMgr::TakeFound(VUA_MarkerType type, const struct stat& info, std::string* content,
-                                size_t maxBytes)
+// By path first, as Exists: a marker directory removed and made again
+// while the dialog runs is seen at once, and the poll's tests of missing
+// markers cost one stat each. Then one take through the held directory,
+// which finds the marker without following a link and consumes it.
+VUATake VUAMarkerMgr::Take(VUA_MarkerType type, size_t maxBytes,
+                           const std::function<bool(const struct stat&)>& ready)
 {
-    const std::string why = Distrust(info);
-    if (!why.empty()) {
-        return Refuse(type, info, why);
+    struct stat byPath;
+    if (!IsValidType(type) || ::stat(m_filePaths[type].c_str(), &byPath) != 0) {
+        return VUATake{};
     }
-    if (content == nullptr) {
-        const VResult removed = m_dir.Remove(m_names[type]);
-        if (removed) {
-            VUATake taken;
-            taken.outcome = VUATakeOutcome::Taken;
-            return taken;
+    VTake take = dir().Take(m_names[type], m_trusted, maxBytes, ready);
+    const struct stat& found = take.read.info;
+    if (take.removed) {
+        return Consumed(type, std::move(take.read), maxBytes);
+    }
+    const VResult::Kind kind = take.read.result.kind;
+    if (kind == VResult::Kind::ForeignOwner || kind == VResult::Kind::NotRegular) {
+        if (const std::string why = Distrust(found); !why.empty()) {
+            return Refuse(type, found, why);
         }
-        return IsPermissionError(removed.error) ? TakeInPlace(type, info, nullptr, 0)
-                                                : TakeUnremovable(type, info, nullptr, 0, removed.error);
-    }
-    content->clear();
-    if (!S_ISREG(info.st_mode)) {
-        VUATake refused = Refuse(type, info, VFileStatusText(VFileStatus::NotRegular));
+        VUATake refused = Refuse(type, found, take.read.result.text());
         refused.outcome = VUATakeOutcome::NotPlain;
         return refused;
     }
-    const size_t bound = maxBytes == 0 ? kMaxMessageBytes : maxBytes;
-    int renameError = 0;
-    VUATake result = TakeByRename(type, content, bound, &renameError);
-    if (renameError == 0 || renameError == ENOENT) {
-        return result; // taken, or gone meanwhile
+    if (!take.read.result || take.removed.error == ENOENT) {
+        return VUATake{}; // missing, declined, or gone meanwhile
     }
-    return IsPermissionError(renameError) ? TakeInPlace(type, info, content, bound)
-                                          : TakeUnremovable(type, info, content, bound, renameError);
+    return Unremovable(type, found, maxBytes, take.removed.error);
 }
 
 VResult VUAMarkerMgr::Delete(VUA_MarkerType type) const

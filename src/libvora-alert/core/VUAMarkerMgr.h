@@ -3,6 +3,7 @@
 #include "VSafeDir.h"
 #include "VUAMarkerTypes.h"
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -26,13 +27,15 @@ enum class VUATakeOutcome
 };
 
 // The one result of a take: the outcome, the errno behind it (0 when none
-// failed: a refusal for the file's owner says so in the note), and a note
-// for the log, given only the first time a given file is met so that a
-// caller can log it without flooding the log.
+// failed: a refusal for the file's owner says so in the note), what the
+// marker said when it was read, and a note for the log, given only the first
+// time a given file is met so that a caller can log it without flooding the
+// log.
 struct VUATake
 {
     VUATakeOutcome outcome = VUATakeOutcome::None;
     int error = 0;
+    std::string content;
     std::string note;
 
     // Whether the command is to be carried out now.
@@ -92,12 +95,11 @@ public:
     bool IsTrustedFile(VUA_MarkerType type) const;
 
     // Lines without their line feeds; a file ending in a line feed, and an
-    // empty file, give a last empty line. False when the marker is missing,
-    // not a plain file, of an untrusted owner or larger than `maxBytes`;
-    // `status` (when given) says which, `error` the errno for Failed.
+    // empty file, give a last empty line. Fails when the marker is missing,
+    // not a plain file, of an untrusted owner or larger than `maxBytes`; the
+    // result says which.
     bool Read(VUA_MarkerType type, std::vector<std::string>& lines) const;
-    bool Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes, VFileStatus* status,
-              int* error = nullptr) const;
+    VResult Read(VUA_MarkerType type, std::vector<std::string>& lines, size_t maxBytes) const;
     // Appends the lines to `text` without separators: "a\nb\n" -> "ab".
     bool Read(VUA_MarkerType type, std::string& text) const;
 
@@ -121,9 +123,10 @@ public:
     VResult Stat(VUA_MarkerType type, struct stat* info) const;
 
     // For the dialog: consumes a command marker written by root or the
-    // trusted user. With `content`, the marker is first renamed to a
-    // private name and then read (at most `maxBytes`), so a marker the agent
-    // publishes meanwhile stays for the next poll; without, it is removed.
+    // trusted user. With `maxBytes`, the marker is first renamed to a
+    // private name and then read (at most `maxBytes`, into the result's
+    // content), so a marker the agent publishes meanwhile stays for the
+    // next poll; without (0: a flag), it is removed.
     // A content marker that is no plain file is left in place, unread.
     // A marker of another user is left alone. One of root's that this
     // process may not remove (a sticky directory) is obeyed once, until it
@@ -131,14 +134,14 @@ public:
     // read-only file system) is carried out all the same, and again at
     // every poll while it stays.
     // One call per poll and marker: a missing marker costs one stat.
-    VUATake Take(VUA_MarkerType type, std::string* content = nullptr, size_t maxBytes = 0);
+    VUATake Take(VUA_MarkerType type, size_t maxBytes = 0);
     // MESG with the APND the agent creates before it, in one call that
     // looks MESG up once: APND is taken first (an agent waits for MESG to
     // vanish before it creates the next APND, which must then survive until
     // its own MESG), and only when there is a MESG still to carry out (one
     // of root's obeyed in place is not, until the agent replaces it).
-    // `text` receives the message, at most kMaxMessageBytes.
-    VUAMessageTake TakeMessage(std::string* text);
+    // The message's content is at most kMaxMessageBytes.
+    VUAMessageTake TakeMessage();
 
     VResult Delete(VUA_MarkerType type) const;
     void DeleteAll() const; // every kind but MARKER_DEBUG
@@ -176,18 +179,10 @@ private:
     static bool IsValidType(VUA_MarkerType type);
     std::string Distrust(const struct stat& info) const;
     void ComposeFilePaths();
+    VUATake Take(VUA_MarkerType type, size_t maxBytes, const std::function<bool(const struct stat&)>& ready);
     VUATake Refuse(VUA_MarkerType type, const struct stat& info, const std::string& why);
-    VUATake TakeInPlace(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes);
-    VUATake TakeUnremovable(VUA_MarkerType type, const struct stat& info, std::string* content,
-                            size_t maxBytes, int error);
-    VUATake TakeByRename(VUA_MarkerType type, std::string* content, size_t maxBytes, int* renameError);
-    // The marker standing at its name, found without following a link;
-    // false when there is none (one stat by path first: the poll's cost
-    // for a missing marker).
-    bool Find(VUA_MarkerType type, struct stat* info) const;
-    VUATake TakeFound(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes);
-    bool ReadInPlace(VUA_MarkerType type, const struct stat& info, std::string* content, size_t maxBytes,
-                     int* error) const;
+    VUATake Consumed(VUA_MarkerType type, VRead read, size_t maxBytes) const;
+    VUATake Unremovable(VUA_MarkerType type, const struct stat& info, size_t maxBytes, int error);
     VUATake Unread(VUA_MarkerType type, const struct stat& info, int error);
 
     std::string m_directory;

@@ -64,10 +64,7 @@ protected:
 
 int ReadError(const VSafeDir& dir, const std::string& name)
 {
-    std::string content;
-    int error = 0;
-    dir.ReadFile(name, VOwners::Anyone(), 16, &content, nullptr, &error);
-    return error;
+    return dir.ReadFile(name, VOwners::Anyone(), 16).result.error;
 }
 
 // What a hostile user leaves at the name "x", and what the layer must make
@@ -76,7 +73,7 @@ struct Planted
 {
     const char* what;
     std::function<void(const SafeDirTest&)> plant;
-    VFileStatus read;
+    VResult::Kind read;
     bool rootAppends; // root may append to it as its own log
 };
 
@@ -88,29 +85,31 @@ void Chown(const std::string& path, uid_t uid)
 const Planted kPlanted[] = {
     {"a link to root's secret",
      [](const SafeDirTest& t) { ASSERT_EQ(::symlink(t.secret().c_str(), t.at("x").c_str()), 0); },
-     VFileStatus::NotRegular, false},
+     VResult::Kind::NotRegular, false},
     {"a FIFO nobody writes", [](const SafeDirTest& t) { ASSERT_EQ(::mkfifo(t.at("x").c_str(), 0666), 0); },
-     VFileStatus::NotRegular, false},
+     VResult::Kind::NotRegular, false},
     {"a second name of root's secret",
      [](const SafeDirTest& t) { ASSERT_EQ(::link(t.secret().c_str(), t.at("x").c_str()), 0); },
-     VFileStatus::NotRegular, false},
+     VResult::Kind::NotRegular, false},
     {"a plain file of another user",
      [](const SafeDirTest& t) {
          WriteFile(t.at("x"), "forged\n");
          Chown(t.at("x"), kHostile);
      },
-     VFileStatus::ForeignOwner, false},
+     VResult::Kind::ForeignOwner, false},
     {"a file larger than the bound",
-     [](const SafeDirTest& t) { WriteFile(t.at("x"), std::string(100, 'y')); }, VFileStatus::TooLarge, true},
+     [](const SafeDirTest& t) { WriteFile(t.at("x"), std::string(100, 'y')); }, VResult::Kind::TooLarge,
+     true},
     {"a directory with something in it", [](const SafeDirTest& t) { MakeDirs(t.at("x/inner")); },
-     VFileStatus::NotRegular, false},
+     VResult::Kind::NotRegular, false},
 };
 
 } // namespace
 
 // Nothing planted is read, followed or waited on; every one of them is
-// replaced by Publish and by CreateInPlace, removed by Remove, and the
-// secret behind links and second names stays as it was.
+// replaced by Publish and by CreateInPlace, removed by Remove, left where
+// it is by Take, and the secret behind links and second names stays as it
+// was. Each refusal carries an errno and, where a file was met, its owner.
 TEST_F(SafeDirTest, PlantedEntriesAreNeitherTrustedNorFollowedAndAlwaysGiveWay)
 {
     for (const Planted& row : kPlanted) {
@@ -118,18 +117,19 @@ TEST_F(SafeDirTest, PlantedEntriesAreNeitherTrustedNorFollowedAndAlwaysGiveWay)
         RemoveTree(at("x"));
         row.plant(*this);
 
-        std::future<VFileStatus> read = std::async(std::launch::async, [&] {
-            std::string content;
-            return dir.ReadFile("x", VOwners::RootOr(kDialogUser), 16, &content);
-        });
+        std::future<VRead> read = std::async(
+            std::launch::async, [&] { return dir.ReadFile("x", VOwners::RootOr(kDialogUser), 16); });
         if (read.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
             ::close(::open(at("x").c_str(), O_WRONLY | O_NONBLOCK)); // set the reader free
             FAIL() << "reading blocked";
         }
-        EXPECT_EQ(read.get(), row.read);
+        const VRead got = read.get();
+        const uid_t owner = row.read == VResult::Kind::ForeignOwner ? kHostile : 0;
+        EXPECT_EQ(got.result.kind, row.read);
+        EXPECT_NE(got.result.error, 0);
+        EXPECT_EQ(got.info.st_uid, owner);
 
-        VFileStatus status = VFileStatus::Ok;
-        const ScopedFd append = dir.OpenAppend("x", 0600, VOwners::RootOr(0), &status);
+        const ScopedFd append = dir.OpenAppend("x", 0600, VOwners::RootOr(0));
         EXPECT_EQ(append.valid(), row.rootAppends);
         EXPECT_EQ(append.error() != 0, !row.rootAppends);
 
@@ -148,6 +148,16 @@ TEST_F(SafeDirTest, PlantedEntriesAreNeitherTrustedNorFollowedAndAlwaysGiveWay)
         EXPECT_EQ(info.st_size, row.rootAppends ? 100 : 0);
         EXPECT_TRUE(row.rootAppends || (info.st_mode & 07777) == 0622u);
 
+        // Only a plain file of a trusted owner is taken (its beginning read).
+        RemoveTree(at("x"));
+        row.plant(*this);
+        const VTake take = dir.Take("x", VOwners::RootOr(kDialogUser), 16);
+        EXPECT_EQ(take.read.result.kind, row.read);
+        EXPECT_EQ(take.read.info.st_uid, owner);
+        EXPECT_EQ(take.read.content, row.rootAppends ? std::string(16, 'y') : "");
+        EXPECT_EQ(static_cast<bool>(take.removed), row.rootAppends);
+        EXPECT_EQ(dir.Exists("x"), !row.rootAppends);
+
         RemoveTree(at("x"));
         row.plant(*this);
         EXPECT_TRUE(dir.Remove("x"));
@@ -165,7 +175,6 @@ TEST_F(SafeDirTest, FailuresCarryTheErrnoOfTheFailedCall)
     const VSafeDir missing(root.root() + "/missing");
     const VSafeDir belowFile(at("file") + "/d");
     const std::string tooLong(static_cast<size_t>(dir.MaxNameLength()) + 1, 'n');
-    VFileStatus status = VFileStatus::Ok;
 
     const struct
     {
@@ -183,13 +192,12 @@ TEST_F(SafeDirTest, FailuresCarryTheErrnoOfTheFailedCall)
         {"a rename of nothing", dir.Rename("none", "other").error, ENOENT},
         {"a rename into a missing directory", dir.Rename("file", missing, "file").error, EBADF},
         {"a file of a foreign owner",
-         (Chown(at("file"), kHostile),
-          dir.OpenRegular("file", O_RDONLY, VOwners::RootOr(0), nullptr, &status))
-             .error(),
-         EPERM},
+         (Chown(at("file"), kHostile), dir.OpenRegular("file", O_RDONLY, VOwners::RootOr(0))).error(), EPERM},
         {"an operation on a directory not opened", missing.Remove("x").error, EBADF},
         {"a read of a directory (no plain file)", ReadError(dir, "sub"), EINVAL},
         {"a read of a missing file", ReadError(dir, "none"), ENOENT},
+        {"a read of more than the bound", (WriteFile(at("big"), std::string(17, 'b')), ReadError(dir, "big")),
+         EFBIG},
     };
     for (const auto& row : kCases) {
         EXPECT_EQ(row.error, row.expected) << row.what << ": " << std::strerror(row.error);

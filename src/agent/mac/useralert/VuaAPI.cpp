@@ -276,8 +276,7 @@ bool VuaAPI::checkCommand(VUA_MarkerType type)
 std::optional<MessageState> VuaAPI::checkMessage()
 {
     VUAMarkerMgr& markers = m_cpp->markerMgr;
-    std::string text;
-    const VUAMessageTake take = markers.TakeMessage(&text);
+    const VUAMessageTake take = markers.TakeMessage();
     noteMarker(take.append.note);
     noteMarker(take.message.note);
     if (take.message.outcome == VUATakeOutcome::NotPlain) {
@@ -286,18 +285,17 @@ std::optional<MessageState> VuaAPI::checkMessage()
     if (!take.message.taken()) {
         return std::nullopt;
     }
-    return MessageState(FromUtf8(JoinMarkerLines(text)), take.append.taken());
+    return MessageState(FromUtf8(JoinMarkerLines(take.message.content)), take.append.taken());
 }
 
 int VuaAPI::checkTimeoutCommand()
 {
-    std::string text;
-    const VUATake take = m_cpp->markerMgr.Take(MARKER_SETTIMEOUT, &text, kMaxTimeoutBytes);
+    const VUATake take = m_cpp->markerMgr.Take(MARKER_SETTIMEOUT, kMaxTimeoutBytes);
     noteMarker(take.note);
     if (!take.taken()) {
         return -1; // one that cannot be read stays: tried again at the next poll
     }
-    return ParseTimeout(JoinMarkerLines(text));
+    return ParseTimeout(JoinMarkerLines(take.content));
 }
 
 bool VuaAPI::writeSnoozeChoices(const QByteArray& choices)
