@@ -29,6 +29,7 @@
 #include <linux/keyctl.h>
 #include <linux/seccomp.h>
 #include <pwd.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -402,6 +403,9 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
             ::setrlimit(RLIMIT_NOFILE, &descriptors);
             ::setrlimit(RLIMIT_SIGPENDING, &pending);
             ::setpriority(PRIO_PROCESS, 0, 3);
+            const sched_param batch = {};
+            ::sched_setscheduler(0, SCHED_BATCH, &batch);
+            ::syscall(SYS_ioprio_set, 1 /* this process */, 0, (2 << 13) | 7 /* best effort, lowest */);
             const int adjustment = ::open("/proc/self/oom_score_adj", O_WRONLY);
             (void)!::write(adjustment, "5", 1);
             ::close(adjustment);
@@ -448,8 +452,9 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         EXPECT_EQ(groups.trimmed(), "") << view.status.toStdString();
         EXPECT_TRUE(view.status.contains("\nUmask:\t0022\n")) << view.status.toStdString();
         // Not the caller's limits (core "unlimited", 4321 descriptors, 123
-        // pending signals), nice
-        // value 3 or OOM adjustment 5: those of a fresh login, PID 1's.
+        // pending signals), nice value 3, SCHED_BATCH, I/O priority best
+        // effort 7 or OOM adjustment 5: those of a fresh login, PID 1's
+        // limits.
         // Where the agent's hard limit is lower, which only CAP_SYS_RESOURCE
         // raises, that one.
         const QString pid1 = QString::fromUtf8(ReadAll("/proc/1/limits"));
@@ -465,6 +470,11 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
                 << name;
         }
         EXPECT_EQ(view.nice, "0");
+        EXPECT_EQ(view.policy, "0"); // SCHED_OTHER
+        // Class none, which kernels report as such or as best effort at
+        // the level of nice 0.
+        EXPECT_TRUE(view.ioClass == 0 || (view.ioClass == 2 && view.ioLevel == 4))
+            << view.ioClass << "/" << view.ioLevel;
         EXPECT_EQ(view.oomAdjust, "0");
         EXPECT_TRUE(view.environment.contains("DISPLAY=" + xserver.display().toUtf8()));
         for (const QByteArray& entry : view.environment) {
