@@ -1,4 +1,4 @@
-// fake-user-manager RUNTIME_DIR UID stays|gone|unit-gone
+// fake-user-manager RUNTIME_DIR UID stays|gone|unreachable|unit-gone
 // A user's service manager for tests, with what the system manager says of
 // it: on the system bus org.freedesktop.systemd1 has user@UID.service
 // active with this process as MainPID; RUNTIME_DIR/systemd/private is
@@ -11,6 +11,7 @@
 // re-executes itself does, and then, by the last argument, the manager
 //   stays:     takes the agent back, the unit still running;
 //   gone:      is gone with the unit (user@UID.service inactive, no socket);
+//   unreachable: still runs, but without its socket;
 //   unit-gone: takes the agent back, but the unit ended meanwhile and was
 //              collected (NoSuchUnit).
 #include "ConsoleInput.h"
@@ -75,11 +76,11 @@ public:
         for (const QString& name : m_clients) {
             QDBusConnection::disconnectFromPeer(name);
         }
-        if (m_scenario == QLatin1String("gone")) {
-            m_active = false;
+        if (m_scenario == QLatin1String("gone") || m_scenario == QLatin1String("unreachable")) {
             m_server.reset();
             QFile::remove(m_socket);
         }
+        m_active = m_scenario != QLatin1String("gone");
         m_unitGone = m_scenario == QLatin1String("unit-gone");
     }
 
@@ -168,7 +169,7 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 4 || !QDir(arguments.at(1)).mkpath(QStringLiteral("systemd"))) {
-        std::fprintf(stderr, "usage: fake-user-manager RUNTIME_DIR UID stays|gone|unit-gone\n");
+        std::fprintf(stderr, "usage: fake-user-manager RUNTIME_DIR UID stays|gone|unreachable|unit-gone\n");
         return 2;
     }
     FakeUserManager manager(arguments.at(1) + QStringLiteral("/systemd/private"), arguments.at(2).toUInt(),

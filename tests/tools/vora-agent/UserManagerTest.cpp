@@ -17,9 +17,9 @@ namespace {
 
 // The connection drops (as when her manager re-executes itself) while the
 // dialog runs. Her manager still there: the agent connects again, with the
-// same checks, and its bound still stops the unit. Gone, or without the
-// unit any more: the end is unknown, reported as a failure, with a line;
-// never as an exit.
+// same checks, and its bound still stops the unit. Gone, out of reach until
+// the bound, or without the unit any more: the end is unknown, reported as
+// a failure, with a line; never as an exit.
 TEST(UserManagerTest, DroppedConnectionIsMadeAgainOrTheEndIsAFailure)
 {
     if (::geteuid() != 0) {
@@ -33,6 +33,7 @@ TEST(UserManagerTest, DroppedConnectionIsMadeAgainOrTheEndIsAFailure)
     } cases[] = {
         {"stays", "vora-agent: connected again to uid 0's service manager: vora-dialog-", true},
         {"gone", "is gone (user@0.service is inactive): vora-dialog-", false},
+        {"unreachable", "service manager is out of reach (cannot connect to ", false},
         {"unit-gone", "vora-agent: the end of the dialog is unknown: vora-dialog-", false},
     };
     for (const auto& test : cases) {
