@@ -5,6 +5,7 @@
 #include <locale.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -240,9 +241,9 @@ bool OutputRelay::awaitWritable()
 
 // The destination is shared with the agent (its standard error), so its
 // file status flags stay as they are; a write that must not wait goes
-//   - to a pipe or terminal: through a descriptor of our own opened anew
-//     with O_NONBLOCK (/proc/self/fd/N; O_NOCTTY: root's agent takes no
-//     terminal by it);
+//   - to a pipe or terminal (not a pty master): through a descriptor of
+//     our own opened anew with O_NONBLOCK (/proc/self/fd/N; O_NOCTTY:
+//     root's agent takes no terminal by it);
 //   - to a socket: as send(MSG_DONTWAIT);
 //   - to a file or another device: as a plain write, which waits for no reader.
 // A pipe that cannot be opened anew (another user's, for an agent without
@@ -255,11 +256,21 @@ void OutputRelay::openWriter()
         return;
     }
     m_isSocket = S_ISSOCK(status.st_mode);
+    int ptyNumber = 0;
     if (!S_ISFIFO(status.st_mode) && !(S_ISCHR(status.st_mode) && ::isatty(m_destination) == 1)) {
         return;
     }
+    if (::ioctl(m_destination, TIOCGPTN, &ptyNumber) == 0) {
+        return; // a pty master: opened anew it is another pty
+    }
     const std::string path = "/proc/self/fd/" + std::to_string(m_destination);
-    m_writer = ScopedFd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    ScopedFd writer(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // The same pipe or terminal, else the plain write.
+    struct stat opened = {};
+    if (writer.valid() && ::fstat(writer.get(), &opened) == 0 && opened.st_dev == status.st_dev &&
+        opened.st_ino == status.st_ino && opened.st_rdev == status.st_rdev) {
+        m_writer = std::move(writer);
+    }
 }
 
 ssize_t OutputRelay::writeSome(const char* data, size_t size)
