@@ -227,6 +227,7 @@ public:
         if (result < 0) {
             m_log("cannot stop " + m_state->unit + ": " + error.text(result));
         }
+        bool killed = false;
         if (!pump(std::chrono::steady_clock::now() + kStopBound) && !m_watch.bus) {
             giveUp("uid " + std::to_string(m_uid) + "'s service manager went out of reach (" + m_unreachable +
                    ") while " + m_state->unit + " stopped");
@@ -239,13 +240,15 @@ public:
                                killError.get(), &reply, "ssi", m_state->unit.c_str(), "all", SIGKILL);
             sd_bus_message_unref(reply);
             m_state->lost = "it did not stop";
+            killed = true;
         }
         Ending ended = ending();
         ended.endedByAgent = true;
         ended.wasStopped = wasStopped;
         // The manager sends SIGKILL when SIGTERM did not end the unit in time.
-        ended.endSignal =
-            m_state->result == "timeout" || (!ended.exited && ended.signal == SIGKILL) ? SIGKILL : SIGTERM;
+        ended.endSignal = killed || m_state->result == "timeout" || (!ended.exited && ended.signal == SIGKILL)
+                              ? SIGKILL
+                              : SIGTERM;
         return ended;
     }
 
