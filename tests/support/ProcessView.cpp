@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 QByteArray ReadAll(const QString& path)
@@ -92,7 +93,14 @@ ProcessView ViewOf(qint64 pid)
     }
     view.limits = QString::fromUtf8(ReadAll(base + "/limits"));
     const QByteArray stat = ReadAll(base + "/stat");
-    view.nice = stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(16);
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    view.nice = fields.value(16);
+    view.policy = fields.value(38);
+    const long ioPriority = ::syscall(SYS_ioprio_get, 1 /* IOPRIO_WHO_PROCESS */, static_cast<int>(pid));
+    if (ioPriority >= 0) {
+        view.ioClass = static_cast<int>(ioPriority >> 13);
+        view.ioLevel = static_cast<int>(ioPriority & 7);
+    }
     view.oomAdjust = ReadAll(base + "/oom_score_adj").trimmed();
     for (const QString& fd : QDir(base + "/fd").entryList(QDir::Files | QDir::System)) {
         view.descriptors.insert(fd.toInt(), ReadLink(base + "/fd/" + fd));

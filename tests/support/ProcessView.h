@@ -15,6 +15,9 @@ struct ProcessView
     QString status;
     QString limits;       // /proc/PID/limits
     QByteArray nice;      // field 19 of /proc/PID/stat
+    QByteArray policy;    // field 41 of /proc/PID/stat: 0 SCHED_OTHER, 3 SCHED_BATCH, ...
+    int ioClass = -1;     // of ioprio_get: 0 none, 1 real-time, 2 best effort, 3 idle
+    int ioLevel = -1;     // of ioprio_get: 0-7
     QByteArray oomAdjust; // /proc/PID/oom_score_adj
     QList<QByteArray> environment;
     QMap<int, QString> descriptors; // number -> link target

@@ -6,6 +6,7 @@
 #include <grp.h>
 #include <linux/keyctl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -71,6 +72,11 @@ struct Failure
 // Descriptor 3 of the child: where a failing step is reported. It is
 // close-on-exec, so a successful exec shows as end of file.
 constexpr int kReportFd = 3;
+
+// ioprio_set(2): who is this process; priority 0 is class none, whose
+// level follows the nice value (best effort 4 at nice 0), as a fresh login's.
+constexpr int kIoprioWhoProcess = 1;
+constexpr int kIoprioClassNone = 0;
 
 // What the child needs, all made before fork: after it only
 // async-signal-safe calls are made.
@@ -151,8 +157,10 @@ void Say(const char* line)
 }
 
 // What a user's dialog must not keep of root's process: its limits, its
-// nice value and its OOM score adjustment. Refusals are said on the
-// child's standard error, which the agent relays; none is fatal.
+// scheduling policy (a fresh login has SCHED_OTHER), nice value (0), I/O
+// priority (class none: best effort at the level its nice value gives) and
+// OOM score adjustment (0). Refusals are said on the child's standard
+// error, which the agent relays; none is fatal.
 void ResetRootsAttributes(const ChildSetup& setup)
 {
     for (const Limit& limit : setup.limits) {
@@ -166,8 +174,15 @@ void ResetRootsAttributes(const ChildSetup& setup)
                                 std::min(limit.value.rlim_max, now.rlim_max)};
         Say(::setrlimit(resource, &clamped) == 0 ? limit.clamped.c_str() : limit.refused.c_str());
     }
+    const sched_param normal = {};
+    if (::sched_setscheduler(0, SCHED_OTHER, &normal) != 0) {
+        Say("vora-agent: sched_setscheduler refused: the dialog keeps the agent's scheduling policy\n");
+    }
     if (::setpriority(PRIO_PROCESS, 0, 0) != 0) {
         Say("vora-agent: setpriority refused: the dialog keeps the agent's nice value\n");
+    }
+    if (::syscall(SYS_ioprio_set, kIoprioWhoProcess, 0, kIoprioClassNone) != 0) {
+        Say("vora-agent: ioprio_set refused: the dialog keeps the agent's I/O priority\n");
     }
     const int adjustment = ::open("/proc/self/oom_score_adj", O_WRONLY | O_CLOEXEC);
     if (adjustment < 0 || ::write(adjustment, "0", 1) != 1) {

@@ -24,8 +24,9 @@
 //     that root cannot be regained).
 //   - with an identity, what a fresh login of that user would have rather
 //     than the agent's: PID 1's resource limits (read before fork; one
-//     above the agent's hard limit gets that), nice value 0 and OOM score
-//     adjustment 0, set before the switch. Refusals leave a line on the
+//     above the agent's hard limit gets that), SCHED_OTHER, nice value 0,
+//     I/O priority class none and OOM score adjustment 0, set before the
+//     switch. Refusals leave a line on the
 //     relayed output; none stops the start. The cgroup stays the agent's.
 // A child that fails before exec reports which step failed and its errno
 // through a close-on-exec pipe, so start() can say why; one that neither

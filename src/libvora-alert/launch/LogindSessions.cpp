@@ -1,5 +1,7 @@
 #include "LogindSessions.h"
 
+#include "SessionFiles.h"
+
 #include <sys/stat.h>
 
 #include <cstring>
@@ -145,9 +147,12 @@ std::optional<SessionDisplay> LogindSessions::graphicalSession(uid_t uid, std::s
         session.type = type;
         session.display = StringProperty(bus, kLogind, path, kSession, "Display");
         session.runtimeDir = runtimePath(uid);
+        if (session.display.empty()) {
+            session.display = XDisplayOfSockets(uid); // Xwayland, which logind does not know of
+        }
         if (!session.runtimeDir.empty()) {
-            if (type == "wayland" && IsSocket(session.runtimeDir + "/wayland-0")) {
-                session.waylandDisplay = "wayland-0";
+            if (type == "wayland") {
+                session.waylandDisplay = WaylandSocket(session.runtimeDir, uid);
             }
             if (IsSocket(session.runtimeDir + "/bus")) {
                 session.sessionBus = "unix:path=" + session.runtimeDir + "/bus";

@@ -15,8 +15,8 @@ struct SessionDisplay
     std::string sessionId;
     std::string userName;       // the session's Name
     std::string type;           // "x11" or "wayland"
-    std::string display;        // DISPLAY as logind has it; may be empty on Wayland
-    std::string waylandDisplay; // "wayland-0" on Wayland when the runtime directory has that socket
+    std::string display;        // DISPLAY as logind has it, else of an X socket of hers (":0")
+    std::string waylandDisplay; // on Wayland her compositor's socket in the runtime directory ("wayland-0")
     std::string runtimeDir;     // the user's RuntimePath
     std::string sessionBus;     // "unix:path=RUNTIME/bus" when that socket exists
 };
@@ -26,8 +26,9 @@ struct SessionDisplay
 //   ListSessions -> the sessions of the uid; of those the first that is
 //   Active, not Remote and of Type x11 or wayland; GetUser -> RuntimePath.
 // WAYLAND_DISPLAY lives only in the session leader's environment, which
-// logind does not give out, so the conventional "wayland-0" is used when
-// its socket is there.
+// logind does not give out, and a Wayland session's Display is often
+// empty (Xwayland starts later): both are found among her sockets
+// (SessionFiles.h).
 class LogindSessions final
 {
 public:

@@ -1,13 +1,19 @@
 #include "OutputRelay.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -48,12 +54,41 @@ bool WellFormed(const unsigned char* bytes, size_t length)
            !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second > 0x8F);
 }
 
+// "\xNN" for `byte`.
+void AppendEscape(unsigned char byte, std::string* shown)
+{
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+    *shown += escape;
+}
+
+// For a terminal that takes every byte as a character of its own (a
+// non-UTF-8 locale): only printable ASCII, tab and newline pass. A
+// well-formed UTF-8 sequence may hold a byte such a terminal obeys as C1:
+//   "\xc3\x9b" (U+00DB) -> "\\xc3\\x9b", not the CSI its second byte would be there.
+std::string ShownAsEightBit(const std::string& bytes)
+{
+    std::string shown;
+    shown.reserve(bytes.size());
+    for (const char character : bytes) {
+        const auto byte = static_cast<unsigned char>(character);
+        if ((byte >= 0x20 && byte < 0x7F) || byte == '\n' || byte == '\t') {
+            shown.push_back(character);
+        } else {
+            AppendEscape(byte, &shown);
+        }
+    }
+    return shown;
+}
+
 // What the dialog prints reaches the agent's standard error, often an
 // administrator's terminal: control characters are shown, never obeyed,
 // whether they come as UTF-8 or as raw bytes an 8-bit terminal takes as C1.
 //   "\x1b]0;title\x07" -> "\\x1b]0;title\\x07";  "\xc2\x9b" (C1 as UTF-8) -> "\\u009b"
 //   "\x9b" or "\x9d" (raw C1), "\xff", "\xc3(" (not UTF-8) -> "\\x9b", "\\x9d", "\\xff", "\\xc3("
 //   "Grüße\tok\n", "€"  -> unchanged
+// Well-formed UTF-8 passes whole, so this is safe only where the terminal
+// reads UTF-8; ShownAsEightBit() is for one that does not.
 // A sequence cut by the end of `bytes` is held back in `held` for the next
 // call; at the end of the output end() shows it as the lone bytes it is.
 std::string ShownNotObeyed(std::string bytes, std::string* held)
@@ -81,13 +116,10 @@ std::string ShownNotObeyed(std::string bytes, std::string* held)
             i += length;
             continue;
         }
-        if (length == 1 && byte >= 0x20 && byte != 0x7F) {
-            shown.push_back(static_cast<char>(byte));
-        } else if (byte == '\n' || byte == '\t') {
+        if ((length == 1 && byte >= 0x20 && byte != 0x7F) || byte == '\n' || byte == '\t') {
             shown.push_back(static_cast<char>(byte));
         } else {
-            std::snprintf(escape, sizeof escape, "\\x%02x", byte);
-            shown += escape;
+            AppendEscape(byte, &shown);
         }
         ++i;
     }
@@ -99,19 +131,33 @@ std::string ShownNotObeyed(std::string bytes, std::string* held)
 std::string ShownAsLoneBytes(const std::string& held)
 {
     std::string shown;
-    char escape[8];
     for (const char byte : held) {
-        std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(byte));
-        shown += escape;
+        AppendEscape(static_cast<unsigned char>(byte), &shown);
     }
     return shown;
+}
+
+// Whether the environment's locale (LC_ALL, LC_CTYPE, LANG, as a
+// terminal's user sets them) reads UTF-8; one that cannot be loaded does
+// not: the safe guess.
+bool LocaleIsUtf8()
+{
+    const locale_t locale = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+    if (locale == static_cast<locale_t>(nullptr)) {
+        return false;
+    }
+    const bool utf8 = std::strcmp(::nl_langinfo_l(CODESET, locale), "UTF-8") == 0;
+    ::freelocale(locale);
+    return utf8;
 }
 
 } // namespace
 
 OutputRelay::OutputRelay(ScopedFd source, int destination)
-    : m_source(std::move(source)), m_wakeRead(-1), m_wakeWrite(-1), m_destination(destination)
+    : m_source(std::move(source)), m_wakeRead(-1), m_wakeWrite(-1), m_destination(destination),
+      m_eightBit(::isatty(destination) == 1 && !LocaleIsUtf8())
 {
+    openWriter();
     int wake[2] = {-1, -1};
     if (::pipe2(wake, O_CLOEXEC) == 0) {
         m_wakeRead = ScopedFd(wake[0]);
@@ -161,7 +207,8 @@ bool OutputRelay::copyAvailable(size_t limit)
         if (got <= 0) {
             return false;
         }
-        const std::string shown = ShownNotObeyed(std::string(buffer, static_cast<size_t>(got)), &m_heldBack);
+        const std::string read(buffer, static_cast<size_t>(got));
+        const std::string shown = m_eightBit ? ShownAsEightBit(read) : ShownNotObeyed(read, &m_heldBack);
         relay(shown, static_cast<size_t>(got));
     }
     return true;
@@ -192,16 +239,62 @@ bool OutputRelay::awaitWritable()
     }
 }
 
-// Writes at most one pipe page at a time, and only once poll says there is
-// room, so that no write blocks: a destination nobody drains holds up the
-// relay only until finish(), and what it then does not take is dropped.
+// The destination is shared with the agent (its standard error), so its
+// file status flags stay as they are; a write that must not wait goes
+//   - to a pipe or terminal (not a pty master): through a descriptor of
+//     our own opened anew with O_NONBLOCK (/proc/self/fd/N; O_NOCTTY:
+//     root's agent takes no terminal by it);
+//   - to a socket: as send(MSG_DONTWAIT);
+//   - to a file or another device: as a plain write, which waits for no reader.
+// A pipe that cannot be opened anew (another user's, for an agent without
+// CAP_DAC_OVERRIDE, whose dialogs are only its own) gets a plain write of
+// at most one page once poll says there is room, as before.
+void OutputRelay::openWriter()
+{
+    struct stat status = {};
+    if (::fstat(m_destination, &status) != 0) {
+        return;
+    }
+    m_isSocket = S_ISSOCK(status.st_mode);
+    int ptyNumber = 0;
+    if (!S_ISFIFO(status.st_mode) && !(S_ISCHR(status.st_mode) && ::isatty(m_destination) == 1)) {
+        return;
+    }
+    if (::ioctl(m_destination, TIOCGPTN, &ptyNumber) == 0) {
+        return; // a pty master: opened anew it is another pty
+    }
+    const std::string path = "/proc/self/fd/" + std::to_string(m_destination);
+    ScopedFd writer(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // The same pipe or terminal, else the plain write.
+    struct stat opened = {};
+    if (writer.valid() && ::fstat(writer.get(), &opened) == 0 && opened.st_dev == status.st_dev &&
+        opened.st_ino == status.st_ino && opened.st_rdev == status.st_rdev) {
+        m_writer = std::move(writer);
+    }
+}
+
+ssize_t OutputRelay::writeSome(const char* data, size_t size)
+{
+    if (m_writer.valid()) {
+        return ::write(m_writer.get(), data, size);
+    }
+    if (m_isSocket) {
+        return ::send(m_destination, data, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+    }
+    return ::write(m_destination, data, size);
+}
+
+// Writes at most one pipe page at a time, once poll says there is room,
+// and never waits in the write itself (openWriter()): a destination nobody
+// drains, or one another writer filled in between, holds up the relay only
+// until finish(), and what it then does not take is dropped.
 void OutputRelay::deliver(const char* data, size_t size)
 {
     while (size > 0 && m_destinationOpen) {
         if (!awaitWritable()) {
             break;
         }
-        const ssize_t written = ::write(m_destination, data, std::min<size_t>(size, kChunk));
+        const ssize_t written = writeSome(data, std::min<size_t>(size, kChunk));
         if (written < 0 && (errno == EINTR || errno == EAGAIN)) {
             continue;
         }
@@ -255,7 +348,7 @@ void OutputRelay::reportDropped()
     if (!m_destinationOpen || ::poll(&room, 1, 0) != 1 || (room.revents & POLLOUT) == 0) {
         return; // still full: nothing else reaches it either
     }
-    const ssize_t written = ::write(m_destination, line, static_cast<size_t>(length));
+    const ssize_t written = writeSome(line, static_cast<size_t>(length));
     (void)written;
 }
 

@@ -1,6 +1,7 @@
 #include "UserEnvironment.h"
 
 #include "LogindSessions.h"
+#include "SessionFiles.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,7 +16,7 @@ namespace {
 using Environment = std::map<std::string, std::string>;
 
 const char* const kDisplayVariables[] = {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR",
-                                         "DBUS_SESSION_BUS_ADDRESS"};
+                                         "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY"};
 
 // Taken from the caller as they are. QT_QPA_PLATFORM only picks one of
 // the installed display plugins (test rigs: "offscreen"); unlike
@@ -77,18 +78,13 @@ bool BelongsTo(std::string path, uid_t uid)
     return ::lstat(path.c_str(), &status) == 0 && status.st_uid == uid;
 }
 
-void TakeSessionDisplay(const SessionDisplay& session, Environment* environment)
+void TakeSessionDisplay(const SessionDisplay& session, const Account& user, Environment* environment)
 {
     SetOrRemove(environment, "DISPLAY", session.display);
     SetOrRemove(environment, "WAYLAND_DISPLAY", session.waylandDisplay);
     SetOrRemove(environment, "XDG_RUNTIME_DIR", session.runtimeDir);
     SetOrRemove(environment, "DBUS_SESSION_BUS_ADDRESS", session.sessionBus);
-    // The display manager's X cookie in the runtime directory when it is
-    // there, else the default ~/.Xauthority of the user.
-    const std::string cookie = session.runtimeDir + "/gdm/Xauthority";
-    struct stat status = {};
-    SetOrRemove(environment, "XAUTHORITY",
-                !session.runtimeDir.empty() && ::stat(cookie.c_str(), &status) == 0 ? cookie : std::string());
+    SetOrRemove(environment, "XAUTHORITY", XCookie(session.runtimeDir, user.home, user.uid));
 }
 
 // The caller's display names pass; a file or directory it names passes
@@ -156,7 +152,7 @@ Environment UserEnvironment(const Account& user, const std::vector<std::string>&
     const std::optional<SessionDisplay> session =
         logind.isAvailable(&why) ? logind.graphicalSession(user.uid, &why) : std::nullopt;
     if (session) {
-        TakeSessionDisplay(*session, &environment);
+        TakeSessionDisplay(*session, user, &environment);
         log("display environment from logind session " + session->sessionId + " of " + session->userName +
             " (" + session->type + "): " + DescribeDisplay(environment));
     } else {

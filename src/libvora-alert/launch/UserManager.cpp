@@ -1,7 +1,6 @@
 #include "UserManager.h"
 
-#include "LogindSessions.h"
-#include "SdBus.h"
+#include "ManagerConnection.h"
 
 #include <sys/random.h>
 #include <sys/socket.h>
@@ -14,20 +13,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 namespace vora::launch {
 
 namespace {
 
-constexpr const char* kSystemd = "org.freedesktop.systemd1";
-constexpr const char* kSystemdPath = "/org/freedesktop/systemd1";
-constexpr const char* kManager = "org.freedesktop.systemd1.Manager";
-constexpr const char* kUnit = "org.freedesktop.systemd1.Unit";
-constexpr const char* kService = "org.freedesktop.systemd1.Service";
-constexpr uint64_t kCallTimeoutUs = 5000000;
 constexpr uint64_t kStopTimeoutUs = 5000000; // as ChildProcess::kTermGrace
 constexpr std::chrono::seconds kStartBound{30};
 constexpr std::chrono::seconds kStopBound{15};
+// Between attempts to reach her manager again (it re-executes itself in
+// well under a second).
+constexpr std::chrono::milliseconds kRetryPause{200};
 // CLD_* of ExecMainCode: the main process has not ended yet (0), exited (1),
 // was killed (2) or dumped core (3).
 constexpr int kExited = 1;
@@ -59,27 +56,6 @@ std::string UnitName(const char* kind)
     return name;
 }
 
-std::string UnitPath(const std::string& unit)
-{
-    char* path = nullptr;
-    if (sd_bus_path_encode("/org/freedesktop/systemd1/unit", unit.c_str(), &path) < 0) {
-        return std::string();
-    }
-    std::string text(path);
-    std::free(path);
-    return text;
-}
-
-int CallManager(sd_bus* bus, const char* method, BusError* error, const char* types, const char* unit,
-                const char* argument)
-{
-    sd_bus_message* reply = nullptr;
-    const int result = sd_bus_call_method(bus, kSystemd, kSystemdPath, kManager, method, error->get(), &reply,
-                                          types, unit, argument);
-    sd_bus_message_unref(reply);
-    return result;
-}
-
 // What the unit's signals told so far.
 struct UnitState
 {
@@ -89,13 +65,15 @@ struct UnitState
     std::string jobResult; // set by JobRemoved
     int execCode = 0;
     int execStatus = 0;
-    bool lost = false; // the connection to the manager ended
+    // Why its end is not known (her manager gone with it, out of reach,
+    // the unit gone while the agent was away): the end is a failure.
+    std::string lost;
 
     // Started, and its main process gone and the unit down.
     bool ended() const
     {
-        return lost || (!jobResult.empty() && execCode != 0 &&
-                        (activeState == "inactive" || activeState == "failed"));
+        return !lost.empty() || (!jobResult.empty() && execCode != 0 &&
+                                 (activeState == "inactive" || activeState == "failed"));
     }
 };
 
@@ -155,17 +133,63 @@ bool IsStopped(pid_t pid)
            (line[close + 2] == 'T' || line[close + 2] == 't');
 }
 
+// A connection to her manager with the unit's signals matched on it;
+// the matches go before the connection.
+struct Watch
+{
+    BusPtr bus;
+    SlotPtr properties;
+    SlotPtr jobs;
+};
+
+int WatchUnit(Watch* watch, UnitState* state)
+{
+    sd_bus_slot* properties = nullptr;
+    sd_bus_slot* jobs = nullptr;
+    int result = sd_bus_match_signal(watch->bus.get(), &properties, nullptr, UnitPath(state->unit).c_str(),
+                                     "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                                     OnPropertiesChanged, state);
+    watch->properties.reset(properties);
+    result = result < 0 ? result
+                        : sd_bus_match_signal(watch->bus.get(), &jobs, nullptr, kSystemdPath, kManager,
+                                              "JobRemoved", OnJobRemoved, state);
+    watch->jobs.reset(jobs);
+    return result;
+}
+
+// What the unit is now, read on a new connection: signals sent while the
+// agent was away are lost. False with `why` when her manager no longer
+// has the unit (it ended, and was collected, meanwhile).
+bool ReadUnit(sd_bus* bus, UnitState* state, std::string* why)
+{
+    BusError error;
+    const int result = CallManager(bus, "GetUnit", &error, "s", state->unit.c_str(), nullptr);
+    if (result < 0) {
+        *why = state->unit + " is gone (" + error.text(result) + "): it ended while the agent was away";
+        return false;
+    }
+    const std::string path = UnitPath(state->unit);
+    state->activeState = StringProperty(bus, kSystemd, path.c_str(), kUnit, "ActiveState");
+    state->result = StringProperty(bus, kSystemd, path.c_str(), kUnit, "Result");
+    BusError codeError;
+    BusError statusError;
+    sd_bus_get_property_trivial(bus, kSystemd, path.c_str(), kService, "ExecMainCode", codeError.get(), 'i',
+                                &state->execCode);
+    sd_bus_get_property_trivial(bus, kSystemd, path.c_str(), kService, "ExecMainStatus", statusError.get(),
+                                'i', &state->execStatus);
+    return true;
+}
+
 class ManagedDialog final : public DialogLaunch
 {
 public:
-    ManagedDialog(BusPtr bus, std::unique_ptr<UnitState> state, SlotPtr properties, SlotPtr jobs, uid_t uid,
-                  LogLine log)
-        : m_bus(std::move(bus)), m_state(std::move(state)), m_properties(std::move(properties)),
-          m_jobs(std::move(jobs)), m_uid(uid), m_log(std::move(log))
+    ManagedDialog(Watch watch, std::unique_ptr<UnitState> state, uid_t uid, pid_t managerPid, LogLine log)
+        : m_watch(std::move(watch)), m_state(std::move(state)), m_uid(uid), m_managerPid(managerPid),
+          m_log(std::move(log))
     {
         uint32_t pid = 0;
         BusError error;
-        sd_bus_get_property_trivial(m_bus.get(), kSystemd, UnitPath(m_state->unit).c_str(), kService,
+        sd_bus_get_property_trivial(m_watch.bus.get(), kSystemd, UnitPath(m_state->unit).c_str(), kService,
                                     "MainPID", error.get(), 'u', &pid);
         m_mainPid = static_cast<pid_t>(pid);
     }
@@ -191,29 +215,40 @@ public:
         if (pump(std::chrono::steady_clock::now())) {
             return ending();
         }
+        if (!m_watch.bus) {
+            giveUp("cannot stop " + m_state->unit + ": uid " + std::to_string(m_uid) +
+                   "'s service manager is out of reach (" + m_unreachable + "); it may still run");
+            return ending();
+        }
         const bool wasStopped = m_mainPid > 0 && IsStopped(m_mainPid);
         BusError error;
         const int result =
-            CallManager(m_bus.get(), "StopUnit", &error, "ss", m_state->unit.c_str(), "replace");
+            CallManager(m_watch.bus.get(), "StopUnit", &error, "ss", m_state->unit.c_str(), "replace");
         if (result < 0) {
             m_log("cannot stop " + m_state->unit + ": " + error.text(result));
         }
-        if (!pump(std::chrono::steady_clock::now() + kStopBound)) {
+        bool killed = false;
+        if (!pump(std::chrono::steady_clock::now() + kStopBound) && !m_watch.bus) {
+            giveUp("uid " + std::to_string(m_uid) + "'s service manager went out of reach (" + m_unreachable +
+                   ") while " + m_state->unit + " stopped");
+        } else if (!m_state->ended()) {
             m_log(m_state->unit + " did not stop within " + std::to_string(kStopBound.count()) +
                   " s: its processes are sent SIGKILL");
             BusError killError;
             sd_bus_message* reply = nullptr;
-            sd_bus_call_method(m_bus.get(), kSystemd, kSystemdPath, kManager, "KillUnit", killError.get(),
-                               &reply, "ssi", m_state->unit.c_str(), "all", SIGKILL);
+            sd_bus_call_method(m_watch.bus.get(), kSystemd, kSystemdPath, kManager, "KillUnit",
+                               killError.get(), &reply, "ssi", m_state->unit.c_str(), "all", SIGKILL);
             sd_bus_message_unref(reply);
-            m_state->lost = true;
+            m_state->lost = "it did not stop";
+            killed = true;
         }
         Ending ended = ending();
         ended.endedByAgent = true;
         ended.wasStopped = wasStopped;
         // The manager sends SIGKILL when SIGTERM did not end the unit in time.
-        ended.endSignal =
-            m_state->result == "timeout" || (!ended.exited && ended.signal == SIGKILL) ? SIGKILL : SIGTERM;
+        ended.endSignal = killed || m_state->result == "timeout" || (!ended.exited && ended.signal == SIGKILL)
+                              ? SIGKILL
+                              : SIGTERM;
         return ended;
     }
 
@@ -225,16 +260,20 @@ public:
 
 private:
     // Handles what the manager sent until the unit has ended or `deadline`
-    // has passed; whether it has ended.
+    // has passed; whether it has ended. A connection that drops is made
+    // again until `deadline`, so the bound still reaches the unit.
     bool pump(std::chrono::steady_clock::time_point deadline)
     {
         while (!m_state->ended()) {
-            const int processed = sd_bus_process(m_bus.get(), nullptr);
+            if (!m_watch.bus && !reconnect(deadline)) {
+                return m_state->ended();
+            }
+            const int processed = sd_bus_process(m_watch.bus.get(), nullptr);
             if (processed < 0) {
                 m_log("the connection to uid " + std::to_string(m_uid) + "'s service manager ended (" +
-                      std::strerror(-processed) + "): " + m_state->unit + " ended with it");
-                m_state->lost = true;
-                break;
+                      std::strerror(-processed) + ") while " + m_state->unit + " runs: connecting again");
+                m_watch = Watch();
+                continue;
             }
             // A manager that keeps sending (hers to drive) must not hold
             // the agent past its deadline: it is checked on every pass.
@@ -246,28 +285,73 @@ private:
                 return false;
             }
             sd_bus_wait(
-                m_bus.get(),
+                m_watch.bus.get(),
                 static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(left).count()));
         }
         return true;
     }
 
+    // Her manager again, through the same checks as at the start: the
+    // system manager's MainPID of user@UID.service, which must still be
+    // the one the unit was started in (a new manager has none of its
+    // units), and that pid as the socket's peer. Tries until `deadline`;
+    // a manager gone gives up at once.
+    bool reconnect(std::chrono::steady_clock::time_point deadline)
+    {
+        for (;;) {
+            std::string why;
+            const pid_t manager = ManagerPid(m_uid, &why);
+            if (manager != m_managerPid) {
+                giveUp("uid " + std::to_string(m_uid) + "'s service manager (pid " +
+                       std::to_string(m_managerPid) + ") is gone (" +
+                       (manager == 0 ? why : "now pid " + std::to_string(manager)) + "): " + m_state->unit +
+                       " went with it");
+                return false;
+            }
+            Watch watch{ConnectManager(m_uid, manager, &why), nullptr, nullptr};
+            if (watch.bus && WatchUnit(&watch, m_state.get()) >= 0) {
+                if (!ReadUnit(watch.bus.get(), m_state.get(), &why)) {
+                    giveUp(why);
+                    return false;
+                }
+                m_log("connected again to uid " + std::to_string(m_uid) +
+                      "'s service manager: " + m_state->unit + " is " + m_state->activeState);
+                m_watch = std::move(watch);
+                return true;
+            }
+            m_unreachable = why;
+            const auto left = deadline - std::chrono::steady_clock::now();
+            if (left <= std::chrono::steady_clock::duration::zero()) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, kRetryPause));
+        }
+    }
+
+    // The end is not known: a failure, said once.
+    void giveUp(const std::string& why)
+    {
+        m_state->lost = why;
+        m_log("the end of the dialog is unknown: " + why);
+    }
+
     Ending ending() const
     {
         Ending ended;
-        ended.exited = m_state->execCode == kExited;
+        const bool known = m_state->lost.empty();
+        ended.exited = known && m_state->execCode == kExited;
         ended.exitCode = ended.exited ? m_state->execStatus : -1;
-        ended.signal = ended.exited || m_state->lost ? 0 : m_state->execStatus;
+        ended.signal = ended.exited || !known ? 0 : m_state->execStatus;
         return ended;
     }
 
-    BusPtr m_bus;
+    Watch m_watch; // no bus while the connection is down
     std::unique_ptr<UnitState> m_state;
-    SlotPtr m_properties;
-    SlotPtr m_jobs;
     uid_t m_uid;
+    pid_t m_managerPid;
     LogLine m_log;
     pid_t m_mainPid = 0;
+    std::string m_unreachable; // why the last connection attempt failed
 };
 
 // (sv) with a string, a boolean or a 64-bit number.
@@ -363,120 +447,11 @@ int StartServiceUnit(sd_bus* bus, const std::string& unit, const Request& reques
     return result;
 }
 
-// The MainPID of user@UID.service when the system manager has it running;
-// 0 with the reason in `why`.
-pid_t ManagerPid(uid_t uid, std::string* why)
-{
-    sd_bus* raw = nullptr;
-    int result = sd_bus_open_system(&raw);
-    if (result < 0) {
-        *why = std::string("no system bus: ") + std::strerror(-result);
-        return 0;
-    }
-    const BusPtr bus(raw);
-    sd_bus_set_method_call_timeout(raw, kCallTimeoutUs);
-    const std::string unit = "user@" + std::to_string(uid) + ".service";
-    BusError error;
-    sd_bus_message* reply = nullptr;
-    result = sd_bus_call_method(raw, kSystemd, kSystemdPath, kManager, "GetUnit", error.get(), &reply, "s",
-                                unit.c_str());
-    const MessagePtr owned(reply);
-    if (result < 0) {
-        *why = sd_bus_error_has_name(error.get(), "org.freedesktop.systemd1.NoSuchUnit")
-                   ? unit + " is not loaded (no session of uid " + std::to_string(uid) + ")"
-                   : "no system manager on the system bus: " + error.text(result);
-        return 0;
-    }
-    const char* path = nullptr;
-    sd_bus_message_read(reply, "o", &path);
-    const std::string state = StringProperty(raw, kSystemd, path, kUnit, "ActiveState");
-    uint32_t pid = 0;
-    BusError pidError;
-    sd_bus_get_property_trivial(raw, kSystemd, path, kService, "MainPID", pidError.get(), 'u', &pid);
-    if (state != "active" || pid == 0) {
-        *why = unit + " is " + (state.empty() ? std::string("unknown") : state);
-        return 0;
-    }
-    return static_cast<pid_t>(pid);
-}
-
-// A socket connected to `path` and served by the manager itself, checked
-// before a byte is sent: the path is in her runtime directory, where she
-// may put a link to any socket of root's. -1 with `why`.
-//   her manager (pid 812, uid 1000) listening   -> connected descriptor
-//   a link to /run/systemd/private (pid 1)      -> -1, "served by pid 1"
-int ConnectToManager(const std::string& path, uid_t uid, pid_t managerPid, std::string* why)
-{
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path) {
-        *why = path + " is too long for a socket address";
-        return -1;
-    }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    // Non-blocking: a listener that stops accepting must not hold the agent.
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        *why = std::string("cannot make a socket: ") + std::strerror(errno);
-        return -1;
-    }
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        *why = "cannot connect to " + path + ": " + std::strerror(errno);
-        ::close(fd);
-        return -1;
-    }
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.pid != managerPid ||
-        peer.uid != uid) {
-        *why = path + " is served by pid " + std::to_string(peer.pid) + " (uid " + std::to_string(peer.uid) +
-               "), not by the manager (pid " + std::to_string(managerPid) + "): refused";
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// A connection to the manager whose MainPID is `managerPid`, through its
-// private socket in the user's runtime directory; null with `why`.
-BusPtr ConnectManager(uid_t uid, pid_t managerPid, std::string* why)
-{
-    std::string runtime = LogindSessions().runtimePath(uid);
-    if (runtime.empty()) {
-        runtime = "/run/user/" + std::to_string(uid);
-    }
-    const std::string socket = runtime + "/systemd/private";
-    sd_bus* raw = nullptr;
-    int result = sd_bus_new(&raw);
-    if (result < 0) {
-        *why = std::strerror(-result);
-        return nullptr;
-    }
-    BusPtr bus(raw);
-    const int fd = ConnectToManager(socket, uid, managerPid, why);
-    if (fd < 0) {
-        return nullptr;
-    }
-    // No descriptors from her side; the bus owns `fd` from here on.
-    sd_bus_negotiate_fds(raw, 0);
-    result = sd_bus_set_fd(raw, fd, fd);
-    if (result < 0) {
-        ::close(fd);
-    }
-    result = result < 0 ? result : sd_bus_start(raw);
-    if (result < 0) {
-        *why = "cannot connect to " + socket + ": " + std::strerror(-result);
-        return nullptr;
-    }
-    sd_bus_set_method_call_timeout(raw, kCallTimeoutUs);
-    return bus;
-}
-
 // Waits for the start job of the unit; "done" once the program runs.
 std::string AwaitStart(sd_bus* bus, const UnitState& state)
 {
     const auto deadline = std::chrono::steady_clock::now() + kStartBound;
-    while (state.jobResult.empty() && !state.lost) {
+    while (state.jobResult.empty() && state.lost.empty()) {
         const int processed = sd_bus_process(bus, nullptr);
         if (processed < 0) {
             return std::string("the connection ended: ") + std::strerror(-processed);
@@ -508,24 +483,16 @@ UserManager::Outcome UserManager::start(const Request& request, const Account& u
     }
     auto state = std::make_unique<UnitState>();
     state->unit = UnitName("service");
-    sd_bus_slot* properties = nullptr;
-    sd_bus_slot* jobs = nullptr;
-    int result = sd_bus_match_signal(bus.get(), &properties, nullptr, UnitPath(state->unit).c_str(),
-                                     "org.freedesktop.DBus.Properties", "PropertiesChanged",
-                                     OnPropertiesChanged, state.get());
-    SlotPtr propertiesSlot(properties);
-    result = result < 0 ? result
-                        : sd_bus_match_signal(bus.get(), &jobs, nullptr, kSystemdPath, kManager, "JobRemoved",
-                                              OnJobRemoved, state.get());
-    SlotPtr jobsSlot(jobs);
+    Watch watch{std::move(bus), nullptr, nullptr};
+    int result = WatchUnit(&watch, state.get());
     BusError error;
-    result = result < 0 ? result : StartServiceUnit(bus.get(), state->unit, request, &error);
+    result = result < 0 ? result : StartServiceUnit(watch.bus.get(), state->unit, request, &error);
     if (result < 0) {
         *why = "uid " + std::to_string(user.uid) + "'s service manager did not start " + state->unit + ": " +
                error.text(result);
         return Outcome::Failed;
     }
-    const std::string started = AwaitStart(bus.get(), *state);
+    const std::string started = AwaitStart(watch.bus.get(), *state);
     if (started != "done") {
         *why = "cannot start " + request.program + " as " + state->unit + " of uid " +
                std::to_string(user.uid) + "'s service manager: " + started +
@@ -534,8 +501,7 @@ UserManager::Outcome UserManager::start(const Request& request, const Account& u
     }
     log("the dialog runs as " + state->unit + " of uid " + std::to_string(user.uid) +
         "'s service manager (pid " + std::to_string(managerPid) + ")");
-    *launch = std::make_unique<ManagedDialog>(std::move(bus), std::move(state), std::move(propertiesSlot),
-                                              std::move(jobsSlot), user.uid, log);
+    *launch = std::make_unique<ManagedDialog>(std::move(watch), std::move(state), user.uid, managerPid, log);
     return Outcome::Started;
 }
 

@@ -27,7 +27,12 @@ namespace vora::launch {
 //   - the end and its status from the unit's PropertiesChanged signals
 //     (ExecMainCode, ExecMainStatus, ActiveState, Result); at the wait
 //     bound StopUnit, which ends every process of the unit, `setsid` or
-//     not (SIGTERM and SIGCONT, SIGKILL 5 s later).
+//     not (SIGTERM and SIGCONT, SIGKILL 5 s later);
+//   - a connection that drops while the unit runs is made again with the
+//     same checks (her manager re-executes itself, or she closes it), so
+//     the bound still reaches the unit; her manager gone (the unit with
+//     it), the unit gone, or no connection again before the bound: the end
+//     is unknown, a failure (not an exit) with a line saying why.
 // The unit is collected by her manager once it ends, failed or not.
 class UserManager final
 {

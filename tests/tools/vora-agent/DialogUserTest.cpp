@@ -5,13 +5,16 @@
 // VUserAlert as a uid without an account (4242, or the next free one) on an X server of its own.
 #include "FileHelpers.h"
 #include "ProcessView.h"
+#include "QtPrinters.h"
 #include "ServiceProcess.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
 #include "WaitUntil.h"
 #include "XvfbServer.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -29,6 +32,7 @@
 #include <linux/keyctl.h>
 #include <linux/seccomp.h>
 #include <pwd.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -183,16 +187,90 @@ TEST_F(DialogUserTest, SessionEnvironmentComesFromTheUsersActiveLocalGraphicalSe
     EXPECT_TRUE(QJsonDocument::fromJson(run.out).object()["crashed"].isBool()) << run.out.toStdString();
 }
 
-TEST_F(DialogUserTest, WaylandSessionGetsTheConventionalSocketName)
+// A Wayland session's sockets and X cookie, found in her runtime directory
+// (and /tmp/.X11-unix): only sockets and regular files she owns, looked at
+// with lstat (a link of hers to root's cookie is not taken).
+TEST_F(DialogUserTest, WaylandSessionFindsHerSocketsAndCookie)
 {
-    MakeSocket(runtime.filePath("wayland-0"));
     ASSERT_TRUE(
         startLogind({"id=w2,uid=" + kUid + ",name=alice,type=wayland,display=,active=yes,remote=no"}));
-    const QMap<QString, QString> identity = identityAs(kUid).identity();
-    EXPECT_EQ(identity.value("WAYLAND_DISPLAY"), "wayland-0");
-    EXPECT_FALSE(identity.contains("DISPLAY"));
-    EXPECT_FALSE(identity.contains("DBUS_SESSION_BUS_ADDRESS")); // no bus socket there
-    EXPECT_EQ(identity.value("XDG_RUNTIME_DIR"), runtime.path());
+    // An X socket of hers, as Xwayland leaves, at a display number free here.
+    const QString xDirectory = "/tmp/.X11-unix";
+    int number = 4242;
+    while (QFile::exists(xDirectory + "/X" + QString::number(number))) {
+        ++number;
+    }
+    const QString xSocket = xDirectory + "/X" + QString::number(number);
+    struct RemovedAtTheEnd
+    {
+        QString path;
+        ~RemovedAtTheEnd() { QFile::remove(path); }
+    } const removeX{xSocket};
+    // Made by the X servers of other tests; not made here.
+    const bool xHere = QFileInfo(xDirectory).isDir();
+    const struct
+    {
+        const char* name;
+        // "s NAME" a socket, "f NAME" a file, "l NAME" a link to a root-only
+        // file; "NAME root" belongs to root, otherwise to her.
+        QStringList entries;
+        bool xSocket;
+        QString wayland;
+        QString cookie; // relative to the runtime directory
+    } cases[] = {
+        {"GNOME: wayland-1 and Xwayland's cookie",
+         {"s wayland-1", "f wayland-1.lock", "f .mutter-Xwaylandauth.Q1W2E3", "f gdm/Xauthority"},
+         true,
+         "wayland-1",
+         ".mutter-Xwaylandauth.Q1W2E3"},
+        {"wayland-0 preferred, the display manager's cookie",
+         {"s wayland-1", "s wayland-0", "f gdm/Xauthority"},
+         false,
+         "wayland-0",
+         "gdm/Xauthority"},
+        {"root's socket and cookie, and a link of hers, are not taken",
+         {"s wayland-0 root", "s wayland-2", "l .mutter-Xwaylandauth.LINK01", "f gdm/Xauthority root",
+          "s wayland-3.lock"},
+         false,
+         "wayland-2",
+         ""},
+        {"nothing of hers", {"f wayland-0"}, false, "", ""},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        QDir(runtime.path()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(runtime.filePath("gdm")));
+        ASSERT_EQ(::chown(QFile::encodeName(runtime.filePath("gdm")).constData(), kUidNumber, kUidNumber), 0);
+        for (const QString& entry : test.entries) {
+            const QStringList parts = entry.split(' ');
+            const QByteArray path = QFile::encodeName(runtime.filePath(parts[1]));
+            if (parts[0] == "s") {
+                MakeSocket(runtime.filePath(parts[1]));
+            } else if (parts[0] == "f") {
+                WriteFile(path.toStdString(), "cookie\n");
+            } else {
+                ASSERT_EQ(::symlink("/etc/shadow", path.constData()), 0);
+            }
+            const uid_t owner = parts.value(2) == "root" ? 0 : kUidNumber;
+            ASSERT_EQ(::lchown(path.constData(), owner, owner), 0) << entry.toStdString();
+        }
+        if (test.xSocket && xHere) {
+            MakeSocket(xSocket);
+            ASSERT_EQ(::chown(QFile::encodeName(xSocket).constData(), kUidNumber, kUidNumber), 0);
+        }
+        const AgentRun run = identityAs(kUid);
+        QFile::remove(xSocket);
+        const QMap<QString, QString> identity = run.identity();
+        EXPECT_EQ(identity.value("WAYLAND_DISPLAY"), test.wayland) << run.err.toStdString();
+        EXPECT_EQ(identity.value("DISPLAY"),
+                  test.xSocket && xHere ? ":" + QString::number(number) : QString());
+        EXPECT_EQ(identity.value("XAUTHORITY"),
+                  test.cookie.isEmpty() ? QString() : runtime.filePath(test.cookie));
+        EXPECT_EQ(identity.value("XDG_RUNTIME_DIR"), runtime.path());
+        EXPECT_TRUE(
+            run.err.contains("vora-agent: display environment from logind session w2 of alice (wayland): "))
+            << run.err.toStdString();
+    }
 }
 
 TEST_F(DialogUserTest, AccountGivesItsGroupsHomeAndName)
@@ -402,6 +480,9 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
             ::setrlimit(RLIMIT_NOFILE, &descriptors);
             ::setrlimit(RLIMIT_SIGPENDING, &pending);
             ::setpriority(PRIO_PROCESS, 0, 3);
+            const sched_param batch = {};
+            ::sched_setscheduler(0, SCHED_BATCH, &batch);
+            ::syscall(SYS_ioprio_set, 1 /* this process */, 0, (2 << 13) | 7 /* best effort, lowest */);
             const int adjustment = ::open("/proc/self/oom_score_adj", O_WRONLY);
             (void)!::write(adjustment, "5", 1);
             ::close(adjustment);
@@ -448,8 +529,9 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
         EXPECT_EQ(groups.trimmed(), "") << view.status.toStdString();
         EXPECT_TRUE(view.status.contains("\nUmask:\t0022\n")) << view.status.toStdString();
         // Not the caller's limits (core "unlimited", 4321 descriptors, 123
-        // pending signals), nice
-        // value 3 or OOM adjustment 5: those of a fresh login, PID 1's.
+        // pending signals), nice value 3, SCHED_BATCH, I/O priority best
+        // effort 7 or OOM adjustment 5: those of a fresh login, PID 1's
+        // limits.
         // Where the agent's hard limit is lower, which only CAP_SYS_RESOURCE
         // raises, that one.
         const QString pid1 = QString::fromUtf8(ReadAll("/proc/1/limits"));
@@ -465,6 +547,11 @@ TEST_F(DialogUserTest, RealDialogRunsAsTheUserWithNothingOfTheCaller)
                 << name;
         }
         EXPECT_EQ(view.nice, "0");
+        EXPECT_EQ(view.policy, "0"); // SCHED_OTHER
+        // Class none, which kernels report as such or as best effort at
+        // the level of nice 0.
+        EXPECT_TRUE(view.ioClass == 0 || (view.ioClass == 2 && view.ioLevel == 4))
+            << view.ioClass << "/" << view.ioLevel;
         EXPECT_EQ(view.oomAdjust, "0");
         EXPECT_TRUE(view.environment.contains("DISPLAY=" + xserver.display().toUtf8()));
         for (const QByteArray& entry : view.environment) {

@@ -9,6 +9,7 @@
 #include "FileHelpers.h"
 #include "MessageLog.h"
 #include "OutputRelay.h"
+#include "ScopedEnv.h"
 #include "ScopedFd.h"
 #include "TempAgentRoot.h"
 #include "VUAMarkerMgr.h"
@@ -31,6 +32,7 @@
 #include <signal.h>
 #include <sys/ptrace.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -411,25 +413,59 @@ TEST(OutputRelay, ControlsAreShownAcrossReadsAndAtTheEnd)
     EXPECT_EQ(take(), "x\\u009by\\xc2");
 }
 
+// Where the relay writes: a pipe, or a terminal (a pseudo-terminal in raw
+// mode, read from its master side).
+enum class Destination
+{
+    Pipe,
+    Terminal,
+};
+
+struct DestinationEnds
+{
+    ScopedFd read{-1};
+    ScopedFd write{-1};
+};
+
+DestinationEnds Open(Destination kind)
+{
+    DestinationEnds ends;
+    if (kind == Destination::Pipe) {
+        int destination[2] = {-1, -1};
+        EXPECT_EQ(::pipe2(destination, O_CLOEXEC), 0);
+        ends.read = ScopedFd(destination[0]);
+        ends.write = ScopedFd(destination[1]);
+        return ends;
+    }
+    ends.read = ScopedFd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    EXPECT_TRUE(ends.read.valid());
+    EXPECT_EQ(::grantpt(ends.read.get()), 0);
+    EXPECT_EQ(::unlockpt(ends.read.get()), 0);
+    ends.write = ScopedFd(::open(::ptsname(ends.read.get()), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    termios raw = {};
+    EXPECT_EQ(::tcgetattr(ends.write.get(), &raw), 0);
+    ::cfmakeraw(&raw);
+    EXPECT_EQ(::tcsetattr(ends.write.get(), TCSANOW, &raw), 0);
+    return ends;
+}
+
 // What the relay makes of `output` written at once, then the end of it.
-std::string Relayed(const std::string& output)
+std::string Relayed(const std::string& output, Destination kind = Destination::Pipe)
 {
     int source[2] = {-1, -1};
-    int destination[2] = {-1, -1};
     EXPECT_EQ(::pipe2(source, O_CLOEXEC), 0);
-    EXPECT_EQ(::pipe2(destination, O_CLOEXEC), 0);
     ScopedFd sourceWrite(source[1]);
-    ScopedFd destinationRead(destination[0]);
-    auto destinationWrite = std::make_unique<ScopedFd>(destination[1]);
+    DestinationEnds destination = Open(kind);
     std::string relayed;
     std::thread reader([&] {
         char buffer[65536];
-        for (ssize_t got = 0; (got = ::read(destinationRead.get(), buffer, sizeof buffer)) > 0;) {
+        // A terminal's master side reads EIO once the other side is closed.
+        for (ssize_t got = 0; (got = ::read(destination.read.get(), buffer, sizeof buffer)) > 0;) {
             relayed.append(buffer, static_cast<size_t>(got));
         }
     });
     {
-        OutputRelay relay(ScopedFd(source[0]), destinationWrite->get());
+        OutputRelay relay(ScopedFd(source[0]), destination.write.get());
         for (size_t done = 0; done < output.size();) {
             const ssize_t wrote = ::write(sourceWrite.get(), output.data() + done, output.size() - done);
             done += wrote > 0 ? static_cast<size_t>(wrote) : output.size();
@@ -437,38 +473,58 @@ std::string Relayed(const std::string& output)
         sourceWrite.close();
         relay.finish();
     }
-    destinationWrite.reset();
+    destination.write.close();
     reader.join();
     return relayed;
 }
 
 // Every C0 and C1 control, as UTF-8 or as a raw byte an 8-bit terminal
-// obeys, is shown; well-formed text is not.
+// obeys, is shown; well-formed text is not, but on a terminal whose locale
+// is not UTF-8 every byte from 0x80 up is: there "\xc3\x9b" would be
+// CSI.
 TEST(OutputRelay, EveryControlIsShownWhetherUtf8OrNot)
 {
     const struct
     {
         std::string output;
         std::string shown;
+        std::string shownOnEightBit; // on a terminal in a locale that is not UTF-8
     } cases[] = {
         {"\x9b"
          "31m",
-         "\\x9b31m"}, // raw CSI
+         "\\x9b31m", "\\x9b31m"}, // raw CSI
         {"\x9d"
          "0;OWNED\x9c",
-         "\\x9d0;OWNED\\x9c"},   // raw OSC ... ST
-        {"\xc2\x9b", "\\u009b"}, // CSI as UTF-8
+         "\\x9d0;OWNED\\x9c", "\\x9d0;OWNED\\x9c"}, // raw OSC ... ST
+        {"\xc2\x9b", "\\u009b", "\\xc2\\x9b"},      // CSI as UTF-8
+        {"\xc3\x9b"
+         "2J",
+         "\xc3\x9b"
+         "2J",
+         "\\xc3\\x9b2J"}, // U+00DB: its second byte is CSI to an 8-bit terminal
         {"Gr\xc3\xbc\xc3\x9f"
          "e \xe2\x82\xac\t\n",
          "Gr\xc3\xbc\xc3\x9f"
-         "e \xe2\x82\xac\t\n"},
-        {"\xc3(", "\\xc3("},                 // a lead byte without its follower
-        {"\xe0\x80\x9b", "\\xe0\\x80\\x9b"}, // overlong: not UTF-8
-        {"\xff\x1b", "\\xff\\x1b"},
-        {"end \xe2\x82", "end \\xe2\\x82"}, // cut by the end of the output
+         "e \xe2\x82\xac\t\n",
+         "Gr\\xc3\\xbc\\xc3\\x9fe \\xe2\\x82\\xac\t\n"},
+        {"\xc3(", "\\xc3(", "\\xc3("},                          // a lead byte without its follower
+        {"\xe0\x80\x9b", "\\xe0\\x80\\x9b", "\\xe0\\x80\\x9b"}, // overlong: not UTF-8
+        {"\xff\x1b", "\\xff\\x1b", "\\xff\\x1b"},               //
+        {"end \xe2\x82", "end \\xe2\\x82", "end \\xe2\\x82"},   // cut by the end of the output
     };
     for (const auto& test : cases) {
-        EXPECT_EQ(Relayed(test.output), test.shown) << test.output;
+        {
+            const ScopedEnv locale("LC_ALL", "C"); // a pipe is no terminal, whatever the locale
+            EXPECT_EQ(Relayed(test.output), test.shown) << test.output;
+        }
+        {
+            const ScopedEnv locale("LC_ALL", "C.UTF-8");
+            EXPECT_EQ(Relayed(test.output, Destination::Terminal), test.shown) << test.output;
+        }
+        {
+            const ScopedEnv locale("LC_ALL", "C");
+            EXPECT_EQ(Relayed(test.output, Destination::Terminal), test.shownOnEightBit) << test.output;
+        }
         // The launch's own lines (what her manager said) are shown the same way.
         EXPECT_EQ(OutputRelay::Shown(test.output), test.shown) << test.output;
     }
@@ -489,43 +545,52 @@ TEST(OutputRelay, AtMostTheCapIsRelayedPerChild)
     EXPECT_NE(relayed.find("beyond the cap of 1048576 bytes relayed per dialog"), std::string::npos);
 }
 
-// A standard error nobody drains holds up neither finish() nor the agent:
-// what it does not take is dropped, and the part it took is the output's
-// beginning, unmixed.
+// A standard error nobody drains holds up neither finish() nor the agent,
+// be it a pipe or a terminal (where a write larger than the room left
+// would wait): what it does not take is dropped and said, and the part it
+// took is the output's beginning, unmixed.
 TEST(OutputRelay, FinishReturnsWhileTheDestinationIsNotDrained)
 {
-    int source[2] = {-1, -1};
-    int destination[2] = {-1, -1};
-    ASSERT_EQ(::pipe2(source, O_CLOEXEC), 0);
-    ASSERT_EQ(::pipe2(destination, O_CLOEXEC), 0);
-    ScopedFd sourceWrite(source[1]);
-    ScopedFd destinationRead(destination[0]);
-    ScopedFd destinationWrite(destination[1]);
-    ::fcntl(sourceWrite.get(), F_SETPIPE_SZ, 1 << 20);
-    const std::string output(512 * 1024, 'x');
-    ::fcntl(sourceWrite.get(), F_SETFL, O_NONBLOCK);
-    ASSERT_GT(::write(sourceWrite.get(), output.data(), output.size()), 65536);
+    for (const Destination kind : {Destination::Pipe, Destination::Terminal}) {
+        SCOPED_TRACE(kind == Destination::Pipe ? "pipe" : "terminal");
+        int source[2] = {-1, -1};
+        ASSERT_EQ(::pipe2(source, O_CLOEXEC), 0);
+        ScopedFd sourceWrite(source[1]);
+        DestinationEnds destination = Open(kind);
+        ::fcntl(sourceWrite.get(), F_SETPIPE_SZ, 1 << 20);
+        // More than a terminal buffers (640 KiB), less than the cap.
+        const std::string output(1000 * 1024, 'x');
+        ::fcntl(sourceWrite.get(), F_SETFL, O_NONBLOCK);
+        ASSERT_GT(::write(sourceWrite.get(), output.data(), output.size()), 700 * 1024);
+        const int flags = ::fcntl(destination.write.get(), F_GETFL);
 
-    auto relay = std::make_unique<OutputRelay>(ScopedFd(source[0]), destinationWrite.get());
-    std::atomic<bool> finished{false};
-    std::thread finishing([&] {
-        relay->finish();
-        finished = true;
-    });
-    const bool returned = WaitUntil([&] { return finished.load(); }, 30000);
-    std::string relayed;
-    char buffer[65536];
-    ::fcntl(destinationRead.get(), F_SETFL, O_NONBLOCK);
-    while (!finished) { // only without the bound: unblock the relay to end the test
-        const ssize_t got = ::read(destinationRead.get(), buffer, sizeof buffer);
-        relayed.append(buffer, got > 0 ? static_cast<size_t>(got) : 0);
+        auto relay = std::make_unique<OutputRelay>(ScopedFd(source[0]), destination.write.get());
+        std::atomic<bool> finished{false};
+        std::thread finishing([&] {
+            relay->finish();
+            finished = true;
+        });
+        const bool returned = WaitUntil([&] { return finished.load(); }, 30000);
+        std::string relayed;
+        char buffer[65536];
+        ::fcntl(destination.read.get(), F_SETFL, O_NONBLOCK);
+        while (!finished) { // only without the bound: unblock the relay to end the test
+            const ssize_t got = ::read(destination.read.get(), buffer, sizeof buffer);
+            relayed.append(buffer, got > 0 ? static_cast<size_t>(got) : 0);
+        }
+        finishing.join();
+        ASSERT_TRUE(returned) << "finish() blocked on a destination nobody drained";
+        for (ssize_t got = 0; (got = ::read(destination.read.get(), buffer, sizeof buffer)) > 0;) {
+            relayed.append(buffer, static_cast<size_t>(got));
+        }
+        EXPECT_GT(relayed.size(), 0u);
+        EXPECT_LT(relayed.size(), output.size());
+        const size_t line = relayed.find_first_not_of('x');
+        // The line about the dropped bytes, when it still fits.
+        EXPECT_TRUE(line == std::string::npos ||
+                    relayed.compare(line, std::string::npos, "\nvora-agent: dropped ", 0, 21) == 0)
+            << relayed.substr(line);
+        // The agent's descriptor keeps its flags: others share it.
+        EXPECT_EQ(::fcntl(destination.write.get(), F_GETFL), flags);
     }
-    finishing.join();
-    ASSERT_TRUE(returned) << "finish() blocked on a destination nobody drained";
-    for (ssize_t got = 0; (got = ::read(destinationRead.get(), buffer, sizeof buffer)) > 0;) {
-        relayed.append(buffer, static_cast<size_t>(got));
-    }
-    EXPECT_GT(relayed.size(), 0u);
-    EXPECT_LT(relayed.size(), output.size());
-    EXPECT_EQ(relayed.find_first_not_of('x'), std::string::npos);
 }
