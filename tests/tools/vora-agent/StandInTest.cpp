@@ -588,7 +588,7 @@ TEST(OutputRelay, FinishReturnsWhileTheDestinationIsNotDrained)
         const size_t line = relayed.find_first_not_of('x');
         // The line about the dropped bytes, when it still fits.
         EXPECT_TRUE(line == std::string::npos ||
-                    relayed.compare(line, std::string::npos, "\nvora-agent: dropped ", 0, 21) == 0)
+                    relayed.compare(line, 21, "\nvora-agent: dropped ", 0, 21) == 0)
             << relayed.substr(line);
         // The agent's descriptor keeps its flags: others share it.
         EXPECT_EQ(::fcntl(destination.write.get(), F_GETFL), flags);
