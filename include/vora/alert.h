@@ -177,8 +177,10 @@ VORA_ALERT_PUBLIC size_t vora_alert_answer_snooze_count(const vora_alert_answer*
 VORA_ALERT_PUBLIC int vora_alert_answer_snooze(const vora_alert_answer* answer, size_t index, int* chunk_id,
                                                int* snooze_index, int* timed_out);
 /* Every result marker that was there but not believed: its path, the
- * reason (enum vora_alert_refusal), the errno for VORA_ALERT_REFUSED_ERROR
- * and a sentence ("it belongs to a user who may not write it"). */
+ * reason (enum vora_alert_refusal), its errno (EPERM for an owner, EFBIG
+ * for a size, ELOOP or EINVAL for a type, the failed call's for
+ * VORA_ALERT_REFUSED_ERROR) and a sentence ("it belongs to a user who may
+ * not write it"). */
 VORA_ALERT_PUBLIC size_t vora_alert_answer_refused_count(const vora_alert_answer* answer);
 VORA_ALERT_PUBLIC int vora_alert_answer_refused(const vora_alert_answer* answer, size_t index,
                                                 const char** path, int* reason, int* error,
