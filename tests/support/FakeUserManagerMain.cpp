@@ -1,4 +1,4 @@
-// fake-user-manager RUNTIME_DIR UID stays|gone|unreachable|unit-gone
+// fake-user-manager RUNTIME_DIR UID stays|gone|unreachable|unit-gone|flapping
 // A user's service manager for tests, with what the system manager says of
 // it: on the system bus org.freedesktop.systemd1 has user@UID.service
 // active with this process as MainPID; RUNTIME_DIR/systemd/private is
@@ -13,7 +13,9 @@
 //   gone:      is gone with the unit (user@UID.service inactive, no socket);
 //   unreachable: still runs, but without its socket;
 //   unit-gone: takes the agent back, but the unit ended meanwhile and was
-//              collected (NoSuchUnit).
+//              collected (NoSuchUnit);
+//   flapping:  takes the agent back, and drops it again each time it has
+//              read the unit.
 #include "ConsoleInput.h"
 
 #include <QCoreApplication>
@@ -24,6 +26,7 @@
 #include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -82,6 +85,7 @@ public:
         }
         m_active = m_scenario != QLatin1String("gone");
         m_unitGone = m_scenario == QLatin1String("unit-gone");
+        m_flapping = m_scenario == QLatin1String("flapping");
     }
 
     QString introspect(const QString&) const override { return QString(); }
@@ -93,8 +97,14 @@ public:
             return getUnit(message, connection);
         }
         if (method == kProperties + QLatin1String(".Get")) {
-            return connection.send(message.createReply(QVariant::fromValue(
-                QDBusVariant(property(message.path(), message.arguments().value(1).toString())))));
+            const QString name = message.arguments().value(1).toString();
+            const bool sent = connection.send(
+                message.createReply(QVariant::fromValue(QDBusVariant(property(message.path(), name)))));
+            if (m_flapping && name == QLatin1String("ExecMainStatus")) {
+                const QString client = connection.name();
+                QTimer::singleShot(0, [client] { QDBusConnection::disconnectFromPeer(client); });
+            }
+            return sent;
         }
         if (method == kManager + QLatin1String(".StartTransientUnit")) {
             m_unit = message.arguments().value(0).toString();
@@ -158,6 +168,7 @@ private:
     QString m_unit;
     bool m_active = true;
     bool m_unitGone = false;
+    bool m_flapping = false;
     QStringList m_clients;
     std::unique_ptr<QDBusServer> m_server;
 };
@@ -169,7 +180,8 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 4 || !QDir(arguments.at(1)).mkpath(QStringLiteral("systemd"))) {
-        std::fprintf(stderr, "usage: fake-user-manager RUNTIME_DIR UID stays|gone|unreachable|unit-gone\n");
+        std::fprintf(stderr,
+                     "usage: fake-user-manager RUNTIME_DIR UID stays|gone|unreachable|unit-gone|flapping\n");
         return 2;
     }
     FakeUserManager manager(arguments.at(1) + QStringLiteral("/systemd/private"), arguments.at(2).toUInt(),

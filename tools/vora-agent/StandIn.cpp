@@ -248,6 +248,7 @@ int StandIn::steer(QStringList options)
 
 int StandIn::answer(QStringList options)
 {
+    constexpr qint64 kDaySeconds = 86400;
     QString suffix;
     QString user;
     QString wait = QStringLiteral("0");
@@ -257,9 +258,10 @@ int StandIn::answer(QStringList options)
     const bool forUser = TakeOption(options, QStringLiteral("--user"), &user);
     TakeOption(options, QStringLiteral("--wait"), &wait);
     bool numeric = false;
-    const qint64 waitMs = wait.toLongLong(&numeric) * 1000;
-    if (!options.isEmpty() || !numeric || waitMs < 0) {
-        return Fail(QStringLiteral("usage: answer --suffix SUFFIX [--user NAME|UID] [--wait SECONDS]"));
+    const qint64 waitSeconds = wait.toLongLong(&numeric);
+    if (!options.isEmpty() || !numeric || waitSeconds < 0 || waitSeconds > kDaySeconds) {
+        return Fail(
+            QStringLiteral("usage: answer --suffix SUFFIX [--user NAME|UID] [--wait SECONDS (up to a day)]"));
     }
     vora_alert* opened = nullptr;
     const QByteArray userName = user.toUtf8();
@@ -270,7 +272,7 @@ int StandIn::answer(QStringList options)
     const std::unique_ptr<vora_alert, void (*)(vora_alert*)> alert(opened, vora_alert_free);
     // Polled: the answer is a file the dialog renames into place, seen on
     // the next look. The time left is checked before each sleep.
-    QDeadlineTimer deadline(waitMs);
+    QDeadlineTimer deadline(waitSeconds * 1000);
     QJsonObject report = AnswerReader(alert.get()).read();
     while (report.value(QStringLiteral("result")).isNull() && deadline.remainingTime() > 0) {
         QThread::msleep(static_cast<unsigned long>(std::min<qint64>(100, deadline.remainingTime())));

@@ -326,6 +326,7 @@ VUATake VUAMarkerMgr::Consumed(VUA_MarkerType type, VRead read, size_t maxBytes)
     const VResult::Kind kind = read.result.kind;
     const bool taken = maxBytes == 0 || kind == VResult::Kind::Ok || kind == VResult::Kind::TooLarge;
     result.outcome = taken ? VUATakeOutcome::Taken : VUATakeOutcome::Refused;
+    result.error = taken ? 0 : read.result.error;
     result.content = std::move(read.content);
     if (maxBytes != 0 && kind == VResult::Kind::TooLarge) {
         result.note = "marker " + LogName(type) + " is longer than " + std::to_string(maxBytes) +

@@ -103,8 +103,13 @@ DialogLaunch::~DialogLaunch() = default;
 std::unique_ptr<DialogLaunch> DialogLaunch::start(const Request& request, Error* error)
 {
     // Lines carry what her manager and her files said: shown, never obeyed.
+    // Where they end is the caller's; on an 8-bit terminal as standard
+    // error, the usual place, every high byte is an escape too.
     const LogLine sink = request.log ? request.log : LogLine(ToStandardError);
-    const LogLine log = [sink](const std::string& line) { sink(OutputRelay::Shown(line)); };
+    const bool eightBit = OutputRelay::IsEightBitTerminal(STDERR_FILENO);
+    const LogLine log = [sink, eightBit](const std::string& line) {
+        sink(OutputRelay::Shown(line, eightBit));
+    };
     std::optional<Account> user;
     if (!request.user.empty()) {
         std::string why;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,6 +52,32 @@ int ConnectToManager(const std::string& path, uid_t uid, pid_t managerPid, std::
     return fd;
 }
 
+// The handshake is the other side's to answer: waited for at most one
+// call's time-out (the first call would wait for it up to sd-bus's own
+// 90 s). 0 once the connection is ready, else a negative errno.
+int AwaitHandshake(sd_bus* bus)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(kCallTimeoutUs);
+    for (;;) {
+        const int ready = sd_bus_is_ready(bus);
+        if (ready != 0) {
+            return ready < 0 ? ready : 0;
+        }
+        const int processed = sd_bus_process(bus, nullptr);
+        if (processed < 0) {
+            return processed;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return -ETIMEDOUT;
+        }
+        if (processed == 0) {
+            sd_bus_wait(bus, static_cast<uint64_t>(left.count()));
+        }
+    }
+}
+
 } // namespace
 
 std::string UnitPath(const std::string& unit)
@@ -80,7 +107,7 @@ pid_t ManagerPid(uid_t uid, std::string* why)
     int result = sd_bus_open_system(&raw);
     if (result < 0) {
         *why = std::string("no system bus: ") + std::strerror(-result);
-        return 0;
+        return -1;
     }
     const BusPtr bus(raw);
     sd_bus_set_method_call_timeout(raw, kCallTimeoutUs);
@@ -91,10 +118,10 @@ pid_t ManagerPid(uid_t uid, std::string* why)
                                 unit.c_str());
     const MessagePtr owned(reply);
     if (result < 0) {
-        *why = sd_bus_error_has_name(error.get(), "org.freedesktop.systemd1.NoSuchUnit")
-                   ? unit + " is not loaded (no session of uid " + std::to_string(uid) + ")"
-                   : "no system manager on the system bus: " + error.text(result);
-        return 0;
+        const bool loaded = !sd_bus_error_has_name(error.get(), "org.freedesktop.systemd1.NoSuchUnit");
+        *why = loaded ? "no system manager on the system bus: " + error.text(result)
+                      : unit + " is not loaded (no session of uid " + std::to_string(uid) + ")";
+        return loaded ? -1 : 0;
     }
     const char* path = nullptr;
     sd_bus_message_read(reply, "o", &path);
@@ -134,6 +161,7 @@ BusPtr ConnectManager(uid_t uid, pid_t managerPid, std::string* why)
         ::close(fd);
     }
     result = result < 0 ? result : sd_bus_start(raw);
+    result = result < 0 ? result : AwaitHandshake(raw);
     if (result < 0) {
         *why = "cannot connect to " + socket + ": " + std::strerror(-result);
         return nullptr;

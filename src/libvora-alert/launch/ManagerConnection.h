@@ -25,7 +25,8 @@ int CallManager(sd_bus* bus, const char* method, BusError* error, const char* ty
                 const char* argument);
 
 // The MainPID of user@UID.service when the system manager has it running;
-// 0 with the reason in `why`.
+// 0 with the reason in `why` when it is not running, -1 when the system
+// manager gave no answer.
 pid_t ManagerPid(uid_t uid, std::string* why);
 
 // A connection to the manager whose MainPID is `managerPid`, through its

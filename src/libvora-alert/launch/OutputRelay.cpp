@@ -155,7 +155,7 @@ bool LocaleIsUtf8()
 
 OutputRelay::OutputRelay(ScopedFd source, int destination)
     : m_source(std::move(source)), m_wakeRead(-1), m_wakeWrite(-1), m_destination(destination),
-      m_eightBit(::isatty(destination) == 1 && !LocaleIsUtf8())
+      m_eightBit(IsEightBitTerminal(destination))
 {
     openWriter();
     int wake[2] = {-1, -1};
@@ -337,8 +337,8 @@ void OutputRelay::reportDropped()
     }
     if (m_dropped != 0) {
         length += std::snprintf(line + length, sizeof line - static_cast<size_t>(length),
-                                "\nvora-agent: dropped %zu bytes of the dialog's output: standard error "
-                                "did not take them within %lld ms\n",
+                                "\nvora-agent: dropped %zu bytes of the dialog's output as shown (escapes "
+                                "counted): standard error did not take them within %lld ms\n",
                                 m_dropped, static_cast<long long>(kFinishBound.count()));
     }
     if (length == 0) {
@@ -360,8 +360,16 @@ void OutputRelay::end()
     reportDropped();
 }
 
-std::string OutputRelay::Shown(const std::string& text)
+bool OutputRelay::IsEightBitTerminal(int fd)
 {
+    return ::isatty(fd) == 1 && !LocaleIsUtf8();
+}
+
+std::string OutputRelay::Shown(const std::string& text, bool eightBit)
+{
+    if (eightBit) {
+        return ShownAsEightBit(text);
+    }
     std::string held;
     std::string shown = ShownNotObeyed(text, &held);
     return shown + ShownAsLoneBytes(held);

@@ -41,7 +41,12 @@ public:
     // every control character, C1 and byte that is not UTF-8 shown as an
     // escape; well-formed UTF-8 text passes.
     //   "unit failed\x1b[2J" -> "unit failed\\x1b[2J"
-    static std::string Shown(const std::string& text);
+    // With `eightBit`, for a terminal that does not read UTF-8, every byte
+    // from 0x80 up is an escape too: "\xc3\x9b" -> "\\xc3\\x9b".
+    static std::string Shown(const std::string& text, bool eightBit = false);
+    // Whether `fd` is a terminal in a locale that is not UTF-8, where a
+    // byte from 0x80 up may be obeyed as a C1 control.
+    static bool IsEightBitTerminal(int fd);
 
     // What one child may put into the destination: its lines of trouble
     // fit many times over.

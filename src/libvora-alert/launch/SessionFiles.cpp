@@ -16,29 +16,37 @@ struct DirectoryClose
     void operator()(DIR* directory) const { ::closedir(directory); }
 };
 
-// The names in `directory` that start with `prefix`.
-std::vector<std::string> NamesStartingWith(const std::string& directory, const std::string& prefix)
+// Entries read from one directory at most: /tmp/.X11-unix is writable by
+// everyone, and a user filling it must not hold the agent's launch.
+constexpr int kMaxEntries = 4096;
+
+// `visit` for each name in `directory` that starts with `prefix`, in the
+// first kMaxEntries entries.
+template <typename Visit>
+void ForEachName(const std::string& directory, const std::string& prefix, Visit visit)
 {
-    std::vector<std::string> names;
     const std::unique_ptr<DIR, DirectoryClose> listing(::opendir(directory.c_str()));
     if (!listing) {
-        return names;
+        return;
     }
-    while (const dirent* entry = ::readdir(listing.get())) {
+    int read = 0;
+    for (const dirent* entry = nullptr; read < kMaxEntries && (entry = ::readdir(listing.get())) != nullptr;
+         ++read) {
         const std::string name = entry->d_name;
         if (name.rfind(prefix, 0) == 0) {
-            names.push_back(name);
+            visit(name);
         }
     }
-    return names;
 }
 
-// The number after `prefix` when the rest of `name` is only digits
-// ("wayland-12" -> 12; "wayland-1.lock", "wayland-" -> -1).
+// The number after `prefix` when the rest of `name` is that number as
+// written ("wayland-12" -> 12; "wayland-1.lock", "wayland-", "wayland-00"
+// -> -1: "wayland-00" is not the name "wayland-0" would be).
 long NumberAfter(const std::string& name, const std::string& prefix)
 {
     const std::string digits = name.substr(prefix.size());
-    if (digits.empty() || digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    if (digits.empty() || digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string::npos ||
+        (digits.size() > 1 && digits[0] == '0')) {
         return -1;
     }
     return std::strtol(digits.c_str(), nullptr, 10);
@@ -54,14 +62,14 @@ bool Owned(const std::string& path, uid_t uid, mode_t type, struct stat* status)
 long LowestOwnedSocket(const std::string& directory, const std::string& prefix, uid_t uid)
 {
     long lowest = -1;
-    for (const std::string& name : NamesStartingWith(directory, prefix)) {
+    ForEachName(directory, prefix, [&](const std::string& name) {
         const long number = NumberAfter(name, prefix);
         struct stat status = {};
         if (number >= 0 && (lowest < 0 || number < lowest) &&
             Owned(directory + "/" + name, uid, S_IFSOCK, &status)) {
             lowest = number;
         }
-    }
+    });
     return lowest;
 }
 
@@ -71,7 +79,7 @@ std::string NewestMutterCookie(const std::string& runtimeDir, uid_t uid)
 {
     std::string newest;
     struct timespec newestTime = {};
-    for (const std::string& name : NamesStartingWith(runtimeDir, ".mutter-Xwaylandauth.")) {
+    ForEachName(runtimeDir, ".mutter-Xwaylandauth.", [&](const std::string& name) {
         const std::string path = runtimeDir + "/" + name;
         struct stat status = {};
         if (Owned(path, uid, S_IFREG, &status) &&
@@ -80,7 +88,7 @@ std::string NewestMutterCookie(const std::string& runtimeDir, uid_t uid)
             newest = path;
             newestTime = status.st_mtim;
         }
-    }
+    });
     return newest;
 }
 
@@ -94,6 +102,11 @@ std::string WaylandSocket(const std::string& runtimeDir, uid_t uid)
 
 std::string XDisplayOfSockets(uid_t uid, const std::string& socketDirectory)
 {
+    // Only the system's socket directory: root's, sticky, not a link.
+    struct stat directory = {};
+    if (!Owned(socketDirectory, 0, S_IFDIR, &directory) || (directory.st_mode & S_ISVTX) == 0) {
+        return std::string();
+    }
     const long number = LowestOwnedSocket(socketDirectory, "X", uid);
     return number < 0 ? std::string() : ":" + std::to_string(number);
 }

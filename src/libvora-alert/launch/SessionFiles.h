@@ -20,7 +20,8 @@ namespace vora::launch {
 std::string WaylandSocket(const std::string& runtimeDir, uid_t uid);
 
 // ":N" for the lowest socket "XN" in `socketDirectory` she owns (an X
-// server of hers, Xwayland too); empty when there is none.
+// server of hers, Xwayland too); empty when there is none, or when the
+// directory is not root's sticky one.
 std::string XDisplayOfSockets(uid_t uid, const std::string& socketDirectory = "/tmp/.X11-unix");
 
 // Her X cookie: the first regular file she owns among

@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -25,6 +26,11 @@ constexpr std::chrono::seconds kStopBound{15};
 // Between attempts to reach her manager again (it re-executes itself in
 // well under a second).
 constexpr std::chrono::milliseconds kRetryPause{200};
+// Connections made again for one dialog. Her manager drops one on a
+// re-exec; one that drops them again and again is not hers to trust with
+// the agent's time (a socket unit of hers at the socket's path passes the
+// peer check: its socket is set listening by her manager).
+constexpr int kMaxReconnects = 3;
 // CLD_* of ExecMainCode: the main process has not ended yet (0), exited (1),
 // was killed (2) or dumped core (3).
 constexpr int kExited = 1;
@@ -157,16 +163,26 @@ int WatchUnit(Watch* watch, UnitState* state)
     return result;
 }
 
+enum class UnitRead
+{
+    Read,
+    Gone,        // her manager has no such unit: it ended meanwhile
+    Unreachable, // no answer (yet): worth another try
+};
+
 // What the unit is now, read on a new connection: signals sent while the
-// agent was away are lost. False with `why` when her manager no longer
-// has the unit (it ended, and was collected, meanwhile).
-bool ReadUnit(sd_bus* bus, UnitState* state, std::string* why)
+// agent was away are lost. Gone, with `why`, only when her manager says it
+// has no such unit (it ended, and was collected, meanwhile); a call that
+// failed otherwise (a time-out during a re-exec) is worth another try.
+UnitRead ReadUnit(sd_bus* bus, UnitState* state, std::string* why)
 {
     BusError error;
     const int result = CallManager(bus, "GetUnit", &error, "s", state->unit.c_str(), nullptr);
     if (result < 0) {
-        *why = state->unit + " is gone (" + error.text(result) + "): it ended while the agent was away";
-        return false;
+        const bool gone = sd_bus_error_has_name(error.get(), "org.freedesktop.systemd1.NoSuchUnit");
+        *why = state->unit + (gone ? " is gone (" : " cannot be read (") + error.text(result) +
+               (gone ? "): it ended while the agent was away" : ")");
+        return gone ? UnitRead::Gone : UnitRead::Unreachable;
     }
     const std::string path = UnitPath(state->unit);
     state->activeState = StringProperty(bus, kSystemd, path.c_str(), kUnit, "ActiveState");
@@ -177,7 +193,17 @@ bool ReadUnit(sd_bus* bus, UnitState* state, std::string* why)
                                 &state->execCode);
     sd_bus_get_property_trivial(bus, kSystemd, path.c_str(), kService, "ExecMainStatus", statusError.get(),
                                 'i', &state->execStatus);
-    return true;
+    return UnitRead::Read;
+}
+
+// A method call's time-out: the time left to `deadline`, at most the usual
+// one, at least a millisecond (0 would be sd-bus's default of 25 s).
+uint64_t CallTimeout(std::chrono::steady_clock::time_point deadline)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::microseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<uint64_t>(
+        std::clamp<int64_t>(left.count(), 1000, static_cast<int64_t>(kCallTimeoutUs)));
 }
 
 class ManagedDialog final : public DialogLaunch
@@ -269,15 +295,24 @@ private:
                 return m_state->ended();
             }
             const int processed = sd_bus_process(m_watch.bus.get(), nullptr);
-            if (processed < 0) {
-                m_log("the connection to uid " + std::to_string(m_uid) + "'s service manager ended (" +
-                      std::strerror(-processed) + ") while " + m_state->unit + " runs: connecting again");
-                m_watch = Watch();
-                continue;
-            }
             // A manager that keeps sending (hers to drive) must not hold
             // the agent past its deadline: it is checked on every pass.
             const auto left = deadline - std::chrono::steady_clock::now();
+            if (processed < 0) {
+                m_log("the connection to uid " + std::to_string(m_uid) + "'s service manager ended (" +
+                      std::strerror(-processed) + ") while " + m_state->unit + " runs");
+                m_watch = Watch();
+                if (++m_reconnects > kMaxReconnects) {
+                    giveUp("uid " + std::to_string(m_uid) + "'s service manager dropped the connection " +
+                           std::to_string(m_reconnects) + " times: the agent stops watching " +
+                           m_state->unit);
+                    return true;
+                }
+                if (left <= std::chrono::steady_clock::duration::zero()) {
+                    return false;
+                }
+                continue;
+            }
             if (processed > 0 && left > std::chrono::steady_clock::duration::zero()) {
                 continue;
             }
@@ -301,19 +336,27 @@ private:
         for (;;) {
             std::string why;
             const pid_t manager = ManagerPid(m_uid, &why);
-            if (manager != m_managerPid) {
+            if (manager != m_managerPid && manager != -1) {
                 giveUp("uid " + std::to_string(m_uid) + "'s service manager (pid " +
                        std::to_string(m_managerPid) + ") is gone (" +
                        (manager == 0 ? why : "now pid " + std::to_string(manager)) + "): " + m_state->unit +
                        " went with it");
                 return false;
             }
-            Watch watch{ConnectManager(m_uid, manager, &why), nullptr, nullptr};
-            if (watch.bus && WatchUnit(&watch, m_state.get()) >= 0) {
-                if (!ReadUnit(watch.bus.get(), m_state.get(), &why)) {
-                    giveUp(why);
-                    return false;
-                }
+            Watch watch{manager > 0 ? ConnectManager(m_uid, manager, &why) : nullptr, nullptr, nullptr};
+            if (watch.bus) {
+                // Each call of the reading waits at most the time left.
+                sd_bus_set_method_call_timeout(watch.bus.get(), CallTimeout(deadline));
+            }
+            const UnitRead read = watch.bus && WatchUnit(&watch, m_state.get()) >= 0
+                                      ? ReadUnit(watch.bus.get(), m_state.get(), &why)
+                                      : UnitRead::Unreachable;
+            if (read == UnitRead::Gone) {
+                giveUp(why);
+                return false;
+            }
+            if (read == UnitRead::Read) {
+                sd_bus_set_method_call_timeout(watch.bus.get(), kCallTimeoutUs);
                 m_log("connected again to uid " + std::to_string(m_uid) +
                       "'s service manager: " + m_state->unit + " is " + m_state->activeState);
                 m_watch = std::move(watch);
@@ -349,6 +392,7 @@ private:
     std::unique_ptr<UnitState> m_state;
     uid_t m_uid;
     pid_t m_managerPid;
+    int m_reconnects = 0;
     LogLine m_log;
     pid_t m_mainPid = 0;
     std::string m_unreachable; // why the last connection attempt failed
@@ -474,7 +518,7 @@ UserManager::Outcome UserManager::start(const Request& request, const Account& u
                                         std::unique_ptr<DialogLaunch>* launch, std::string* why)
 {
     const pid_t managerPid = ManagerPid(user.uid, why);
-    if (managerPid == 0) {
+    if (managerPid <= 0) {
         return Outcome::Unavailable;
     }
     BusPtr bus = ConnectManager(user.uid, managerPid, why);

@@ -234,7 +234,7 @@ TEST_F(DialogUserTest, WaylandSessionFindsHerSocketsAndCookie)
          false,
          "wayland-2",
          ""},
-        {"nothing of hers", {"f wayland-0"}, false, "", ""},
+        {"nothing of hers; wayland-00 is not wayland-0", {"f wayland-0", "s wayland-00"}, false, "", ""},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
