@@ -527,6 +527,7 @@ TEST(OutputRelay, EveryControlIsShownWhetherUtf8OrNot)
         }
         // The launch's own lines (what her manager said) are shown the same way.
         EXPECT_EQ(OutputRelay::Shown(test.output), test.shown) << test.output;
+        EXPECT_EQ(OutputRelay::Shown(test.output, true), test.shownOnEightBit) << test.output;
     }
 }
 
